@@ -1,0 +1,3 @@
+# The Debian packages each task needs; sourced by the other scripts.
+BUILD_PACKAGES=(g++ cmake make libgtest-dev libgmock-dev)
+TEST_PACKAGES=("${BUILD_PACKAGES[@]}" tmux)

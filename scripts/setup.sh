@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Makes sure the Debian packages Zumbrik needs are installed.
+# Usage: scripts/setup.sh PACKAGE...   (each script passes the packages it needs)
+# As root it installs what is missing; otherwise it names the packages and stops.
+set -euo pipefail
+
+missing=()
+for pkg in "$@"; do
+  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$pkg")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Zumbrik needs these Debian packages: ${missing[*]}" >&2
+  echo "Install them with: sudo apt-get install ${missing[*]}" >&2
+  exit 1
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
