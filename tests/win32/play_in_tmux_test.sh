@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# Plays zumbrik.exe under Wine in an 80x30 tmux pane: the start screen and its
+# texts, the piece moved by the arrow keys and dropped, the pause screen on
+# the second buffer and back, and Escape ending the program with status 0.
+# The sound device cannot be opened here, so this also shows the game running
+# on without music.
+# Usage: play_in_tmux_test.sh PATH_TO_ZUMBRIK_EXE   (Wine's environment set by the caller)
+set -euo pipefail
+export LC_ALL=C.UTF-8
+
+game=$(realpath "$1")
+work=$(mktemp -d)
+socket=zumbrik-win-test-$$
+tm() { tmux -u -L "$socket" -f /dev/null "$@"; }
+cleanup() {
+  tm kill-server 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+log() { printf '%s\n' "$*"; }
+dump() { log "---- screen ----"; tm capture-pane -p -t play || true; log "----------------"; }
+fail() {
+  log "FAIL: $*"
+  dump
+  exit 1
+}
+pass() { log "ok: $*"; }
+
+# poll SECONDS COMMAND... : runs the command until it succeeds or time runs out.
+poll() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.1
+  done
+}
+
+row_text() { # ROW COLUMN LENGTH: the characters shown there
+  local line
+  line=$(tm capture-pane -p -N -t play -S "$1" -E "$1")
+  printf '%s' "${line:$2:$3}"
+}
+shows_at() { [[ $(row_text "$1" "$2" "${#3}") == "$3" ]]; }
+expect_at() { shows_at "$1" "$2" "$3" || fail "\"$3\" is not at column $2, row $1"; }
+key() {
+  tm send-keys -t play "$1"
+  sleep 0.3
+}
+
+# The cells of the well with a coloured background, as "column,row" words:
+# with nothing settled yet, that is the falling piece alone. tmux reports the
+# colours as SGR codes; 40/49 are black and default.
+piece_cells() {
+  local row line i n c rest codes code bg column
+  local -a parts
+  for ((row = 1; row <= 28; row++)); do
+    line=$(tm capture-pane -p -e -N -t play -S "$row" -E "$row")
+    bg=49 column=0 i=0 n=${#line}
+    while ((i < n)); do
+      c=${line:i:1}
+      if [[ $c == $'\e' ]]; then
+        rest=${line:i+2}
+        codes=${rest%%m*}
+        i=$((i + 3 + ${#codes}))
+        IFS=';' read -ra parts <<<"${codes:-0}"
+        for code in "${parts[@]}"; do
+          case $code in
+            0 | 49) bg=49 ;;
+            4[0-7] | 10[0-7]) bg=$code ;;
+          esac
+        done
+      else
+        if ((column >= 26 && column <= 49)) && [[ $bg != 40 && $bg != 49 ]]; then
+          printf '%d,%d ' "$column" "$row"
+        fi
+        column=$((column + 1)) i=$((i + 1))
+      fi
+    done
+  done
+}
+piece_left() { # the leftmost column of the falling piece
+  local cell left=99
+  for cell in $(piece_cells); do
+    ((${cell%,*} < left)) && left=${cell%,*}
+  done
+  printf '%d' "$left"
+}
+piece_left_is() { [[ $(piece_left) == "$1" ]]; }
+has_piece() { [[ -n $(piece_cells) ]]; }
+bottom_row_settled() { [[ $(row_text 28 1 24) == *1* ]]; }
+frame_is_dark_yellow() { tm capture-pane -p -e -t play -S 0 -E 0 | grep -qE $'\e\\[([0-9;]*;)?43(;[0-9;]*)?m'; }
+
+tm new-session -d -s play -x 80 -y 30 "wine '$game'; echo \$? > '$work/status'; sleep 60"
+
+# --- the start screen -------------------------------------------------------
+poll 30 shows_at 20 52 "Далее:" || fail "the game screen did not appear"
+expect_at 2 56 "ЗУМБРИК 1.0"
+expect_at 6 52 "СЧЁТ: 0"
+expect_at 8 52 "СЛОЖНОСТЬ: 1"
+expect_at 10 52 "До следующей: 100"
+expect_at 25 52 "F   - сменить рисование"
+expect_at 26 52 "P   - пауза"
+expect_at 27 52 "M   - музыка вкл/выкл"
+expect_at 28 52 "ESC - выход"
+expect_at 1 1 "000000000000000000000000"
+expect_at 28 1 "000000000000000000000000"
+frame_is_dark_yellow || fail "the frame is not drawn in dark yellow"
+pass "start screen: texts at their places, empty well digits, frame colour"
+
+# --- keys ----------------------------------------------------------------------
+poll 10 has_piece || fail "no piece appeared in the well"
+start=$(piece_left)
+key Left
+key Left
+poll 3 piece_left_is $((start - 2)) || fail "two Left presses did not move the piece from column $start to $((start - 2))"
+key Right
+poll 3 piece_left_is $((start - 1)) || fail "Right did not move the piece back one column"
+pass "arrow keys move the piece (column $start -> $((start - 2)) -> $((start - 1)))"
+key Up
+poll 3 has_piece || fail "the piece vanished after Up"
+key M
+key Down
+poll 10 bottom_row_settled || fail "Down did not drop the piece to the bottom"
+pass "Down drops the piece and the digits view shows it settled"
+
+# --- the pause screen and back -------------------------------------------------
+key p
+poll 5 shows_at 0 37 "ПАУЗА" || fail "P did not show the pause screen"
+expect_at 29 27 "Для продолжения нажмите P"
+shows_at 20 52 "Далее:" && fail "the game screen still shows while paused"
+pass "P shows the pause screen"
+key p
+poll 5 shows_at 20 52 "Далее:" || fail "P on the pause screen did not bring the game back"
+shows_at 0 37 "ПАУЗА" && fail "the pause title is left on the game screen"
+expect_at 6 52 "СЧЁТ:"
+pass "P again returns to the game screen as it was"
+
+# --- Escape ----------------------------------------------------------------------
+key Escape
+poll 15 test -s "$work/status" || fail "Escape did not end the program"
+[[ $(cat "$work/status") == 0 ]] || fail "the program ended with status $(cat "$work/status")"
+shows_at 20 52 "Далее:" && fail "the game screen is still shown after Escape"
+pass "Escape ends the program with status 0 and gives the first screen back"
