@@ -40,7 +40,10 @@ TEST_F(LineClearingTest, OneRowFromANewGame) {
     FillRow(28);
     well.Set(40, 27, 1);
     Paint(40, 27, u'.', 0xD0);
+    // Row 0 is the frame on the game screen; nothing of it may come down.
+    for (int x = 26; x <= 49; ++x) Paint(x, 0, u' ', 0x60);
     ClearRowsAndScore(buffer, clock, well, progress, thresholds);
+    for (int x = 26; x <= 49; ++x) EXPECT_NE(Screen().At(x, 1).attribute, 0x60) << x;
     EXPECT_EQ(progress.score, 100u);
     EXPECT_EQ(progress.levelIndex, 1u);
     EXPECT_EQ(progress.baseSpeed, 20u);
