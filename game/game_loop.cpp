@@ -82,7 +82,7 @@ void StartGame(GameIo& io, GameState& state) {
     ResetProgress(state);
     state.fallInterval = kStartBaseSpeed;
     state.passCounter = 0;
-    ShowLevel(game, 0, kFirstThreshold);
+    ShowLevel(game, 0, state.thresholds[0]);
     state.gameOver = false;
     state.pieceActive = false;
     state.needsErase = false;
@@ -196,7 +196,7 @@ void RestartGame(GameIo& io, GameState& state) {
     ClearWellArea(game);
     state.well.Clear();
     ShowWellDigits(game, state.well);
-    ShowLevel(game, 0, kFirstThreshold);
+    ShowLevel(game, 0, state.thresholds[0]);
     ShowScore(game, 0);
     WipeGameOver(game);
 }

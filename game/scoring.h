@@ -7,7 +7,6 @@ namespace zumbrik {
 inline constexpr std::uint32_t kLevelCount = 20;
 inline constexpr std::uint32_t kTopLevelIndex = kLevelCount - 1;
 inline constexpr std::uint32_t kStartBaseSpeed = 21;
-inline constexpr std::uint32_t kFirstThreshold = 100;
 
 // Entry i is the score that takes level index i to i + 1; the last is 0 (no further level).
 using LevelThresholds = std::array<std::uint32_t, kLevelCount>;
