@@ -20,7 +20,11 @@ GameRun::GameRun(SystemTime timeOfDay) : clock(timeOfDay), script(clock), input(
         if (ms != 20 && ms != 50) return;  // row flashes are not passes
         auto& table = ms == 20 ? afterPass_ : afterFrame_;
         const std::uint64_t n = ms == 20 ? ++passes_ : ++pauseFrames_;
-        if (ms == 20 && everyPass) everyPass(n);
+        // A copy, so the hook may replace itself while it runs.
+        if (ms == 20 && everyPass) {
+            const auto hook = everyPass;
+            hook(n);
+        }
         auto [first, last] = table.equal_range(n);
         std::vector<std::function<void()>> due;
         for (auto it = first; it != last; ++it) due.push_back(it->second);
