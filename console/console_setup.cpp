@@ -3,6 +3,9 @@
 namespace zumbrik {
 
 ConsoleBuffers SetUpConsole(ConsoleSurface& surface) {
+    // Like every console call, creation is not checked: a buffer that cannot
+    // be made comes back null, the surface ignores writes to it, and the game
+    // runs on unseen instead of crashing.
     ConsoleBuffers buffers;
     buffers.gameBuffer = surface.CreateConsoleScreenBuffer();
     buffers.pauseBuffer = surface.CreateConsoleScreenBuffer();

@@ -13,6 +13,7 @@ inline constexpr ColourAttribute kDigitsAttribute = 0x07;
 inline constexpr ColourAttribute kBlankAttribute = 0x00;
 
 // Fixed texts of the right panel and where they stand.
+// The title and our credit; kept within 23 cells so the header ends by column 78.
 inline constexpr char16_t kHeaderText[] = u"ЗУМБРИК 1.0 - Н.Ветров";
 inline constexpr Coord kHeaderAt{56, 2};
 inline constexpr char16_t kPreviewLabel[] = u"Далее:";

@@ -26,10 +26,6 @@ bool IsKeyDown(const InputRecord& record, std::uint16_t virtualKey) {
     return IsKeyDown(record) && record.Event.KeyEvent.wVirtualKeyCode == virtualKey;
 }
 
-void ResetProgress(GameState& state) {
-    state.progress = ScoreState{};
-}
-
 // Applies the pass's key to the falling piece; true when the piece changed.
 bool ApplyKey(GameState& state) {
     PieceShape& piece = state.fallingPiece;
@@ -74,12 +70,12 @@ void StartGame(GameIo& io, GameState& state) {
     FillLevelThresholds(state.thresholds);
     BuildShapeCatalogue(state.catalogue);
     state.buffers = SetUpConsole(io.surface);
-    const ConsoleBuffer game = state.Game(io.surface);
+    const ConsoleBuffer game = state.GameBuffer(io.surface);
     state.well.Clear();
     DrawStaticLayout(game);
     PlaceAtPreview(state.catalogue);
     ShowScore(game, 0);
-    ResetProgress(state);
+    state.progress = ScoreState{};
     state.fallInterval = kStartBaseSpeed;
     state.passCounter = 0;
     ShowLevel(game, 0, state.thresholds[0]);
@@ -101,7 +97,7 @@ LoopStep LoopIteration(GameIo& io, GameState& state) {
 }
 
 LoopStep PlayingPass(GameIo& io, GameState& state) {
-    const ConsoleBuffer game = state.Game(io.surface);
+    const ConsoleBuffer game = state.GameBuffer(io.surface);
     if (!state.pieceActive) SpawnPiece(io, state);
 
     state.passKey = 0;
@@ -160,7 +156,7 @@ LoopStep GameOverStep(GameIo& io, GameState& state) {
 }
 
 void SpawnPiece(GameIo& io, GameState& state) {
-    const ConsoleBuffer game = state.Game(io.surface);
+    const ConsoleBuffer game = state.GameBuffer(io.surface);
     state.fallingPiece = state.catalogue[state.nextShape];
     DrawPiece(game, state.catalogue[state.nextShape], true);
     const std::uint32_t choices = state.progress.levelIndex >= 8 ? kShapeCount : kBasicShapeCount;
@@ -176,11 +172,11 @@ void SpawnPiece(GameIo& io, GameState& state) {
 }
 
 void LockPiece(GameIo& io, GameState& state) {
-    const ConsoleBuffer game = state.Game(io.surface);
+    const ConsoleBuffer game = state.GameBuffer(io.surface);
     state.pieceActive = false;
     if (!MergeIntoWell(state.fallingPiece, state.well)) {
         // The score and level texts keep the old game's values until the restart.
-        ResetProgress(state);
+        state.progress = ScoreState{};
         state.gameOver = true;
         ShowGameOver(game);
     }
@@ -191,7 +187,7 @@ void LockPiece(GameIo& io, GameState& state) {
 }
 
 void RestartGame(GameIo& io, GameState& state) {
-    const ConsoleBuffer game = state.Game(io.surface);
+    const ConsoleBuffer game = state.GameBuffer(io.surface);
     state.gameOver = false;
     ClearWellArea(game);
     state.well.Clear();

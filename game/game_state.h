@@ -44,7 +44,7 @@ struct GameState {
     ConsoleBuffers buffers{};
     PauseScreen pause{};
 
-    ConsoleBuffer Game(ConsoleSurface& surface) const { return ConsoleBuffer{surface, buffers.gameBuffer}; }
+    ConsoleBuffer GameBuffer(ConsoleSurface& surface) const { return ConsoleBuffer{surface, buffers.gameBuffer}; }
 };
 
 }  // namespace zumbrik

@@ -61,6 +61,8 @@ bool RotationHitsFloor(const PieceShape& piece) {
 }
 
 int RotationKick(const PieceShape& piece, const Well& well) {
+    // Cells of the turned copy right of the wall read as free (Well::At), so a
+    // piece that gets wider at the wall is pulled inside by TryRotate, not refused.
     PieceShape turned = piece;
     RotateClockwise(turned);
     int kick = 0;
