@@ -2,9 +2,8 @@
 
 #include "console/panel_text.h"
 #include "console/piece_drawing.h"
-#include "console/screen_layout.h"
-#include "console/well_effects.h"
 #include "game/line_clearing.h"
+#include "game/key_input.h"
 #include "game/piece_rules.h"
 #include "player/module_player.h"
 
@@ -13,18 +12,6 @@ namespace zumbrik {
 namespace {
 
 constexpr std::uint32_t kPassMs = 20;
-constexpr std::uint32_t kBlinkMs = 50;
-// The game-over state waits for a key this long at a time instead of spinning.
-constexpr std::uint32_t kGameOverWaitMs = 100;
-constexpr std::uint32_t kModuleResourceId = 1;
-
-bool IsKeyDown(const InputRecord& record) {
-    return record.EventType == kKeyEvent && record.Event.KeyEvent.bKeyDown != 0;
-}
-
-bool IsKeyDown(const InputRecord& record, std::uint16_t virtualKey) {
-    return IsKeyDown(record) && record.Event.KeyEvent.wVirtualKeyCode == virtualKey;
-}
 
 // Applies the pass's key to the falling piece; true when the piece changed.
 bool ApplyKey(GameState& state) {
@@ -64,33 +51,6 @@ bool ApplyKey(GameState& state) {
 }
 
 }  // namespace
-
-void StartGame(GameIo& io, GameState& state) {
-    io.surface.SetConsoleTitleW(kWindowTitle);
-    FillLevelThresholds(state.thresholds);
-    BuildShapeCatalogue(state.catalogue);
-    state.buffers = SetUpConsole(io.surface);
-    const ConsoleBuffer game = state.GameBuffer(io.surface);
-    state.well.Clear();
-    DrawStaticLayout(game);
-    PlaceAtPreview(state.catalogue);
-    ShowScore(game, 0);
-    state.progress = ScoreState{};
-    state.fallInterval = kStartBaseSpeed;
-    state.passCounter = 0;
-    ShowLevel(game, 0, state.thresholds[0]);
-    state.gameOver = false;
-    state.pieceActive = false;
-    state.needsErase = false;
-    state.musicOn = true;
-    // Every run starts in the plain drawing style, as a fresh program would.
-    DotStyle = false;
-    state.random = GameRandom(SeedFromTimeOfDay(io.clock.GetSystemTime()));
-    state.nextShape = state.random.Next() % kBasicShapeCount;
-    ShowWellDigits(game, state.well);
-    // No music is no reason to stop: the game runs on silently when this fails.
-    PlayModule(kModuleResourceId, 0, 0);
-}
 
 LoopStep LoopIteration(GameIo& io, GameState& state) {
     return state.gameOver ? GameOverStep(io, state) : PlayingPass(io, state);
@@ -138,23 +98,6 @@ LoopStep PlayingPass(GameIo& io, GameState& state) {
     return LoopStep::Continue;
 }
 
-LoopStep GameOverStep(GameIo& io, GameState& state) {
-    InputRecord record{};
-    if (!io.input.PeekConsoleInputW(&record)) {
-        // Sleep in the input wait rather than poll a core flat out.
-        io.input.WaitForInput(kGameOverWaitMs);
-        return LoopStep::Continue;
-    }
-    if (IsKeyDown(record, kVkReturn)) {
-        RestartGame(io, state);
-        io.input.FlushConsoleInputBuffer();
-        return LoopStep::Continue;
-    }
-    if (IsKeyDown(record, kVkEscape)) return LoopStep::Quit;
-    io.input.FlushConsoleInputBuffer();
-    return LoopStep::Continue;
-}
-
 void SpawnPiece(GameIo& io, GameState& state) {
     const ConsoleBuffer game = state.GameBuffer(io.surface);
     state.fallingPiece = state.catalogue[state.nextShape];
@@ -185,40 +128,5 @@ void LockPiece(GameIo& io, GameState& state) {
     if (!state.gameOver) ClearRowsAndScore(game, io.clock, state.well, state.progress, state.thresholds);
     ShowWellDigits(game, state.well);
 }
-
-void RestartGame(GameIo& io, GameState& state) {
-    const ConsoleBuffer game = state.GameBuffer(io.surface);
-    state.gameOver = false;
-    ClearWellArea(game);
-    state.well.Clear();
-    ShowWellDigits(game, state.well);
-    ShowLevel(game, 0, state.thresholds[0]);
-    ShowScore(game, 0);
-    WipeGameOver(game);
-}
-
-void RunPause(GameIo& io, GameState& state) {
-    if (state.musicOn) PauseModule();
-    DrawPauseScreen(io.surface, state.buffers, state.pause);
-    const ConsoleBuffer pauseBuffer{io.surface, state.buffers.pauseBuffer};
-    for (;;) {
-        InputRecord record{};
-        if (io.input.PeekConsoleInputW(&record)) {
-            if (IsKeyDown(record, kVkP)) {
-                io.input.FlushConsoleInputBuffer();
-                break;
-            }
-            // Escape stays queued so the next playing pass reads it and quits.
-            if (IsKeyDown(record, kVkEscape)) break;
-            io.input.FlushConsoleInputBuffer();
-        }
-        BlinkStep(pauseBuffer, state.pause);
-        io.clock.Sleep(kBlinkMs);
-    }
-    io.surface.SetConsoleActiveScreenBuffer(state.buffers.gameBuffer);
-    if (state.musicOn) ResumeModule();
-}
-
-void QuitGame(GameIo& io, GameState& state) { RestoreConsole(io.surface, state.buffers); }
 
 }  // namespace zumbrik
