@@ -15,7 +15,6 @@ class PassSeamTest : public ::testing::Test {
 protected:
     PassSeamTest() : io{run.console, run.input, run.clock} { StartGame(io, state); }
 
-    ConsoleBuffer Game() { return state.Game(run.console); }
     void Settle(int x, int y, ColourAttribute attribute) {
         state.well.Set(x, y, 1);
         const Coord at{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)};
