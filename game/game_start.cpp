@@ -34,7 +34,7 @@ void StartGame(GameIo& io, GameState& state) {
     state.random = GameRandom(SeedFromTimeOfDay(io.clock.GetSystemTime()));
     state.nextShape = state.random.Next() % kBasicShapeCount;
     ShowWellDigits(game, state.well);
-    // No music is no reason to stop: the game runs on silently when this fails.
+    // A failure here only means silence: the game runs on without music.
     PlayModule(kModuleResourceId, 0, 0);
 }
 
