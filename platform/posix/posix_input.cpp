@@ -115,7 +115,7 @@ bool PosixInput::WaitForInput(std::uint32_t timeoutMs) {
     Pump(0);
     while (queue_.empty()) {
         if (screen_ != nullptr) screen_->Present();
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) return false;
         Pump(static_cast<int>(std::min<long long>(left, 1000)));
     }
