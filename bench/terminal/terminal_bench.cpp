@@ -1,0 +1,133 @@
+// Plays a scripted game on virtual time and presents every frame the game
+// sleeps on into a counting sink, as the terminal front end would. Prints the
+// bytes a frame costs in each situation and the CPU the game thread spends.
+#include <time.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+
+#include "game/run_game.h"
+#include "platform/memory_console/memory_console.h"
+#include "platform/posix/byte_sink.h"
+#include "platform/posix/screen_presenter.h"
+#include "platform/virtual/manual_clock.h"
+#include "platform/virtual/scripted_input.h"
+
+namespace zumbrik {
+namespace {
+
+class CountingSink final : public ByteSink {
+public:
+    void Write(std::string_view bytes) override { bytes_ += bytes.size(); }
+    std::uint64_t Bytes() const { return bytes_; }
+
+private:
+    std::uint64_t bytes_ = 0;
+};
+
+double ThreadCpuMs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// Sums and extremes of one kind of frame.
+struct Tally {
+    std::uint64_t frames = 0;
+    std::uint64_t bytes = 0;
+    std::uint64_t most = 0;
+    void Add(std::uint64_t b) {
+        ++frames;
+        bytes += b;
+        most = std::max(most, b);
+    }
+    double Average() const { return frames == 0 ? 0.0 : static_cast<double>(bytes) / static_cast<double>(frames); }
+};
+
+// The left panel mirrors the well; it is redrawn after every lock.
+std::uint64_t DigitsSignature(const ScreenBuffer& buffer) {
+    std::uint64_t hash = 1469598103934665603ull;
+    for (int row = 1; row <= 28 && row < buffer.Height(); ++row)
+        for (int column = 1; column <= 24 && column < buffer.Width(); ++column)
+            hash = (hash ^ buffer.At(column, row).character) * 1099511628211ull;
+    return hash;
+}
+
+constexpr std::uint64_t kSteadyUntilMs = 8'000;  // the first piece falls untouched
+constexpr std::uint64_t kQuitAtMs = 240'000;
+
+void Script(ScriptedInput& input) {
+    // Drop a piece now and then, with a move and a turn on its way down.
+    for (std::uint64_t t = kSteadyUntilMs; t < kQuitAtMs - 5'000; t += 700) {
+        input.KeyDownAt(t, kVkDown);
+        input.KeyDownAt(t + 150, (t / 700) % 2 == 0 ? kVkLeft : kVkRight);
+        input.KeyDownAt(t + 300, kVkUp);
+    }
+    // A pause with its animation, and a new game whenever one has ended.
+    input.KeyDownAt(60'000, kVkP);
+    input.KeyDownAt(64'000, kVkP);
+    for (std::uint64_t t = 20'000; t < kQuitAtMs; t += 2'000) input.KeyDownAt(t + 50, kVkReturn);
+    input.KeyDownAt(kQuitAtMs, kVkEscape);
+}
+
+int Run() {
+    MemoryConsole console;
+    CountingSink sink;
+    ScreenPresenter presenter(sink);
+    presenter.SetTerminalSize(80, 30);
+    ManualClock clock;
+    ScriptedInput input(clock);
+    Script(input);
+
+    Tally steady, moved, lock, full, all;
+    std::uint64_t passes = 0, sleeps = 0, digits = 0;
+    double presentMs = 0;
+    clock.OnEverySleep([&](std::uint32_t ms) {
+        ++sleeps;
+        if (ms == 20) ++passes;
+        const std::uint64_t fullBefore = presenter.FullRepaints();
+        const double start = ThreadCpuMs();
+        const std::uint64_t bytes = presenter.Present(console);
+        presentMs += ThreadCpuMs() - start;
+        all.Add(bytes);
+        const std::uint64_t signature = DigitsSignature(console.Active());
+        if (presenter.FullRepaints() != fullBefore) {
+            full.Add(bytes);
+        } else if (signature != digits) {
+            lock.Add(bytes);
+        } else if (clock.NowMs() <= kSteadyUntilMs && ms == 20) {
+            steady.Add(bytes);
+            if (bytes != 0) moved.Add(bytes);
+        }
+        digits = signature;
+    });
+
+    const double start = ThreadCpuMs();
+    RunGame(console, input, clock);
+    const double gameMs = ThreadCpuMs() - start;
+
+    const double perPassMs = passes == 0 ? 0 : gameMs / static_cast<double>(passes);
+
+    std::printf("Terminal presenter, scripted game: %llu passes, %llu frames presented, %.0f s of game time\n",
+                static_cast<unsigned long long>(passes), static_cast<unsigned long long>(sleeps),
+                static_cast<double>(clock.NowMs()) / 1000.0);
+    std::printf("  steady falling : %6.1f bytes per pass on average (%llu passes), at most %llu\n", steady.Average(),
+                static_cast<unsigned long long>(steady.frames), static_cast<unsigned long long>(steady.most));
+    std::printf("  ...of which    : %6.1f bytes per pass that moved the piece a row (%llu passes)\n", moved.Average(),
+                static_cast<unsigned long long>(moved.frames));
+    std::printf("  per lock       : %6.1f bytes on average (%llu locks and new games), at most %llu\n", lock.Average(),
+                static_cast<unsigned long long>(lock.frames), static_cast<unsigned long long>(lock.most));
+    std::printf("  full repaint   : %6.1f bytes on average (%llu: start and pause switches), at most %llu\n",
+                full.Average(), static_cast<unsigned long long>(full.frames), static_cast<unsigned long long>(full.most));
+    std::printf("  all frames     : %6.1f bytes per frame on average\n", all.Average());
+    std::printf("  CPU, game thread: %.2f ms per 1000 passes (presenting %.2f ms of it) = %.3f %% of a core at 50 passes/s\n",
+                perPassMs * 1000.0, passes == 0 ? 0 : presentMs / static_cast<double>(passes) * 1000.0,
+                perPassMs / 20.0 * 100.0);
+    return 0;
+}
+
+}  // namespace
+}  // namespace zumbrik
+
+int main() { return zumbrik::Run(); }
