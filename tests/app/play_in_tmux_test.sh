@@ -211,8 +211,16 @@ pass "M leaves the game running"
 tm send-keys -t play p
 poll 10 shows_at 0 37 "ПАУЗА" || fail "no pause screen"
 poll 5 shows_at 29 27 "Для продолжения нажмите P" || fail "no pause hint"
-blink_closed() { [[ $(row_text 15 52 8) == "~~~~~~~~" && $(colours_at 15 52) == "90 40" ]]; }
-poll 10 blink_closed || fail "the pause animation did not run"
+# The top strip of the blinking patch stays closed for ten frames of each
+# cycle; text and colour come from one capture so they belong to one frame.
+blink_closed() {
+  parse_rows 13 13
+  local column
+  for ((column = 54; column <= 58; column++)); do
+    [[ ${CH[13 * 80 + column]:-} == "~" && ${FG[13 * 80 + column]:-} == 90 ]] || return 1
+  done
+}
+poll 15 blink_closed || fail "the pause animation did not run"
 [[ $(colours_at 29 27) == "93 40" ]] || fail "pause hint colours: $(colours_at 29 27)"
 pass "pause screen with its animation"
 tm send-keys -t play P
