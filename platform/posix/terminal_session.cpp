@@ -55,10 +55,18 @@ void WriteAll(int fd, const char* bytes, std::size_t length) {
     }
 }
 
-// Async-signal-safe: write(2) and tcsetattr(3) only.
+// Async-signal-safe: write(2), tcsetattr(3) and the signal mask only.
 void RestoreTerminal() {
+    // The shell may already have taken the terminal back (when it waits only
+    // for a wrapper of ours that stopped first); changing the modes from the
+    // background would then stop us with SIGTTOU halfway through.
+    sigset_t ttou, before;
+    sigemptyset(&ttou);
+    sigaddset(&ttou, SIGTTOU);
+    ::sigprocmask(SIG_BLOCK, &ttou, &before);
     WriteAll(gOutputFd, kRestore, sizeof kRestore - 1);
     ::tcsetattr(gInputFd, TCSANOW, &gSaved);
+    ::sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
 void OnFatalSignal(int signal) {

@@ -119,9 +119,23 @@ piece_shape_differs() { find_piece && [[ $PIECE != "$1" ]]; }
 piece_dots_are() { find_piece && { (($1 == 0 && PIECE_DOTS == 0)) || (($1 > 0 && PIECE_DOTS == PIECE_COUNT)); }; }
 
 start_game() { # starts the game from the pane's shell; its status lands in $work/status
-  rm -f "$work/status" "$work/pid"
-  tm send-keys -t play "sh -c 'echo \$\$ > $work/pid; exec \"\$0\"' '$game'; echo status=\$? > $work/status" Enter
+  rm -f "$work/status"
+  tm send-keys -t play "'$game'; echo status=\$? > $work/status" Enter
   poll 20 shows_at 28 52 "ESC - выход" || fail "the game screen did not appear"
+}
+game_pid() { # the pane shell's child running the game
+  local shell status pid
+  shell=$(tm display -p -t play '#{pane_pid}')
+  for status in /proc/[0-9]*/status; do
+    pid=${status#/proc/}
+    pid=${pid%/status}
+    if grep -q "^PPid:[[:space:]]*$shell\$" "$status" 2>/dev/null &&
+      [[ $(readlink "/proc/$pid/exe" 2>/dev/null) == "$game" ]]; then
+      printf '%s' "$pid"
+      return 0
+    fi
+  done
+  return 1
 }
 
 expect_terminal_restored() { # $1: the status expected
@@ -244,13 +258,26 @@ poll 5 shows_at 6 52 "СЧЁТ: 0" || fail "score not reset"
 poll 10 find_piece || fail "no piece in the new game"
 pass "Enter starts a new game"
 
+# --- Ctrl+Z and fg ---------------------------------------------------------------
+tm send-keys -t play C-z
+poll 10 screen_has "Stopped" || fail "Ctrl+Z did not stop the game"
+[[ $(mode alternate_on) == 0 && $(mode cursor_flag) == 1 ]] || fail "terminal not restored while stopped"
+# fg waits for the game and hands on its status.
+rm -f "$work/status"
+tm send-keys -t play "fg; echo status=\$? > $work/status" Enter
+poll 10 shows_at 28 52 "ESC - выход" || fail "fg did not bring the game screen back"
+[[ $(mode alternate_on) == 1 && $(mode cursor_flag) == 0 ]] || fail "game modes not set again after fg"
+poll 10 find_piece || fail "no piece after fg"
+pass "Ctrl+Z gives the terminal back and fg resumes the game"
+
 # --- leaving ---------------------------------------------------------------------
 tm send-keys -t play Escape
 expect_terminal_restored 0
 pass "Escape gives the terminal back"
 
 start_game
-kill -TERM "$(cat "$work/pid")"
+pid=$(game_pid) || fail "cannot find the game's process"
+kill -TERM "$pid"
 expect_terminal_restored 143
 pass "SIGTERM gives the terminal back"
 
