@@ -23,7 +23,10 @@ public:
     void SetTerminalSize(int columns, int rows);
     int TerminalColumns() const { return columns_; }
     int TerminalRows() const { return rows_; }
-    void RequestFullRepaint() { valid_ = false; }
+    void RequestFullRepaint() {
+        valid_ = false;
+        noticeShown_ = false;
+    }
 
     // True when the terminal cannot hold the active buffer.
     bool TooSmall(const MemoryConsole& console) const;

@@ -151,11 +151,28 @@ expect_terminal_restored() { # $1: the status expected
   diff "$work/before" "$work/after" || fail "terminal modes differ after the game"
 }
 
+# Without a terminal on both sides: one line on stderr, status 2, nothing else.
+status=0
+output=$("$game" </dev/null 2>"$work/error") || status=$?
+[[ $status == 2 && -z $output && $(wc -l <"$work/error") == 1 ]] ||
+  fail "without a terminal: status $status, output '$output', error '$(cat "$work/error")'"
+pass "refuses to run without a terminal"
+
 command -v tmux >/dev/null || fail "tmux is not installed"
 tm new -d -s play -x 80 -y 30 "env PS1='$ ' HOME='$work' bash --norc --noprofile"
 tm send-keys -t play "stty -a > $work/before" Enter
 poll 10 test -s "$work/before" || fail "the shell in the pane did not start"
 sleep 0.2
+
+# Standard output redirected: the terminal is left as it was.
+tm send-keys -t play "'$game' > $work/output; echo status=\$? > $work/status" Enter
+poll 10 file_has "$work/status" "status=2" || fail "a redirected output was not refused"
+[[ ! -s $work/output && $(mode alternate_on) == 0 ]] || fail "the terminal was touched"
+rm -f "$work/after"
+tm send-keys -t play "stty -a > $work/after" Enter
+poll 10 test -s "$work/after" && sleep 0.2
+diff "$work/before" "$work/after" || fail "terminal modes changed by a refused start"
+pass "refuses a redirected output"
 
 # --- the layout ---------------------------------------------------------------
 start_game
