@@ -1,5 +1,7 @@
 #include "platform/posix/terminal_session.h"
 
+#include <sys/ioctl.h>
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -11,6 +13,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "platform/posix/byte_sink.h"
+#include "platform/posix/screen_presenter.h"
+#include "platform/posix/terminal_screen.h"
 
 namespace zumbrik {
 namespace {
@@ -84,6 +90,50 @@ TEST_F(TerminalSessionTest, RawWhileEnteredAndExactlyRestoredOnLeave) {
     }
     // The destructor of a session already left writes nothing more.
     EXPECT_EQ(Output(), "");
+}
+
+void SetSize(int fd, int columns, int rows) {
+    winsize size{};
+    size.ws_col = static_cast<unsigned short>(columns);
+    size.ws_row = static_cast<unsigned short>(rows);
+    ASSERT_EQ(::ioctl(fd, TIOCSWINSZ, &size), 0);
+}
+
+TEST_F(TerminalSessionTest, ScreenFollowsResizesAndHandsTheTerminalBackAtTeardown) {
+    SetSize(leader, 60, 20);
+    MemoryConsole console;
+    FdSink sink(follower);
+    ScreenPresenter presenter(sink);
+    TerminalSession session(follower, follower);
+    TerminalScreen screen(console, session, presenter);
+    ASSERT_TRUE(session.Enter());
+    Output();
+
+    ConsoleHandle game = console.CreateConsoleScreenBuffer();
+    console.SetConsoleActiveScreenBuffer(game);
+    screen.ActiveBufferChanged();
+    EXPECT_TRUE(screen.TooSmall());
+    EXPECT_NE(Output().find("Увеличьте"), std::string::npos);
+    // Too small: the terminal is asked to grow to what the game needs.
+    screen.WindowMoveRequested();
+    EXPECT_EQ(Output(), "\x1b[8;30;80t");
+
+    SetSize(leader, 80, 30);
+    ::raise(SIGWINCH);
+    screen.Present();
+    EXPECT_FALSE(screen.TooSmall());
+    EXPECT_GT(Output().size(), 2400u);
+    // Large enough: a window move asks for nothing.
+    screen.WindowMoveRequested();
+    EXPECT_EQ(Output(), "");
+
+    console.SetConsoleActiveScreenBuffer(console.GetStdHandle(kStdOutputHandle));
+    screen.ActiveBufferChanged();
+    EXPECT_FALSE(session.Entered());
+    EXPECT_EQ(Output(), TerminalSession::RestoreSequence());
+    termios after{};
+    ASSERT_EQ(::tcgetattr(follower, &after), 0);
+    EXPECT_TRUE(SameModes(after, original));
 }
 
 // A child process enters a session on the pseudo-terminal and is then ended
