@@ -6,6 +6,7 @@
 # Usage: play_in_tmux_test.sh PATH_TO_ZUMBRIK
 set -euo pipefail
 export LC_ALL=C.UTF-8
+unset TMUX
 
 game=$(realpath "$1")
 work=$(mktemp -d)
