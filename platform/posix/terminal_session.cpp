@@ -101,6 +101,10 @@ void OnContinue(int) { gContinued.store(true); }
 void OnResize(int) { gResized.store(true); }
 
 void Install(int signal, void (*handler)(int), int flags, struct sigaction* old) {
+    // A signal we were started with ignored (nohup, a shell without job
+    // control) stays ignored: catching it would change how the program ends.
+    ::sigaction(signal, nullptr, old);
+    if (old->sa_handler == SIG_IGN) return;
     struct sigaction action {};
     action.sa_handler = handler;
     action.sa_flags = flags;
