@@ -176,3 +176,25 @@ TEST_F(TerminalSessionTest, CrashRestoresAndStillCrashes) {
 
 }  // namespace
 }  // namespace zumbrik
+
+namespace zumbrik {
+namespace {
+
+TEST_F(TerminalSessionTest, SignalIgnoredAtStartStaysIgnored) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGTERM, SIG_IGN);
+        TerminalSession session(follower, follower);
+        if (!session.Enter()) std::_Exit(3);
+        ::raise(SIGTERM);
+        std::_Exit(session.Entered() ? 7 : 4);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+    EXPECT_EQ(WEXITSTATUS(status), 7);
+}
+
+}  // namespace
+}  // namespace zumbrik
