@@ -174,12 +174,6 @@ TEST_F(TerminalSessionTest, CrashRestoresAndStillCrashes) {
     ExpectRestoredAfter(leader, follower, original, [] { std::abort(); });
 }
 
-}  // namespace
-}  // namespace zumbrik
-
-namespace zumbrik {
-namespace {
-
 TEST_F(TerminalSessionTest, SignalIgnoredAtStartStaysIgnored) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
