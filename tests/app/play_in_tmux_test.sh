@@ -14,7 +14,11 @@ socket=zumbrik-test-$$
 failures=0
 tm() { tmux -u -L "$socket" -f /dev/null "$@"; }
 cleanup() {
+  local socket_path
+  socket_path=$(tm display -p '#{socket_path}' 2>/dev/null) || true
   tm kill-server 2>/dev/null || true
+  # The server does not always take its socket with it.
+  [[ -z $socket_path ]] || rm -f "$socket_path"
   rm -rf "$work"
 }
 trap cleanup EXIT
