@@ -146,7 +146,7 @@ TEST(SongSafety, NoInstrumentsOrAStrayInstrumentIndexStaySilent) {
     auto song = test::LoadSong(module);
     ASSERT_NE(song, nullptr);
     std::vector<std::int32_t> out(2048, 0);
-    ASSERT_TRUE(RenderFrames(song->state, out.data(), 1024, false, song->elapsedMs));
+    ASSERT_TRUE(RenderFrames(song->state, out.data(), 1024, false, song->clock));
     for (std::int32_t value : out) ASSERT_EQ(value, 0);
     EXPECT_EQ(song->Voice().volume, 0u);
 
