@@ -46,8 +46,23 @@ enum class SegmentOutcome { Rendered, SongEnded };
 // the song's end; the caller then tears the player down.
 SegmentOutcome RenderSegment(PlayerState& state, MixBuffer& mix, RenderControl& control, std::int16_t* ring);
 
-// One accumulator to a sample: rounded, saturated to +-32767, scaled.
-std::int16_t ConvertAccumulator(std::int32_t accumulator, std::uint32_t masterVolume);
+// One accumulator to a sample: |a| / 16320 rounded half up, saturated at
+// 32767, scaled by the master volume (32768 = unity; more counts as unity),
+// with a's sign. Branch-free: audio changes sign too often to predict.
+inline std::int16_t ConvertAccumulator(std::int32_t accumulator, std::uint32_t masterVolume) {
+    constexpr std::uint32_t kFullScaleVoice = 16320;  // 64 x 255: one voice at full volume
+    const std::uint32_t volume = masterVolume < kUnityVolume ? masterVolume : kUnityVolume;
+    const std::uint32_t sign = accumulator < 0 ? 0xFFFFFFFFu : 0u;
+    const std::uint32_t magnitude = (static_cast<std::uint32_t>(accumulator) ^ sign) - sign;
+    std::uint32_t m = (magnitude + kFullScaleVoice / 2) / kFullScaleVoice;  // remainder >= 8160 rounds up
+    m = m < 32767 ? m : 32767;
+    const std::uint32_t v = (m * volume) >> 15;
+    return static_cast<std::int16_t>((v ^ sign) - sign);
+}
+
+// Converts `count` accumulators into samples.
+void ConvertAccumulators(const std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count,
+                         std::uint32_t masterVolume);
 
 // What rendering counts besides the song position.
 struct SongClock {

@@ -165,7 +165,7 @@ TEST(Conversion, RoundsHalfUpAndSaturatesSymmetrically) {
     EXPECT_EQ(ConvertAccumulator(-(16320 * 1000 + 8160), kUnityVolume), -1001);
     EXPECT_EQ(ConvertAccumulator(16320 * 1000, MasterVolumeForLevel(13)), (1000 * 2068) >> 15);
     EXPECT_EQ(ConvertAccumulator(16320 * 30000, MasterVolumeForLevel(0)), 0);
-    EXPECT_EQ(ConvertAccumulator(16320 * 30000, 5 * kUnityVolume), 32767);
+    EXPECT_EQ(ConvertAccumulator(16320 * 30000, 5 * kUnityVolume), 30000);  // above unity counts as unity
 }
 
 TEST(Conversion, TempoAndMasterVolumeTables) {
