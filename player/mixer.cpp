@@ -23,7 +23,7 @@ void StorePosition(MixVoice& voice, std::uint64_t position) {
 }
 
 // Mixes `frames` frames of a voice that meets no boundary on the way.
-void MixFrames(const MixVoice& voice, const std::int16_t* data, std::uint64_t step, bool ramping, VoiceRun& run,
+void MixFrames(const MixVoice& voice, const SampleRecord& sample, std::uint64_t step, bool ramping, VoiceRun& run,
                std::uint32_t* out, std::uint32_t frames) {
     run.delta = voice.backwards == 0 ? step : 0 - step;
     if (!ramping && run.left == 0 && run.right == 0) {
@@ -34,7 +34,8 @@ void MixFrames(const MixVoice& voice, const std::int16_t* data, std::uint64_t st
     }
     run.stepLeft = ramping ? voice.rampStepLeft : 0;
     run.stepRight = ramping ? voice.rampStepRight : 0;
-    kMixRun(data, run, out, frames);
+    // The record holds length + 3 samples: the guard and two more.
+    kMixRun(sample.data, sample.length + 3, run, out, frames);
 }
 
 void StopVoice(MixVoice& voice) {
@@ -162,7 +163,7 @@ void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frame
 
             // 6. Mix.
             VoiceRun run{position, 0, voice.currentLeft, voice.currentRight, 0, 0};
-            MixFrames(voice, sample.data, step, ramping, run, out, count);
+            MixFrames(voice, sample, step, ramping, run, out, count);
             StorePosition(voice, run.position);
             voice.currentLeft = run.left;
             voice.currentRight = run.right;

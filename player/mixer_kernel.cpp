@@ -9,7 +9,8 @@
 
 namespace zumbrik {
 
-void MixRunPortable(const std::int16_t* data, VoiceRun& run, std::uint32_t* out, std::uint32_t frames) {
+void MixRunPortable(const std::int16_t* data, std::uint32_t /*entries*/, VoiceRun& run, std::uint32_t* out,
+                    std::uint32_t frames) {
     std::uint64_t position = run.position;
     std::int32_t left = run.left;
     std::int32_t right = run.right;
@@ -50,8 +51,8 @@ __attribute__((target("avx2"))) inline __m256i Contribution(__m256i product) {
 // only the low 32 bits of each shifted product are kept, and those are the
 // same for logical and arithmetic shifts, so the scalar formulas hold bit
 // for bit.
-__attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, VoiceRun& run, std::uint32_t* out,
-                                               std::uint32_t frames) {
+__attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, std::uint32_t entries, VoiceRun& run,
+                                               std::uint32_t* out, std::uint32_t frames) {
     const std::uint32_t rounds = frames / 4;
     if (rounds > 0) {
         const std::uint64_t p = run.position;
@@ -66,10 +67,26 @@ __attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, VoiceR
         const __m128i left4 = _mm_set1_epi32(static_cast<int>(4u * static_cast<std::uint32_t>(run.stepLeft)));
         const __m128i right4 = _mm_set1_epi32(static_cast<int>(4u * static_cast<std::uint32_t>(run.stepRight)));
         const auto* words = reinterpret_cast<const int*>(data);
-        for (std::uint32_t r = 0; r < rounds; ++r) {
-            // data[i] and data[i + 1] in one 32-bit read each.
-            const __m256i index = _mm256_srli_epi64(position, 32);
-            const __m128i pair = _mm256_i64gather_epi32(words, index, 2);
+        // Up to one frame per output frame, forward, the four frames' samples
+        // lie within eight neighbours: one load and a shuffle replace the gather.
+        const bool nearby = d <= (std::uint64_t{1} << 32);
+        const __m256i highDwords = _mm256_setr_epi32(1, 3, 5, 7, 0, 2, 4, 6);
+        const __m128i broadcastLowByte = _mm_setr_epi8(0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12);
+        const __m128i byteOffsets = _mm_setr_epi8(0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3);
+        std::uint64_t roundPosition = p;
+        for (std::uint32_t r = 0; r < rounds; ++r, roundPosition += 4 * d) {
+            // data[i] | data[i + 1] << 16 for each frame.
+            __m128i pair;
+            const auto first = static_cast<std::uint32_t>(roundPosition >> 32);
+            if (nearby && entries >= 8 && first <= entries - 8) {
+                const __m128i window = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + first));
+                const __m128i index = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(position, highDwords));
+                const __m128i byteIndex = _mm_slli_epi32(_mm_sub_epi32(index, _mm_set1_epi32(static_cast<int>(first))), 1);
+                const __m128i control = _mm_add_epi8(_mm_shuffle_epi8(byteIndex, broadcastLowByte), byteOffsets);
+                pair = _mm_shuffle_epi8(window, control);
+            } else {
+                pair = _mm256_i64gather_epi32(words, _mm256_srli_epi64(position, 32), 2);
+            }
             const __m128i s0 = _mm_srai_epi32(_mm_slli_epi32(pair, 16), 16);
             const __m128i s1 = _mm_srai_epi32(pair, 16);
             const __m256i difference = _mm256_cvtepi32_epi64(_mm_sub_epi32(s1, s0));
@@ -94,7 +111,7 @@ __attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, VoiceR
         run.left = _mm_cvtsi128_si32(left);
         run.right = _mm_cvtsi128_si32(right);
     }
-    MixRunPortable(data, run, out + 8 * static_cast<std::size_t>(rounds), frames - 4 * rounds);
+    MixRunPortable(data, entries, run, out + 8 * static_cast<std::size_t>(rounds), frames - 4 * rounds);
 }
 
 }  // namespace

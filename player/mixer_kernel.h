@@ -17,10 +17,14 @@ struct VoiceRun {
 };
 
 // Adds the run's interpolated, scaled samples to out (left, right per frame)
-// and moves the run on. Every version gives the same bits.
-using MixRunFunction = void (*)(const std::int16_t* data, VoiceRun& run, std::uint32_t* out, std::uint32_t frames);
+// and moves the run on. `entries` is how many samples data holds (a
+// sample's length + 3): versions that read ahead never read past them.
+// Every version gives the same bits.
+using MixRunFunction = void (*)(const std::int16_t* data, std::uint32_t entries, VoiceRun& run, std::uint32_t* out,
+                                std::uint32_t frames);
 
-void MixRunPortable(const std::int16_t* data, VoiceRun& run, std::uint32_t* out, std::uint32_t frames);
+void MixRunPortable(const std::int16_t* data, std::uint32_t entries, VoiceRun& run, std::uint32_t* out,
+                    std::uint32_t frames);
 
 // The vector version when this processor has one (AVX2 on x86-64), else null.
 MixRunFunction VectorMixRun();
