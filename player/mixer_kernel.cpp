@@ -1,5 +1,7 @@
 #include "player/mixer_kernel.h"
 
+#include <array>
+
 #include "player/mixer.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -33,84 +35,86 @@ void MixRunPortable(const std::int16_t* data, std::uint32_t /*entries*/, VoiceRu
 
 namespace {
 
-// Volumes of four frames: start, start + step, ... (wrapping like the scalar sums).
-__attribute__((target("avx2"))) inline __m128i RampLanes(std::int32_t start, std::int32_t step) {
-    const auto s = static_cast<std::uint32_t>(start);
-    const auto t = static_cast<std::uint32_t>(step);
-    return _mm_setr_epi32(static_cast<int>(s), static_cast<int>(s + t), static_cast<int>(s + 2 * t),
-                          static_cast<int>(s + 3 * t));
-}
-
-// VoiceContribution on four 64-bit products; the low dword of each lane is the result.
-__attribute__((target("avx2"))) inline __m256i Contribution(__m256i product) {
-    const __m256i rounded = _mm256_add_epi64(_mm256_srli_epi64(product, 6), _mm256_srli_epi64(product, 63));
-    return _mm256_srli_epi64(rounded, 1);
-}
-
-// Four frames per round in 64-bit lanes. Every product is exact in 64 bits;
-// only the low 32 bits of each shifted product are kept, and those are the
-// same for logical and arithmetic shifts, so the scalar formulas hold bit
-// for bit.
+// Four frames per round, one per 64-bit lane, each value in the lane's low
+// dword. Products are exact in 64 bits, and only the low dword of each shifted
+// product is kept; for a result that fits 32 bits that dword is the same after
+// a logical as after an arithmetic shift, so the portable formulas hold bit
+// for bit. With every volume of the run at or above 0 a product is negative
+// exactly when the interpolated sample is, which folds VoiceContribution's
+// rounding into one add: ((P >> 6) + [P < 0]) >> 1 = (P + 64 [J < 0]) >> 7.
 __attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, std::uint32_t entries, VoiceRun& run,
                                                std::uint32_t* out, std::uint32_t frames) {
     const std::uint32_t rounds = frames / 4;
-    if (rounds > 0) {
-        const std::uint64_t p = run.position;
-        const std::uint64_t d = run.delta;
-        __m256i position = _mm256_set_epi64x(static_cast<long long>(p + 3 * d), static_cast<long long>(p + 2 * d),
-                                             static_cast<long long>(p + d), static_cast<long long>(p));
-        const __m256i delta4 = _mm256_set1_epi64x(static_cast<long long>(4 * d));
-        const __m256i lowHalf = _mm256_set1_epi64x(0xFFFFFFFFll);
-        const __m256i evenDwords = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
-        __m128i left = RampLanes(run.left, run.stepLeft);
-        __m128i right = RampLanes(run.right, run.stepRight);
-        const __m128i left4 = _mm_set1_epi32(static_cast<int>(4u * static_cast<std::uint32_t>(run.stepLeft)));
-        const __m128i right4 = _mm_set1_epi32(static_cast<int>(4u * static_cast<std::uint32_t>(run.stepRight)));
-        const auto* words = reinterpret_cast<const int*>(data);
-        // Up to one frame per output frame, forward, the four frames' samples
-        // lie within eight neighbours: one load and a shuffle replace the gather.
-        const bool nearby = d <= (std::uint64_t{1} << 32);
-        const __m256i highDwords = _mm256_setr_epi32(1, 3, 5, 7, 0, 2, 4, 6);
-        const __m128i broadcastLowByte = _mm_setr_epi8(0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12);
-        const __m128i byteOffsets = _mm_setr_epi8(0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3);
-        std::uint64_t roundPosition = p;
-        for (std::uint32_t r = 0; r < rounds; ++r, roundPosition += 4 * d) {
-            // data[i] | data[i + 1] << 16 for each frame.
-            __m128i pair;
-            const auto first = static_cast<std::uint32_t>(roundPosition >> 32);
-            if (nearby && entries >= 8 && first <= entries - 8) {
-                const __m128i window = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + first));
-                const __m128i index = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(position, highDwords));
-                const __m128i byteIndex = _mm_slli_epi32(_mm_sub_epi32(index, _mm_set1_epi32(static_cast<int>(first))), 1);
-                const __m128i control = _mm_add_epi8(_mm_shuffle_epi8(byteIndex, broadcastLowByte), byteOffsets);
-                pair = _mm_shuffle_epi8(window, control);
-            } else {
-                pair = _mm256_i64gather_epi32(words, _mm256_srli_epi64(position, 32), 2);
-            }
-            const __m128i s0 = _mm_srai_epi32(_mm_slli_epi32(pair, 16), 16);
-            const __m128i s1 = _mm_srai_epi32(pair, 16);
-            const __m256i difference = _mm256_cvtepi32_epi64(_mm_sub_epi32(s1, s0));
-            const __m256i halfFraction = _mm256_srli_epi64(_mm256_and_si256(position, lowHalf), 1);
-            const __m256i slope = _mm256_srli_epi64(_mm256_mul_epi32(difference, halfFraction), 25);
-            const __m128i slope32 = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(slope, evenDwords));
-            const __m256i sample = _mm256_cvtepi32_epi64(_mm_add_epi32(_mm_slli_epi32(s0, 6), slope32));
-
-            const __m256i productLeft = _mm256_mul_epi32(sample, _mm256_cvtepi32_epi64(left));
-            const __m256i productRight = _mm256_mul_epi32(sample, _mm256_cvtepi32_epi64(right));
-            // Left in the even dwords, right in the odd: L0 R0 L1 R1 L2 R2 L3 R3.
-            const __m256i frames4 = _mm256_blend_epi32(Contribution(productLeft),
-                                                       _mm256_slli_epi64(Contribution(productRight), 32), 0xAA);
-            auto* target = reinterpret_cast<__m256i*>(out + 8 * static_cast<std::size_t>(r));
-            _mm256_storeu_si256(target, _mm256_add_epi32(_mm256_loadu_si256(target), frames4));
-
-            position = _mm256_add_epi64(position, delta4);
-            left = _mm_add_epi32(left, left4);
-            right = _mm_add_epi32(right, right4);
-        }
-        run.position = static_cast<std::uint64_t>(_mm256_extract_epi64(position, 0));
-        run.left = _mm_cvtsi128_si32(left);
-        run.right = _mm_cvtsi128_si32(right);
+    const std::int64_t lastLeft = run.left + static_cast<std::int64_t>(run.stepLeft) * (static_cast<std::int64_t>(frames) - 1);
+    const std::int64_t lastRight =
+        run.right + static_cast<std::int64_t>(run.stepRight) * (static_cast<std::int64_t>(frames) - 1);
+    if (rounds == 0 || run.left < 0 || run.right < 0 || lastLeft < 0 || lastRight < 0) {
+        MixRunPortable(data, entries, run, out, frames);  // ramps overshooting below 0 are rare
+        return;
     }
+    const std::uint64_t p = run.position;
+    const std::uint64_t d = run.delta;
+    const auto lanes = [](std::uint64_t start, std::uint64_t step) {
+        return std::array<long long, 4>{static_cast<long long>(start), static_cast<long long>(start + step),
+                                        static_cast<long long>(start + 2 * step),
+                                        static_cast<long long>(start + 3 * step)};
+    };
+    const auto positions = lanes(p, d);
+    const auto lefts = lanes(static_cast<std::uint64_t>(std::int64_t{run.left}), static_cast<std::uint64_t>(std::int64_t{run.stepLeft}));
+    const auto rights = lanes(static_cast<std::uint64_t>(std::int64_t{run.right}), static_cast<std::uint64_t>(std::int64_t{run.stepRight}));
+    __m256i position = _mm256_setr_epi64x(positions[0], positions[1], positions[2], positions[3]);
+    __m256i left = _mm256_setr_epi64x(lefts[0], lefts[1], lefts[2], lefts[3]);
+    __m256i right = _mm256_setr_epi64x(rights[0], rights[1], rights[2], rights[3]);
+    const __m256i delta4 = _mm256_set1_epi64x(static_cast<long long>(4 * d));
+    const __m256i left4 = _mm256_set1_epi64x(4 * static_cast<long long>(run.stepLeft));
+    const __m256i right4 = _mm256_set1_epi64x(4 * static_cast<long long>(run.stepRight));
+    const __m256i lowHalf = _mm256_set1_epi64x(0xFFFFFFFFll);
+    const __m256i negativeRounding = _mm256_set1_epi64x(64);
+    // Byte 0 of each lane's index spread over the lane's low dword; the high dword zeroed.
+    const __m256i spread = _mm256_setr_epi8(0, 0, 0, 0, -128, -128, -128, -128, 8, 8, 8, 8, -128, -128, -128, -128, 0, 0,
+                                            0, 0, -128, -128, -128, -128, 8, 8, 8, 8, -128, -128, -128, -128);
+    const __m256i byteOffsets = _mm256_setr_epi8(0, 1, 2, 3, -128, -128, -128, -128, 0, 1, 2, 3, -128, -128, -128, -128,
+                                                 0, 1, 2, 3, -128, -128, -128, -128, 0, 1, 2, 3, -128, -128, -128, -128);
+    const auto* words = reinterpret_cast<const int*>(data);
+    // Up to one frame per output frame, forward, the four frames' samples lie
+    // within eight neighbours: one load and a shuffle replace the gather.
+    const bool nearby = d <= (std::uint64_t{1} << 32);
+    std::uint64_t roundPosition = p;
+    for (std::uint32_t r = 0; r < rounds; ++r, roundPosition += 4 * d) {
+        const __m256i index = _mm256_srli_epi64(position, 32);
+        __m256i pair;  // data[i] | data[i + 1] << 16 in each low dword
+        const auto first = static_cast<std::uint32_t>(roundPosition >> 32);
+        if (nearby && entries >= 8 && first <= entries - 8) {
+            const __m256i window =
+                _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + first)));
+            const __m256i byteIndex =
+                _mm256_slli_epi64(_mm256_sub_epi64(index, _mm256_set1_epi64x(static_cast<long long>(first))), 1);
+            const __m256i control = _mm256_add_epi8(_mm256_shuffle_epi8(byteIndex, spread), byteOffsets);
+            pair = _mm256_shuffle_epi8(window, control);
+        } else {
+            pair = _mm256_cvtepu32_epi64(_mm256_i64gather_epi32(words, index, 2));
+        }
+        const __m256i s0 = _mm256_srai_epi32(_mm256_slli_epi32(pair, 16), 16);
+        const __m256i s1 = _mm256_srai_epi32(pair, 16);
+        const __m256i halfFraction = _mm256_srli_epi64(_mm256_and_si256(position, lowHalf), 1);
+        const __m256i slope = _mm256_srli_epi64(_mm256_mul_epi32(_mm256_sub_epi32(s1, s0), halfFraction), 25);
+        const __m256i sample = _mm256_add_epi32(_mm256_slli_epi32(s0, 6), slope);
+        const __m256i rounding = _mm256_and_si256(_mm256_srai_epi32(sample, 31), negativeRounding);
+        const __m256i contributionLeft = _mm256_srli_epi64(_mm256_add_epi64(_mm256_mul_epi32(sample, left), rounding), 7);
+        const __m256i contributionRight =
+            _mm256_srli_epi64(_mm256_add_epi64(_mm256_mul_epi32(sample, right), rounding), 7);
+        // Left in the even dwords, right in the odd: L0 R0 L1 R1 L2 R2 L3 R3.
+        const __m256i frames4 = _mm256_blend_epi32(contributionLeft, _mm256_slli_epi64(contributionRight, 32), 0xAA);
+        auto* target = reinterpret_cast<__m256i*>(out + 8 * static_cast<std::size_t>(r));
+        _mm256_storeu_si256(target, _mm256_add_epi32(_mm256_loadu_si256(target), frames4));
+
+        position = _mm256_add_epi64(position, delta4);
+        left = _mm256_add_epi64(left, left4);
+        right = _mm256_add_epi64(right, right4);
+    }
+    run.position = static_cast<std::uint64_t>(_mm256_extract_epi64(position, 0));
+    run.left = static_cast<std::int32_t>(_mm256_extract_epi64(left, 0));
+    run.right = static_cast<std::int32_t>(_mm256_extract_epi64(right, 0));
     MixRunPortable(data, entries, run, out + 8 * static_cast<std::size_t>(rounds), frames - 4 * rounds);
 }
 
