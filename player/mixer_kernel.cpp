@@ -80,31 +80,36 @@ __attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, std::u
     // within eight neighbours: one load and a shuffle replace the gather.
     const bool nearby = d <= (std::uint64_t{1} << 32);
     std::uint64_t roundPosition = p;
+    // pmaddwd on (data[i], data[i + 1]) word pairs: 64 s0, and s1 - s0.
+    const __m256i timesSixtyFour = _mm256_set1_epi32(64);
+    const __m256i difference = _mm256_set1_epi32(static_cast<int>(0x0001FFFF));  // words -1, +1
+    const __m256i evenBytes = _mm256_set1_epi64x(~1ll);
     for (std::uint32_t r = 0; r < rounds; ++r, roundPosition += 4 * d) {
-        const __m256i index = _mm256_srli_epi64(position, 32);
-        __m256i pair;  // data[i] | data[i + 1] << 16 in each low dword
+        __m256i pair;  // data[i] | data[i + 1] << 16 in each low dword, 0 above
         const auto first = static_cast<std::uint32_t>(roundPosition >> 32);
         if (nearby && entries >= 8 && first <= entries - 8) {
             const __m256i window =
                 _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + first)));
-            const __m256i byteIndex =
-                _mm256_slli_epi64(_mm256_sub_epi64(index, _mm256_set1_epi64x(static_cast<long long>(first))), 1);
+            // 2 (i - first): twice the distance from the window's start, in bytes.
+            const __m256i fromFirst =
+                _mm256_sub_epi64(position, _mm256_set1_epi64x(static_cast<long long>(std::uint64_t{first} << 32)));
+            const __m256i byteIndex = _mm256_and_si256(_mm256_srli_epi64(fromFirst, 31), evenBytes);
             const __m256i control = _mm256_add_epi8(_mm256_shuffle_epi8(byteIndex, spread), byteOffsets);
             pair = _mm256_shuffle_epi8(window, control);
         } else {
-            pair = _mm256_cvtepu32_epi64(_mm256_i64gather_epi32(words, index, 2));
+            pair = _mm256_cvtepu32_epi64(_mm256_i64gather_epi32(words, _mm256_srli_epi64(position, 32), 2));
         }
-        const __m256i s0 = _mm256_srai_epi32(_mm256_slli_epi32(pair, 16), 16);
-        const __m256i s1 = _mm256_srai_epi32(pair, 16);
+        const __m256i base = _mm256_madd_epi16(pair, timesSixtyFour);
         const __m256i halfFraction = _mm256_srli_epi64(_mm256_and_si256(position, lowHalf), 1);
-        const __m256i slope = _mm256_srli_epi64(_mm256_mul_epi32(_mm256_sub_epi32(s1, s0), halfFraction), 25);
-        const __m256i sample = _mm256_add_epi32(_mm256_slli_epi32(s0, 6), slope);
+        const __m256i slope =
+            _mm256_srli_epi64(_mm256_mul_epi32(_mm256_madd_epi16(pair, difference), halfFraction), 25);
+        const __m256i sample = _mm256_add_epi32(base, slope);
         const __m256i rounding = _mm256_and_si256(_mm256_srai_epi32(sample, 31), negativeRounding);
-        const __m256i contributionLeft = _mm256_srli_epi64(_mm256_add_epi64(_mm256_mul_epi32(sample, left), rounding), 7);
-        const __m256i contributionRight =
-            _mm256_srli_epi64(_mm256_add_epi64(_mm256_mul_epi32(sample, right), rounding), 7);
-        // Left in the even dwords, right in the odd: L0 R0 L1 R1 L2 R2 L3 R3.
-        const __m256i frames4 = _mm256_blend_epi32(contributionLeft, _mm256_slli_epi64(contributionRight, 32), 0xAA);
+        const __m256i sumLeft = _mm256_add_epi64(_mm256_mul_epi32(sample, left), rounding);
+        const __m256i sumRight = _mm256_add_epi64(_mm256_mul_epi32(sample, right), rounding);
+        // Left (>> 7) in the even dwords, right (>> 7, then << 32) in the odd:
+        // L0 R0 L1 R1 L2 R2 L3 R3.
+        const __m256i frames4 = _mm256_blend_epi32(_mm256_srli_epi64(sumLeft, 7), _mm256_slli_epi64(sumRight, 25), 0xAA);
         auto* target = reinterpret_cast<__m256i*>(out + 8 * static_cast<std::size_t>(r));
         _mm256_storeu_si256(target, _mm256_add_epi32(_mm256_loadu_si256(target), frames4));
 
