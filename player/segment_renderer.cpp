@@ -104,27 +104,32 @@ void ConvertAccumulators(const std::int32_t* accumulators, std::int16_t* samples
     }
 }
 
+bool StartTick(PlayerState& state, bool playOnce, SongClock& clock) {
+    if (state.tick == 0) {
+        if (!StartRow(state, playOnce, clock)) {
+            return false;
+        }
+    } else {
+        ProcessTick(state);
+    }
+    state.tick += 1;
+    if (state.tick >= state.speed + state.patternDelayTicks) {
+        state.tick = 0;
+        state.patternDelayTicks = 0;
+    }
+    // Read after the processing so a tempo change applies to this tick;
+    // never 0, or rendering would start ticks without end.
+    state.tickFramesLeft = std::max(state.samplesPerTick, 1);
+    return true;
+}
+
 bool RenderFrames(PlayerState& state, std::int32_t* accumulators, std::uint32_t frames, bool playOnce,
                   SongClock& clock) {
     std::uint32_t framesLeft = frames;
     std::int32_t* destination = accumulators;
     while (framesLeft > 0) {
-        if (state.tickFramesLeft <= 0) {
-            if (state.tick == 0) {
-                if (!StartRow(state, playOnce, clock)) {
-                    return false;
-                }
-            } else {
-                ProcessTick(state);
-            }
-            state.tick += 1;
-            if (state.tick >= state.speed + state.patternDelayTicks) {
-                state.tick = 0;
-                state.patternDelayTicks = 0;
-            }
-            // Read after the processing so a tempo change applies to this
-            // tick; never 0, or the loop would start ticks without end.
-            state.tickFramesLeft = std::max(state.samplesPerTick, 1);
+        if (state.tickFramesLeft <= 0 && !StartTick(state, playOnce, clock)) {
+            return false;
         }
         const std::uint32_t n = std::min(static_cast<std::uint32_t>(state.tickFramesLeft), framesLeft);
         Mix(state, destination, n);
