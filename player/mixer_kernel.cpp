@@ -42,8 +42,9 @@ namespace {
 // for bit. With every volume of the run at or above 0 a product is negative
 // exactly when the interpolated sample is, which folds VoiceContribution's
 // rounding into one add: ((P >> 6) + [P < 0]) >> 1 = (P + 64 [J < 0]) >> 7.
-__attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, std::uint32_t entries, VoiceRun& run,
-                                               std::uint32_t* out, std::uint32_t frames) {
+template <bool kRamp>
+__attribute__((target("avx2"))) void MixRunAvx2Lanes(const std::int16_t* data, std::uint32_t entries, VoiceRun& run,
+                                                    std::uint32_t* out, std::uint32_t frames) {
     const std::uint32_t rounds = frames / 4;
     const std::int64_t lastLeft = run.left + static_cast<std::int64_t>(run.stepLeft) * (static_cast<std::int64_t>(frames) - 1);
     const std::int64_t lastRight =
@@ -114,13 +115,25 @@ __attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, std::u
         _mm256_storeu_si256(target, _mm256_add_epi32(_mm256_loadu_si256(target), frames4));
 
         position = _mm256_add_epi64(position, delta4);
-        left = _mm256_add_epi64(left, left4);
-        right = _mm256_add_epi64(right, right4);
+        if constexpr (kRamp) {
+            left = _mm256_add_epi64(left, left4);
+            right = _mm256_add_epi64(right, right4);
+        }
     }
     run.position = static_cast<std::uint64_t>(_mm256_extract_epi64(position, 0));
     run.left = static_cast<std::int32_t>(_mm256_extract_epi64(left, 0));
     run.right = static_cast<std::int32_t>(_mm256_extract_epi64(right, 0));
     MixRunPortable(data, entries, run, out + 8 * static_cast<std::size_t>(rounds), frames - 4 * rounds);
+}
+
+// Steady volumes (the usual case) spare the two ramp additions per round.
+__attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, std::uint32_t entries, VoiceRun& run,
+                                               std::uint32_t* out, std::uint32_t frames) {
+    if (run.stepLeft == 0 && run.stepRight == 0) {
+        MixRunAvx2Lanes<false>(data, entries, run, out, frames);
+    } else {
+        MixRunAvx2Lanes<true>(data, entries, run, out, frames);
+    }
 }
 
 }  // namespace
