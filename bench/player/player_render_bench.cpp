@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     const std::vector<PeerRenderer> peers = withPeers ? AvailablePeers() : std::vector<PeerRenderer>{};
 
     std::printf("%-44s %8s %8s %8s %8s", "module", "song s", "cpu s", "x real", "ns/vf");
-    for (const PeerRenderer& peer : peers) std::printf(" %10s %8s", (peer.name + " x").c_str(), "ratio");
+    for (const PeerRenderer& peer : peers) std::printf(" %12s %8s %6s", (peer.name + " x").c_str(), "song s", "ratio");
     std::printf("\n");
 
     std::vector<double> speeds, nsPerVoiceFrame, lengths;
@@ -142,19 +142,22 @@ int main(int argc, char** argv) {
                 return PeerWrapped{*figures};
             });
             if (!theirs || theirs->figures.audioSeconds <= 0) {
-                std::printf(" %10s %8s", "-", "-");
+                std::printf(" %12s %8s %6s", "-", "-", "-");
                 continue;
             }
             const double theirSpeed = theirs->figures.audioSeconds / std::max(theirs->figures.cpuSeconds, 1e-9);
             peerSpeeds[p].push_back(theirSpeed);
             ratios[p].push_back(speed / theirSpeed);
-            std::printf(" %10.0f %8.2f", theirSpeed, speed / theirSpeed);
+            std::printf(" %12.0f %8.2f %6.2f", theirSpeed, theirs->figures.audioSeconds, speed / theirSpeed);
         }
         std::printf("\n");
     }
     std::printf("%-44s %8.2f %8s %8.0f %8.2f", "median", Median(lengths), "", Median(speeds), Median(nsPerVoiceFrame));
-    for (std::size_t p = 0; p < peers.size(); ++p) std::printf(" %10.0f %8.2f", Median(peerSpeeds[p]), Median(ratios[p]));
+    for (std::size_t p = 0; p < peers.size(); ++p) {
+        std::printf(" %12.0f %8s %6.2f", Median(peerSpeeds[p]), "", Median(ratios[p]));
+    }
     std::printf("\n");
-    std::printf("(x real: seconds of audio per CPU second; ratio: our speed / the peer's; best of %d runs)\n", repeats);
+    std::printf("(x real: seconds of audio per CPU second; ns/vf: CPU per frame of each voice holding a sample;\n"
+                " ratio: our speed / the peer's; best of %d runs)\n", repeats);
     return 0;
 }
