@@ -140,7 +140,16 @@ void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frame
             step = kCrawlStepFraction;
             divisor = kCrawlDivisor;
         }
-        std::uint64_t framesToBoundary = ((distance >> 5) + divisor - 1) / divisor;
+        std::uint64_t framesToBoundary;
+        // (Both products stay below 2^63 under these bounds.)
+        if (divisor < (std::uint64_t{1} << 42) && framesLeft <= 65536 && (distance >> 5) > divisor * framesLeft &&
+            (voice.backwards == 0 || distance >= step * framesLeft)) {
+            // Usually the boundary lies beyond this call's frames; that much
+            // is known without dividing, and any count past them will do.
+            framesToBoundary = std::uint64_t{framesLeft} + 1;
+        } else {
+            framesToBoundary = ((distance >> 5) + divisor - 1) / divisor;
+        }
 
         if (framesToBoundary != 0) {
             if (voice.backwards != 0) {
