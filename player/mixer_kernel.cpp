@@ -166,6 +166,7 @@ __attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, std::u
 }  // namespace
 
 MixRunFunction VectorMixRun() {
+    __builtin_cpu_init();  // may run from a static initialiser, before the runtime's own
     return __builtin_cpu_supports("avx2") ? MixRunAvx2 : nullptr;
 }
 
@@ -177,13 +178,18 @@ MixRunFunction VectorMixRun() {
 
 #endif
 
-namespace {
-MixRunFunction ChooseMixRun() {
-    const MixRunFunction vector = VectorMixRun();
-    return vector != nullptr ? vector : MixRunPortable;
-}
-}  // namespace
+// Constant-initialised to the portable version, so that anything mixing
+// during static initialisation still works (with the same bits), then
+// upgraded once before main.
+MixRunFunction kMixRun = MixRunPortable;
 
-const MixRunFunction kMixRun = ChooseMixRun();
+namespace {
+const bool kMixRunChosen = [] {
+    if (const MixRunFunction vector = VectorMixRun()) {
+        kMixRun = vector;
+    }
+    return true;
+}();
+}  // namespace
 
 }  // namespace zumbrik

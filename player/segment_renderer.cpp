@@ -106,6 +106,7 @@ __attribute__((target("avx2"))) void ConvertAtUnityAvx2(const std::int32_t* accu
 }
 
 ConvertFunction ChooseConvert() {
+    __builtin_cpu_init();  // may run from a static initialiser, before the runtime's own
     return __builtin_cpu_supports("avx2") ? ConvertAtUnityAvx2 : ConvertAtUnity;
 }
 #else
@@ -114,7 +115,12 @@ ConvertFunction ChooseConvert() {
 }
 #endif
 
-const ConvertFunction kConvertAtUnity = ChooseConvert();
+// Portable until upgraded before main; both give the same bits.
+ConvertFunction kConvertAtUnity = ConvertAtUnity;
+const bool kConvertChosen = [] {
+    kConvertAtUnity = ChooseConvert();
+    return true;
+}();
 
 }  // namespace
 
