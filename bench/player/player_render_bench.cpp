@@ -2,6 +2,7 @@
 // audio, CPU seconds, times real time and nanoseconds per voice-frame, with
 // the same figures for the peer players this build found, and medians.
 //   ZUMBRIK_CORPUS_DIR=DIR zumbrik_player_bench [REPEATS [own]]   ("own": no peers)
+// ZUMBRIK_BENCH_PORTABLE=1 measures the portable mixing loop instead of the vector one.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 
 #include "bench/player/peer_renderers.h"
 #include "player/module_arena.h"
+#include "player/mixer_kernel.h"
 #include "player/module_source.h"
 #include "player/song_pass.h"
 #include "player/xm_loader.h"
@@ -97,6 +99,9 @@ int main(int argc, char** argv) {
     if (modules.empty()) {
         std::fprintf(stderr, "no modules in %s (fill it with scripts/fetch-corpus.sh)\n", corpus.c_str());
         return 1;
+    }
+    if (const char* portable = std::getenv("ZUMBRIK_BENCH_PORTABLE"); portable != nullptr && *portable == '1') {
+        kMixRun = MixRunPortable;
     }
     const std::vector<PeerRenderer> peers = withPeers ? AvailablePeers() : std::vector<PeerRenderer>{};
 
