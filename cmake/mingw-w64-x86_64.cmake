@@ -25,3 +25,6 @@ if(ZUMBRIK_WINE AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${ZUMBRIK_WINE})
 endif()
 set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
+
+# The host's pkg-config describes host libraries only; none of them link here.
+set(CMAKE_DISABLE_FIND_PACKAGE_PkgConfig TRUE)
