@@ -1,0 +1,53 @@
+#pragma once
+#include <cstdint>
+#include <cstdio>
+
+#include "player/player_records.h"
+
+namespace zumbrik {
+
+enum class SourceKind : std::uint8_t { Resource, Memory, File };
+enum class SeekMode : std::uint8_t { Absolute, Relative };
+
+inline constexpr std::int64_t kFileSourceSize = 0xFFFFFFFF;  // a file has no size limit
+inline constexpr std::int32_t kFileCacheBlock = 8192;
+
+// The byte stream a module is loaded from: sequential reads plus an absolute
+// or relative seek, over a resource, a block of memory or a file read through
+// an 8 KB cache. No operation reports failure except Open, whose false (a file
+// that cannot be opened) the loader turns into a failed load.
+//
+// Reads past the end: the memory kinds deliver nothing there and leave the
+// destination as it was, yet advance the position by the full count; the file
+// kind delivers zeros. A seek outside 0..size is ignored.
+//
+// The position is kept in 64 bits so that a hostile module reading far past
+// the end of its source cannot overflow it.
+struct ModuleSource {
+    SourceKind kind = SourceKind::Memory;
+    std::int64_t size = 0;
+    std::int64_t position = 0;
+    const std::uint8_t* base = nullptr;  // memory and resource: the module's first byte
+    std::int64_t cacheStart = 1;         // file: offset of the cached block (1 = nothing cached)
+    std::uint8_t* cache = nullptr;       // file: 8192 bytes, a MixBuffer's fileCache
+    std::FILE* file = nullptr;
+    const char* path = nullptr;             // file
+    std::uintptr_t resourceId = 0;          // resource
+    std::uintptr_t resourceModule = 0;      // resource: 0 = the program itself
+
+    bool Open();
+    void Read(void* destination, std::int64_t count);
+    void Seek(std::int64_t offset, SeekMode mode);
+    void Close();
+
+    // A memory or resource source whose position has reached its size: every
+    // further read delivers nothing until a seek moves the position back.
+    bool Exhausted() const { return kind != SourceKind::File && position >= size; }
+};
+
+ModuleSource MakeMemorySource(const void* data, std::uint32_t size);
+ModuleSource MakeResourceSource(std::uintptr_t id, std::uintptr_t module);
+// The cache is borrowed for the load: it must stay untouched until Close.
+ModuleSource MakeFileSource(const char* path, MixBuffer& cache);
+
+}  // namespace zumbrik
