@@ -47,7 +47,8 @@ struct ModuleSource {
 
 ModuleSource MakeMemorySource(const void* data, std::uint32_t size);
 ModuleSource MakeResourceSource(std::uintptr_t id, std::uintptr_t module);
-// The cache is borrowed for the load: it must stay untouched until Close.
+// The path and the cache are borrowed: both must outlive the load, and the
+// cache must stay untouched until Close.
 ModuleSource MakeFileSource(const char* path, MixBuffer& cache);
 
 }  // namespace zumbrik

@@ -1,0 +1,147 @@
+#include "player/segment_renderer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "player/mixer.h"
+#include "player/row_processing.h"
+#include "player/song_position.h"
+#include "player/tick_effects.h"
+
+namespace zumbrik {
+
+namespace {
+
+constexpr std::uint32_t kFullScaleVoice = 16320;  // 64 x 255
+
+// Takes over the pending position, runs the row, and chooses the next
+// position unless the row chose it. False when the song ends in play-once.
+bool StartRow(PlayerState& state, bool playOnce) {
+    if (state.pendingOrder >= 0) {
+        state.orderIndex = state.pendingOrder;
+    }
+    if (state.pendingRow >= 0) {
+        state.row = state.pendingRow;
+    }
+    state.pendingOrder = -1;
+    state.pendingRow = -1;
+    ProcessRow(state);
+    if (state.pendingRow != -1) {
+        return true;
+    }
+    if (state.row + 1 < CurrentPatternRows(state)) {
+        state.pendingRow = state.row + 1;
+        return true;
+    }
+    const std::int32_t next = state.orderIndex + 1;
+    if (next < state.songLength) {
+        state.pendingOrder = next;
+        state.pendingRow = 0;
+        return true;
+    }
+    if (playOnce) {
+        return false;
+    }
+    state.pendingOrder = state.restartPosition < state.songLength ? state.restartPosition : 0;
+    state.pendingRow = 0;
+    return true;
+}
+
+}  // namespace
+
+void LevelLog::Clear() {
+    dueIndex = 0;
+    elapsedMs = 0;
+    for (LevelLogEntry& entry : entries) {
+        entry.levels = 0;
+        entry.position = 0;
+    }
+}
+
+std::uint32_t MasterVolumeForLevel(std::uint32_t level) {
+    return kMasterVolumeTable[level > 25 ? 25 : level];
+}
+
+std::int16_t ConvertAccumulator(std::int32_t accumulator, std::uint32_t masterVolume) {
+    const std::uint32_t magnitude =
+        accumulator < 0 ? 0u - static_cast<std::uint32_t>(accumulator) : static_cast<std::uint32_t>(accumulator);
+    std::uint32_t m = magnitude / kFullScaleVoice;
+    if (magnitude % kFullScaleVoice >= kFullScaleVoice / 2) {
+        m += 1;
+    }
+    if (m >= 32768) {
+        m = 32767;
+    }
+    std::uint64_t v = (static_cast<std::uint64_t>(m) * masterVolume) >> 15;
+    if (v > 32767) {
+        v = 32767;  // a master volume above unity must not wrap the sample
+    }
+    const auto sample = static_cast<std::int32_t>(v);
+    return static_cast<std::int16_t>(accumulator < 0 ? -sample : sample);
+}
+
+bool RenderFrames(PlayerState& state, std::int32_t* accumulators, std::uint32_t frames, bool playOnce,
+                  std::uint32_t& elapsedMs) {
+    std::uint32_t framesLeft = frames;
+    std::int32_t* destination = accumulators;
+    while (framesLeft > 0) {
+        if (state.tickFramesLeft <= 0) {
+            if (state.tick == 0) {
+                if (!StartRow(state, playOnce)) {
+                    return false;
+                }
+            } else {
+                ProcessTick(state);
+            }
+            state.tick += 1;
+            if (state.tick >= state.speed + state.patternDelayTicks) {
+                state.tick = 0;
+                state.patternDelayTicks = 0;
+            }
+            // Read after the processing so a tempo change applies to this
+            // tick; never 0, or the loop would start ticks without end.
+            state.tickFramesLeft = std::max(state.samplesPerTick, 1);
+        }
+        const std::uint32_t n = std::min(static_cast<std::uint32_t>(state.tickFramesLeft), framesLeft);
+        Mix(state, destination, n);
+        elapsedMs += n * 20 / 960;
+        state.tickFramesLeft -= static_cast<std::int32_t>(n);
+        framesLeft -= n;
+        destination += 2 * static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+SegmentOutcome RenderSegment(PlayerState& state, MixBuffer& mix, RenderControl& control, std::int16_t* ring) {
+    std::memset(mix.accumulators, 0, sizeof mix.accumulators);
+    const std::uint32_t segment = control.writeSegment % kRingSegments;
+    if (control.pauseFlag.load(std::memory_order_relaxed) == 0) {
+        std::uint32_t elapsed = control.levelLog.elapsedMs.load(std::memory_order_relaxed);
+        const bool playing =
+            RenderFrames(state, mix.accumulators, kSegmentFrames, control.playOnce.load(std::memory_order_relaxed) != 0,
+                         elapsed);
+        control.levelLog.elapsedMs.store(elapsed, std::memory_order_relaxed);
+        if (!playing) {
+            return SegmentOutcome::SongEnded;
+        }
+        const std::uint32_t position = (static_cast<std::uint32_t>(state.orderIndex) << 16) |
+                                       (static_cast<std::uint32_t>(state.row) & 0xFFFF);
+        control.levelLog.entries[segment].position.store(position, std::memory_order_relaxed);
+    }
+
+    const std::uint32_t masterVolume = control.masterVolume.load(std::memory_order_relaxed);
+    std::int16_t* out = ring + static_cast<std::size_t>(segment) * kSegmentSamples;
+    std::uint32_t sums[2] = {0, 0};
+    for (std::uint32_t i = 0; i < kSegmentSamples; ++i) {
+        const std::int16_t sample = ConvertAccumulator(mix.accumulators[i], masterVolume);
+        out[i] = sample;
+        sums[i & 1] += static_cast<std::uint32_t>(sample < 0 ? -sample : sample);
+    }
+
+    control.writeSegment = (segment + 1) % kRingSegments;
+    control.levelLog.entries[control.writeSegment].levels.store(((sums[0] >> 10) << 16) | (sums[1] >> 10),
+                                                                std::memory_order_relaxed);
+    return SegmentOutcome::Rendered;
+}
+
+}  // namespace zumbrik

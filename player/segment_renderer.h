@@ -1,0 +1,58 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+#include "player/player_records.h"
+
+namespace zumbrik {
+
+struct LevelLogEntry {
+    std::atomic<std::uint32_t> levels;    // (mean |left| << 16) | mean |right|
+    std::atomic<std::uint32_t> position;  // (order << 16) | row
+};
+
+struct LevelLog {
+    std::atomic<std::uint32_t> dueIndex;
+    std::atomic<std::uint32_t> elapsedMs;
+    LevelLogEntry entries[16];
+    void Clear();
+};
+
+// The parts of the player's control block that rendering reads and writes.
+struct RenderControl {
+    std::atomic<std::uint8_t> pauseFlag{0};
+    std::atomic<std::uint8_t> playOnce{0};
+    std::atomic<std::uint32_t> masterVolume{32768};
+    std::uint32_t writeSegment = 0;  // 0..15, the next ring segment to render
+    LevelLog levelLog;
+};
+
+inline constexpr std::uint32_t kRingSegments = 16;  // 16 x 1024 frames = 65536 bytes
+inline constexpr std::uint32_t kSegmentSamples = 2 * kSegmentFrames;
+inline constexpr std::uint32_t kUnityVolume = 32768;
+
+// SetMasterVolume's levels 0..25 (2 dB apart from 1 on, 25 = unity).
+inline constexpr std::uint32_t kMasterVolumeTable[26] = {
+    1,    130,  164,  207,  260,  328,  413,  519,  654,   823,   1036,  1305,  1642,
+    2068, 2603, 3277, 4125, 5193, 6538, 8231, 10362, 13045, 16423, 20675, 26029, 32768};
+std::uint32_t MasterVolumeForLevel(std::uint32_t level);
+
+enum class SegmentOutcome { Rendered, SongEnded };
+
+// Renders ring segment control.writeSegment into ring (int16, 16 x 2048
+// samples): the ticks with their row or tick processing, the mix, elapsed
+// time, the LevelLog, the conversion to 16 bits and the write index advance.
+// Returns SongEnded, without finishing the segment, when play-once reaches
+// the song's end; the caller then tears the player down.
+SegmentOutcome RenderSegment(PlayerState& state, MixBuffer& mix, RenderControl& control, std::int16_t* ring);
+
+// One accumulator to a sample: rounded, saturated to +-32767, scaled.
+std::int16_t ConvertAccumulator(std::int32_t accumulator, std::uint32_t masterVolume);
+
+// Runs frames of the song into the accumulators (1..1024 frames); false when
+// play-once reaches the song's end. The segment renderer's middle step,
+// exposed for tools that need no ring.
+bool RenderFrames(PlayerState& state, std::int32_t* accumulators, std::uint32_t frames, bool playOnce,
+                  std::uint32_t& elapsedMs);
+
+}  // namespace zumbrik
