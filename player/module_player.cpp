@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <new>
 
-#include "player/master_volume.h"
 #include "player/playback.h"
 
 namespace zumbrik {

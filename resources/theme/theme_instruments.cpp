@@ -147,7 +147,7 @@ std::vector<std::int32_t> HatWave(std::size_t frames, std::int32_t decayFactor, 
 
 std::vector<XmInstrument> ThemeInstruments() {
     std::vector<XmInstrument> instruments;
-    XmInstrument lead = Make("lead", Looped(LeadWave(), 36, 40, 120, "soft pulse"),
+    XmInstrument lead = Make("lead", Looped(LeadWave(), 36, 58, 120, "soft pulse"),
                              Envelope({{0, 48}, {2, 64}, {6, 52}, {16, 42}, {48, 32}, {120, 18}, {240, 0}}), 1536);
     lead.vibratoType = 0;
     lead.vibratoSweep = 40;
@@ -155,34 +155,34 @@ std::vector<XmInstrument> ThemeInstruments() {
     lead.vibratoRate = 9;
     instruments.push_back(std::move(lead));
 
-    instruments.push_back(Make("musette", Looped(MusetteWave(), 12, 38, 136, "two reeds"),
+    instruments.push_back(Make("musette", Looped(MusetteWave(), 12, 64, 136, "two reeds"),
                                Envelope({{0, 16}, {3, 48}, {6, 56}, {10, 50}, {300, 40}}, 4), 2048));
 
     const XmEnvelope stab = Envelope({{0, 64}, {3, 50}, {8, 30}, {16, 16}, {30, 0}});
     const XmEnvelope pad = Envelope({{0, 10}, {6, 44}, {12, 40}, {200, 30}}, 3);
-    instruments.push_back(Make("minor stab", Looped(TriadWave(1280, 10, 12, 15), 24, 28, 160, "minor triad"), stab, 3072));
-    instruments.push_back(Make("major stab", Looped(TriadWave(512, 4, 5, 6), 24, 28, 160, "major triad"), stab, 3072));
-    instruments.push_back(Make("minor pad", Looped(TriadWave(1280, 10, 12, 15), 24, 30, 150, "minor triad"), pad, 1024));
-    instruments.push_back(Make("major pad", Looped(TriadWave(512, 4, 5, 6), 24, 30, 150, "major triad"), pad, 1024));
+    instruments.push_back(Make("minor stab", Looped(TriadWave(1280, 10, 12, 15), 24, 38, 160, "minor triad"), stab, 3072));
+    instruments.push_back(Make("major stab", Looped(TriadWave(512, 4, 5, 6), 24, 38, 160, "major triad"), stab, 3072));
+    instruments.push_back(Make("minor pad", Looped(TriadWave(1280, 10, 12, 15), 24, 32, 150, "minor triad"), pad, 1024));
+    instruments.push_back(Make("major pad", Looped(TriadWave(512, 4, 5, 6), 24, 32, 150, "major triad"), pad, 1024));
 
-    instruments.push_back(Make("bass", Looped(BassWave(), 36, 52, 128, "round bass"),
+    instruments.push_back(Make("bass", Looped(BassWave(), 36, 64, 128, "round bass"),
                                Envelope({{0, 64}, {4, 52}, {16, 36}, {40, 24}, {100, 12}, {200, 0}}), 4096));
 
     XmInstrument kick;
     kick.name = "kick";
-    kick.samples.push_back(OneShot(KickWave(), 52, 128, "falling sine"));
+    kick.samples.push_back(OneShot(KickWave(), 64, 128, "falling sine"));
     instruments.push_back(std::move(kick));
     XmInstrument snare;
     snare.name = "snare";
-    snare.samples.push_back(OneShot(SnareWave(), 34, 116, "noise and body"));
+    snare.samples.push_back(OneShot(SnareWave(), 46, 116, "noise and body"));
     instruments.push_back(std::move(snare));
     XmInstrument closedHat;
     closedHat.name = "closed hat";
-    closedHat.samples.push_back(OneShot(HatWave(1700, 65440, 0x1A7), 20, 96, "short noise"));
+    closedHat.samples.push_back(OneShot(HatWave(1700, 65440, 0x1A7), 26, 96, "short noise"));
     instruments.push_back(std::move(closedHat));
     XmInstrument openHat;
     openHat.name = "open hat";
-    openHat.samples.push_back(OneShot(HatWave(6000, 65512, 0x0FE), 18, 96, "long noise"));
+    openHat.samples.push_back(OneShot(HatWave(6000, 65512, 0x0FE), 24, 96, "long noise"));
     instruments.push_back(std::move(openHat));
     return instruments;
 }
