@@ -1,5 +1,6 @@
 #include "platform/virtual/capture_wave_device.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -10,6 +11,10 @@ std::uint64_t NextGeneration(std::uint64_t v, std::uint32_t position) {
     return (((v >> 32) + 1) << 32) | position;
 }
 }  // namespace
+
+CaptureWaveDevice::~CaptureWaveDevice() {
+    if (IsPlaying()) std::abort();
+}
 
 bool CaptureWaveDevice::Open(const WaveFormat& format) {
     if (!available_) return false;

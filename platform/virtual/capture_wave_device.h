@@ -15,6 +15,10 @@ class CaptureWaveDevice final : public WaveDevice {
 public:
     // An unavailable device fails Open, like a machine without a sound card.
     explicit CaptureWaveDevice(bool available = true) : available_(available) {}
+    // Destroying a device that still plays means a player may still call it: abort loudly.
+    ~CaptureWaveDevice() override;
+    CaptureWaveDevice(const CaptureWaveDevice&) = delete;
+    CaptureWaveDevice& operator=(const CaptureWaveDevice&) = delete;
 
     bool Open(const WaveFormat& format) override;
     void PrepareHeader(WaveHeader& header) override;
