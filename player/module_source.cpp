@@ -93,7 +93,7 @@ bool ModuleSource::Open() {
             return true;
         case SourceKind::File:
             size = kFileSourceSize;
-            cacheStart = 1;
+            cacheStart = kNothingCached;
             file = path != nullptr ? std::fopen(path, "rb") : nullptr;
             return file != nullptr && cache != nullptr;
     }

@@ -11,6 +11,9 @@ enum class SeekMode : std::uint8_t { Absolute, Relative };
 
 inline constexpr std::int64_t kFileSourceSize = 0xFFFFFFFF;  // a file has no size limit
 inline constexpr std::int32_t kFileCacheBlock = 8192;
+// A cache start that no read position falls into: nothing is cached yet. (A
+// start of 1 would let reads at 1..8192 hit a cache that was never filled.)
+inline constexpr std::int64_t kNothingCached = -kFileCacheBlock;
 
 // The byte stream a module is loaded from: sequential reads plus an absolute
 // or relative seek, over a resource, a block of memory or a file read through
@@ -28,7 +31,7 @@ struct ModuleSource {
     std::int64_t size = 0;
     std::int64_t position = 0;
     const std::uint8_t* base = nullptr;  // memory and resource: the module's first byte
-    std::int64_t cacheStart = 1;         // file: offset of the cached block (1 = nothing cached)
+    std::int64_t cacheStart = kNothingCached;  // file: offset of the cached block
     std::uint8_t* cache = nullptr;       // file: 8192 bytes, a MixBuffer's fileCache
     std::FILE* file = nullptr;
     const char* path = nullptr;             // file

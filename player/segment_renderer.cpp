@@ -16,7 +16,7 @@ constexpr std::uint32_t kFullScaleVoice = 16320;  // 64 x 255
 
 // Takes over the pending position, runs the row, and chooses the next
 // position unless the row chose it. False when the song ends in play-once.
-bool StartRow(PlayerState& state, bool playOnce) {
+bool StartRow(PlayerState& state, bool playOnce, SongClock& clock) {
     if (state.pendingOrder >= 0) {
         state.orderIndex = state.pendingOrder;
     }
@@ -39,6 +39,7 @@ bool StartRow(PlayerState& state, bool playOnce) {
         state.pendingRow = 0;
         return true;
     }
+    clock.songEnds += 1;
     if (playOnce) {
         return false;
     }
@@ -81,13 +82,13 @@ std::int16_t ConvertAccumulator(std::int32_t accumulator, std::uint32_t masterVo
 }
 
 bool RenderFrames(PlayerState& state, std::int32_t* accumulators, std::uint32_t frames, bool playOnce,
-                  std::uint32_t& elapsedMs) {
+                  SongClock& clock) {
     std::uint32_t framesLeft = frames;
     std::int32_t* destination = accumulators;
     while (framesLeft > 0) {
         if (state.tickFramesLeft <= 0) {
             if (state.tick == 0) {
-                if (!StartRow(state, playOnce)) {
+                if (!StartRow(state, playOnce, clock)) {
                     return false;
                 }
             } else {
@@ -104,7 +105,7 @@ bool RenderFrames(PlayerState& state, std::int32_t* accumulators, std::uint32_t 
         }
         const std::uint32_t n = std::min(static_cast<std::uint32_t>(state.tickFramesLeft), framesLeft);
         Mix(state, destination, n);
-        elapsedMs += n * 20 / 960;
+        clock.elapsedMs += n * 20 / 960;
         state.tickFramesLeft -= static_cast<std::int32_t>(n);
         framesLeft -= n;
         destination += 2 * static_cast<std::size_t>(n);
@@ -116,11 +117,11 @@ SegmentOutcome RenderSegment(PlayerState& state, MixBuffer& mix, RenderControl& 
     std::memset(mix.accumulators, 0, sizeof mix.accumulators);
     const std::uint32_t segment = control.writeSegment % kRingSegments;
     if (control.pauseFlag.load(std::memory_order_relaxed) == 0) {
-        std::uint32_t elapsed = control.levelLog.elapsedMs.load(std::memory_order_relaxed);
-        const bool playing =
-            RenderFrames(state, mix.accumulators, kSegmentFrames, control.playOnce.load(std::memory_order_relaxed) != 0,
-                         elapsed);
-        control.levelLog.elapsedMs.store(elapsed, std::memory_order_relaxed);
+        SongClock clock;
+        clock.elapsedMs = control.levelLog.elapsedMs.load(std::memory_order_relaxed);
+        const bool playing = RenderFrames(state, mix.accumulators, kSegmentFrames,
+                                          control.playOnce.load(std::memory_order_relaxed) != 0, clock);
+        control.levelLog.elapsedMs.store(clock.elapsedMs, std::memory_order_relaxed);
         if (!playing) {
             return SegmentOutcome::SongEnded;
         }

@@ -49,10 +49,16 @@ SegmentOutcome RenderSegment(PlayerState& state, MixBuffer& mix, RenderControl& 
 // One accumulator to a sample: rounded, saturated to +-32767, scaled.
 std::int16_t ConvertAccumulator(std::int32_t accumulator, std::uint32_t masterVolume);
 
-// Runs frames of the song into the accumulators (1..1024 frames); false when
-// play-once reaches the song's end. The segment renderer's middle step,
-// exposed for tools that need no ring.
+// What rendering counts besides the song position.
+struct SongClock {
+    std::uint32_t elapsedMs = 0;
+    std::uint32_t songEnds = 0;  // times the song ran off its last order (looping or not)
+};
+
+// Runs `frames` frames of the song into the accumulators (left, right per
+// frame); false when play-once reaches the song's end. The segment
+// renderer's middle step, exposed for tools that need no ring.
 bool RenderFrames(PlayerState& state, std::int32_t* accumulators, std::uint32_t frames, bool playOnce,
-                  std::uint32_t& elapsedMs);
+                  SongClock& clock);
 
 }  // namespace zumbrik

@@ -166,6 +166,14 @@ void DecodePacked4Bit(ModuleSource& source, SampleRecord& sample) {
     std::int8_t accumulator = 0;
     std::uint8_t chunk[kChunkBytes];
     while (remaining > 0) {
+        if (source.Exhausted() && table[0] == 0) {
+            // Only zero nibbles follow and they do not move the accumulator.
+            if (accumulator != 0) {
+                std::fill(sample.data + out, sample.data + sample.length, static_cast<std::int16_t>(accumulator * 256));
+            }
+            source.position += remaining;
+            return;
+        }
         const std::int64_t n = std::min(remaining, kChunkBytes);
         std::memset(chunk, 0, static_cast<std::size_t>(n));
         source.Read(chunk, n);
@@ -187,6 +195,13 @@ void DecodeDelta(ModuleSource& source, SampleRecord& sample) {
     std::uint32_t out = 0;
     std::uint8_t chunk[kChunkBytes];
     while (remaining > 0) {
+        if (source.Exhausted()) {
+            // Nothing more arrives: every further delta is 0, so the frames
+            // repeat the last sum (the block is zero already when that is 0).
+            if (sum != 0) std::fill(sample.data + out, sample.data + sample.length, static_cast<std::int16_t>(sum));
+            source.position += remaining;
+            return;
+        }
         const std::int64_t n = std::min(remaining, kChunkBytes);
         std::memset(chunk, 0, static_cast<std::size_t>(n));
         source.Read(chunk, n);

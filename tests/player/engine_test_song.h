@@ -57,16 +57,16 @@ struct Song {
     std::vector<std::uint8_t> bytes;
     ModuleArena arena;
     PlayerState state{};
-    std::uint32_t elapsedMs = 0;
+    SongClock clock;
     bool ended = false;
 
     // Runs one whole tick (whatever its length turns out to be).
     void Tick(bool playOnce = false) {
         std::vector<std::int32_t> scratch(2);
-        ended = ended || !RenderFrames(state, scratch.data(), 1, playOnce, elapsedMs);
+        ended = ended || !RenderFrames(state, scratch.data(), 1, playOnce, clock);
         if (!ended && state.tickFramesLeft > 0) {
             scratch.assign(2 * static_cast<std::size_t>(state.tickFramesLeft), 0);
-            RenderFrames(state, scratch.data(), static_cast<std::uint32_t>(state.tickFramesLeft), playOnce, elapsedMs);
+            RenderFrames(state, scratch.data(), static_cast<std::uint32_t>(state.tickFramesLeft), playOnce, clock);
         }
     }
     void Ticks(int count) {

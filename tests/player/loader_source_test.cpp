@@ -130,7 +130,7 @@ TEST_F(FileSourceTest, LargeReadTakesTheCachedHeadThenDirectBlocksThenCachesTheT
     WriteFile(a);
     ModuleSource source = MakeFileSource(path_.c_str(), cache_);
     ASSERT_TRUE(source.Open());
-    EXPECT_EQ(source.cacheStart, 1);
+    EXPECT_EQ(source.cacheStart, kNothingCached);
     std::vector<std::uint8_t> header(336);
     source.Read(header.data(), 336);
     EXPECT_EQ(source.cacheStart, 0);
@@ -172,6 +172,20 @@ TEST_F(FileSourceTest, OneByteReadsAcrossABlockBoundary) {
     source.Read(&byte, 1);
     EXPECT_EQ(byte, b[8192]);
     EXPECT_EQ(source.cacheStart, 8192);
+    source.Close();
+}
+
+TEST_F(FileSourceTest, AFirstReadAfterASeekDoesNotHitTheUnfilledCache) {
+    const std::vector<std::uint8_t> a = Counting(10000, 7);
+    WriteFile(a);
+    std::fill(std::begin(cache_.fileCache), std::end(cache_.fileCache), 0xEE);
+    ModuleSource source = MakeFileSource(path_.c_str(), cache_);
+    ASSERT_TRUE(source.Open());
+    source.Seek(5, SeekMode::Absolute);
+    std::uint8_t bytes[4] = {};
+    source.Read(bytes, 4);
+    EXPECT_TRUE(std::equal(bytes, bytes + 4, a.begin() + 5));
+    EXPECT_EQ(source.cacheStart, 0);
     source.Close();
 }
 

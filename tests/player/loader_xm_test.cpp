@@ -488,6 +488,23 @@ TEST_F(LoaderTest, TruncatedModulesLoadWithEmptyTails) {
     EXPECT_EQ(Cell(0, 0, 0).note, 3);
     EXPECT_EQ(Cell(0, 3, 1).note, 0);
     EXPECT_EQ(state_.instruments[0].samples[0], nullptr);
+    // A 4-bit sample cut short holds its accumulator, or keeps stepping when nibble 0 moves it.
+    XmModule packedModule = SmallModule();
+    XmSample packed;
+    packed.packed4Bit = true;
+    packed.values = std::vector<std::int32_t>(40, 4);
+    XmSample stepping = packed;
+    stepping.deltaTable[0] = 1;
+    packedModule.instruments = {InstrumentWith({packed}), InstrumentWith({stepping})};
+    const std::vector<std::uint8_t> packedBytes = WriteXm(packedModule);
+    // Cut after the first sample's table and first byte, and inside the second sample's table.
+    const std::size_t firstData = packedBytes.size() - 2 * (16 + 20) - 40 - 263 + 16 + 1;
+    ASSERT_TRUE(LoadBytes(std::vector<std::uint8_t>(packedBytes.begin(), packedBytes.begin() + firstData)));
+    EXPECT_EQ(SampleAt(0, 0).data[0], 4 * 256);
+    EXPECT_EQ(SampleAt(0, 0).data[39], 4 * 256);
+    ASSERT_TRUE(LoadBytes(std::vector<std::uint8_t>(packedBytes.begin(), packedBytes.end() - 20 - 10)));
+    EXPECT_EQ(SampleAt(1, 0).data[0], 1 * 256);
+    EXPECT_EQ(SampleAt(1, 0).data[39], 40 * 256);
     // Every prefix loads or fails cleanly.
     for (std::size_t size = 0; size < whole.size(); size += 7) {
         LoadBytes(std::vector<std::uint8_t>(whole.begin(), whole.begin() + size));

@@ -1,0 +1,184 @@
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <iomanip>
+#include <memory>
+#include <sstream>
+
+#include "app/xm_tool/commands.h"
+#include "player/module_arena.h"
+#include "player/module_source.h"
+#include "player/xm_loader.h"
+
+namespace zumbrik {
+
+namespace {
+
+// The header texts the loader does not keep.
+struct HeaderText {
+    std::string moduleName;
+    std::string trackerName;
+    unsigned version = 0;
+};
+
+std::string Trimmed(const char* text, std::size_t width) {
+    std::string result;
+    for (std::size_t i = 0; i < width && text[i] != 0; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        result += c >= 32 && c < 127 ? static_cast<char>(c) : '?';
+    }
+    while (!result.empty() && result.back() == ' ') result.pop_back();
+    return result;
+}
+
+HeaderText ReadHeaderText(const std::string& path) {
+    char header[60] = {};
+    std::ifstream file(path, std::ios::binary);
+    file.read(header, sizeof header);
+    HeaderText text;
+    text.moduleName = Trimmed(header + 17, 20);
+    text.trackerName = Trimmed(header + 38, 20);
+    text.version = static_cast<unsigned char>(header[58]) | static_cast<unsigned char>(header[59]) << 8;
+    return text;
+}
+
+char EffectName(int effect) {
+    return effect < 10 ? static_cast<char>('0' + effect) : static_cast<char>('A' + effect - 10);
+}
+
+std::string LoopName(const SampleRecord& sample) {
+    switch (sample.loopType) {
+        case NoLoop: return "no loop";
+        case ForwardLoop: return "forward loop";
+        case PingPongLoop: return "ping-pong loop";
+        default: return "loop type 3";
+    }
+}
+
+std::string EnvelopeText(std::uint8_t points, std::uint8_t type) {
+    if ((type & 1) == 0) return "off";
+    std::ostringstream text;
+    text << static_cast<int>(points) << " points";
+    if (type & 2) text << ", sustain";
+    if (type & 4) text << ", loop";
+    return text.str();
+}
+
+void DescribeSong(const PlayerState& state, const HeaderText& text, std::ostream& out) {
+    out << "name:        \"" << text.moduleName << "\"\n";
+    out << "tracker:     \"" << text.trackerName << "\", version " << std::hex << std::setw(4) << std::setfill('0')
+        << text.version << std::dec << std::setfill(' ') << "\n";
+    out << "channels:    " << state.channelCount << "\n";
+    out << "song length: " << state.songLength << ", restart at " << state.restartPosition << "\n";
+    out << "tempo:       " << state.defaultTempo << " ticks per row, " << state.defaultBpm << " BPM ("
+        << state.samplesPerTick << " frames per tick)\n";
+    out << "frequencies: " << ((state.moduleFlags & 1) ? "linear" : "Amiga") << "\n";
+    out << "orders:     ";
+    for (int i = 0; i < state.songLength; ++i) out << " " << static_cast<int>(state.orderTable[i]);
+    out << "\n";
+}
+
+void DescribePatterns(const PlayerState& state, std::ostream& out) {
+    std::array<std::uint32_t, 36> effectCells{};
+    std::uint32_t volumeColumnCells = 0;
+    out << "patterns:    " << state.patternCount << "\n";
+    for (int p = 0; p < state.patternCount; ++p) {
+        const PatternRecord& pattern = state.patterns[p];
+        std::uint32_t notes = 0, keyOffs = 0;
+        if (pattern.cells != nullptr) {
+            for (std::size_t i = 0; i < std::size_t{pattern.rows} * static_cast<std::size_t>(state.channelCount);
+                 ++i) {
+                const PatternCell& cell = pattern.cells[i];
+                if (cell.note >= 1 && cell.note <= 96) ++notes;
+                if (cell.note >= 97) ++keyOffs;
+                if (cell.volume >= 0x10) ++volumeColumnCells;
+                if ((cell.effect != 0 || cell.param != 0) && cell.effect < effectCells.size()) {
+                    ++effectCells[cell.effect];
+                }
+            }
+        }
+        out << "  pattern " << std::setw(3) << p << ": " << std::setw(3) << pattern.rows << " rows, ";
+        if (pattern.cells == nullptr) {
+            out << "no data\n";
+        } else {
+            out << notes << " notes, " << keyOffs << " key-offs, ";
+            if (pattern.packedSize == 0) {
+                out << "not in the file\n";
+            } else {
+                out << pattern.packedSize << " bytes packed\n";
+            }
+        }
+    }
+    out << "effects used:";
+    bool any = false;
+    for (std::size_t e = 0; e < effectCells.size(); ++e) {
+        if (effectCells[e] == 0) continue;
+        out << " " << EffectName(static_cast<int>(e)) << "x" << effectCells[e];
+        any = true;
+    }
+    if (!any) out << " none";
+    out << "; volume column in " << volumeColumnCells << " cells\n";
+}
+
+void DescribeInstruments(const PlayerState& state, std::ostream& out) {
+    out << "instruments: " << state.instrumentCount << "\n";
+    for (int i = 0; i < state.instrumentCount; ++i) {
+        const InstrumentRecord& instrument = state.instruments[i];
+        int samples = 0;
+        while (samples < kInstrumentSamples && instrument.samples[samples] != nullptr) ++samples;
+        out << "  instrument " << std::setw(3) << i + 1 << ": " << samples << " samples";
+        if (samples == 0) {
+            out << "\n";
+            continue;
+        }
+        out << ", volume envelope " << EnvelopeText(instrument.volumePointCount, instrument.volumeType)
+            << ", panning envelope " << EnvelopeText(instrument.panningPointCount, instrument.panningType)
+            << ", fade-out " << instrument.fadeout;
+        if (instrument.vibratoDepth != 0) {
+            out << ", vibrato type " << static_cast<int>(instrument.vibratoType) << " depth "
+                << static_cast<int>(instrument.vibratoDepth) << " rate " << static_cast<int>(instrument.vibratoRate)
+                << " sweep " << static_cast<int>(instrument.vibratoSweep);
+        }
+        out << "\n";
+        for (int s = 0; s < samples; ++s) {
+            const SampleRecord& sample = *instrument.samples[s];
+            out << "    sample " << std::setw(2) << s << ": " << sample.length << " frames, "
+                << (sample.is16Bit ? "16-bit" : "8-bit") << (sample.packing == 0xAD ? " 4-bit packed" : "") << ", "
+                << LoopName(sample);
+            if (sample.loopType != NoLoop) out << " " << sample.loopStart << "+" << sample.loopLength;
+            out << ", volume " << static_cast<int>(sample.volume) << ", finetune "
+                << static_cast<int>(sample.finetune) << ", panning " << static_cast<int>(sample.panning)
+                << ", relative note " << static_cast<int>(sample.relativeNote) << "\n";
+        }
+    }
+}
+
+}  // namespace
+
+int InfoCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1) {
+        err << "usage: zumbrik-xm info FILE\n";
+        return 2;
+    }
+    const std::string& path = args[0];
+    if (!std::ifstream(path, std::ios::binary)) {
+        err << "zumbrik-xm: " << path << ": cannot open the file\n";
+        return 1;
+    }
+    auto cache = std::make_unique<MixBuffer>();
+    ModuleArena arena;
+    PlayerState state{};
+    ModuleSource source = MakeFileSource(path.c_str(), *cache);
+    const bool loaded = LoadModule(source, arena, state);
+    source.Close();
+    if (!loaded) {
+        err << "zumbrik-xm: " << path << ": not a module the player accepts (a limit is broken or it is too large)\n";
+        return 1;
+    }
+    DescribeSong(state, ReadHeaderText(path), out);
+    DescribePatterns(state, out);
+    DescribeInstruments(state, out);
+    return 0;
+}
+
+}  // namespace zumbrik

@@ -1,0 +1,40 @@
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/xm_tool/commands.h"
+
+namespace {
+
+struct Subcommand {
+    const char* name;
+    const char* usage;
+    zumbrik::XmToolCommand run;
+};
+
+// One line per subcommand.
+const Subcommand kSubcommands[] = {
+    {"info", "info FILE            header, orders, patterns, instruments, samples, effects used", zumbrik::InfoCommand},
+    {"render", "render FILE OUT.wav [--seconds N]   one pass of the song (or N seconds) as 48 kHz 16-bit stereo WAV",
+     zumbrik::RenderCommand},
+};
+
+int Usage(std::ostream& out) {
+    out << "usage: zumbrik-xm COMMAND ...\n";
+    for (const Subcommand& command : kSubcommands) out << "  zumbrik-xm " << command.usage << "\n";
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage(std::cerr);
+    for (const Subcommand& command : kSubcommands) {
+        if (std::strcmp(argv[1], command.name) == 0) {
+            return command.run(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+        }
+    }
+    std::cerr << "zumbrik-xm: unknown command '" << argv[1] << "'\n";
+    return Usage(std::cerr);
+}
