@@ -162,8 +162,8 @@ std::vector<XmInstrument> ThemeInstruments() {
     const XmEnvelope pad = Envelope({{0, 10}, {6, 44}, {12, 40}, {200, 30}}, 3);
     instruments.push_back(Make("minor stab", Looped(TriadWave(1280, 10, 12, 15), 24, 38, 160, "minor triad"), stab, 3072));
     instruments.push_back(Make("major stab", Looped(TriadWave(512, 4, 5, 6), 24, 38, 160, "major triad"), stab, 3072));
-    instruments.push_back(Make("minor pad", Looped(TriadWave(1280, 10, 12, 15), 24, 32, 150, "minor triad"), pad, 1024));
-    instruments.push_back(Make("major pad", Looped(TriadWave(512, 4, 5, 6), 24, 32, 150, "major triad"), pad, 1024));
+    instruments.push_back(Make("minor pad", Looped(TriadWave(1280, 10, 12, 15), 24, 32, 150, "minor triad"), pad, 2048));
+    instruments.push_back(Make("major pad", Looped(TriadWave(512, 4, 5, 6), 24, 32, 150, "major triad"), pad, 2048));
 
     instruments.push_back(Make("bass", Looped(BassWave(), 36, 64, 128, "round bass"),
                                Envelope({{0, 64}, {4, 52}, {16, 36}, {40, 24}, {100, 12}, {200, 0}}), 4096));

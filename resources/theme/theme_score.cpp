@@ -80,6 +80,7 @@ struct Accompaniment {
 Accompaniment Polka(std::string_view chordText) {
     const auto chords = ParseChords(chordText);
     Accompaniment out;
+    out.chords[0] = KeyOff();  // releases a pad held over from the pattern before
     for (int half = 0; half < kHalfBars; ++half) {
         const Chord& chord = chords[half];
         const int row = half * 8;
