@@ -3,6 +3,7 @@
 // theme plays in real time through the capture device.
 //   zumbrik_output_thread_bench [SECONDS]   (default 30)
 #include <sys/resource.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -25,6 +26,23 @@ double CpuSeconds(int who) {
     getrusage(who, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The floor under the output thread's cost: a thread that only wakes every
+// 5 ms, as the output thread does, and renders nothing.
+double BareWakeUpShare(double seconds) {
+    double cpu = 0;
+    std::thread sleeper([&] {
+        const auto start = Clock::now();
+        while (std::chrono::duration<double>(Clock::now() - start).count() < seconds) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        timespec used{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+        cpu = static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
+    });
+    sleeper.join();
+    return 100 * cpu / seconds;
 }
 
 double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
@@ -94,5 +112,7 @@ int main(int argc, char** argv) {
     std::printf("  CPU %.1f ms = %.3f %% of one core (target: under 1 %%)\n", outputThread * 1000,
                 100 * outputThread / wall);
     std::printf("  checks with the song more than a ring behind the cursor: %u\n", behind);
+    std::printf("  for comparison, a thread that only wakes every 5 ms: %.3f %% of one core\n",
+                BareWakeUpShare(std::min(seconds, 10.0)));
     return 0;
 }
