@@ -36,7 +36,7 @@ bool AlsaWaveDevice::Open(const WaveFormat& format) {
     if (format.formatTag != 1 || format.bitsPerSample != 16) return false;
     snd_lib_error_set_handler(IgnoreAlsaError);
     snd_pcm_t* pcm = nullptr;
-    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) return false;
+    if (snd_pcm_open(&pcm, pcmName_, SND_PCM_STREAM_PLAYBACK, 0) < 0) return false;
     if (snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, format.channels,
                            format.samplesPerSec, 1, kLatencyMicroseconds) < 0) {
         snd_pcm_close(pcm);
@@ -128,7 +128,10 @@ void AlsaWaveDevice::Close() {
 #else  // built without the ALSA headers: there is never a device, and the game plays silently
 
 AlsaWaveDevice::~AlsaWaveDevice() = default;
-bool AlsaWaveDevice::Open(const WaveFormat&) { return false; }
+bool AlsaWaveDevice::Open(const WaveFormat&) {
+    (void)pcmName_;
+    return false;
+}
 void AlsaWaveDevice::PrepareHeader(WaveHeader&) {}
 bool AlsaWaveDevice::Write(WaveHeader&) { return false; }
 std::uint32_t AlsaWaveDevice::GetPosition() { return 0; }

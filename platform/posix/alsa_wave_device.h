@@ -13,7 +13,8 @@ namespace zumbrik {
 // Nothing is ever printed: a machine without sound just fails Open.
 class AlsaWaveDevice final : public WaveDevice {
 public:
-    AlsaWaveDevice() = default;
+    // The system's default output; tests name another PCM (e.g. "null").
+    explicit AlsaWaveDevice(const char* pcmName = "default") : pcmName_(pcmName) {}
     ~AlsaWaveDevice() override;
     AlsaWaveDevice(const AlsaWaveDevice&) = delete;
     AlsaWaveDevice& operator=(const AlsaWaveDevice&) = delete;
@@ -29,6 +30,7 @@ public:
 private:
     void Feed();
 
+    const char* pcmName_;
     void* pcm_ = nullptr;  // snd_pcm_t*, kept opaque so the header needs no ALSA
     unsigned long periodFrames_ = 0;
     const std::uint8_t* ring_ = nullptr;
