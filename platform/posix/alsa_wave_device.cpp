@@ -135,9 +135,15 @@ bool AlsaWaveDevice::Open(const WaveFormat&) {
 void AlsaWaveDevice::PrepareHeader(WaveHeader&) {}
 bool AlsaWaveDevice::Write(WaveHeader&) { return false; }
 std::uint32_t AlsaWaveDevice::GetPosition() { return 0; }
-void AlsaWaveDevice::Reset() {}
+void AlsaWaveDevice::Reset() {
+    ring_ = nullptr;
+    ringBytes_ = 0;
+}
 void AlsaWaveDevice::UnprepareHeader(WaveHeader&) {}
-void AlsaWaveDevice::Close() {}
+void AlsaWaveDevice::Close() {
+    pcm_ = nullptr;
+    periodFrames_ = 0;
+}
 void AlsaWaveDevice::Feed() {}
 
 #endif
