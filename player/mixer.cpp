@@ -1,5 +1,7 @@
 #include "player/mixer.h"
 
+#include "player/mixer_kernel.h"
+
 namespace zumbrik {
 
 namespace {
@@ -20,58 +22,20 @@ void StorePosition(MixVoice& voice, std::uint64_t position) {
     voice.positionFraction = static_cast<std::uint32_t>(position);
 }
 
-struct Run {
-    std::uint64_t position;
-    std::int32_t left;
-    std::int32_t right;
-};
-
-template <bool kBackward>
-std::uint64_t Advance(std::uint64_t position, std::uint64_t distance) {
-    if constexpr (kBackward) {
-        return position - distance;
-    } else {
-        return position + distance;
-    }
-}
-
-// The inner loop, one instance per direction and per ramp state so that the
-// loop body carries no test besides its count.
-template <bool kBackward, bool kRamp>
-void MixRun(const std::int16_t* data, std::uint64_t step, std::int32_t stepLeft, std::int32_t stepRight, Run& run,
-            std::uint32_t* out, std::uint32_t frames) {
-    std::uint64_t position = run.position;
-    std::int32_t left = run.left;
-    std::int32_t right = run.right;
-    for (std::uint32_t k = 0; k < frames; ++k) {
-        const std::uint32_t i = static_cast<std::uint32_t>(position >> 32);
-        const std::int64_t sample = InterpolateSample(data[i], data[i + 1], static_cast<std::uint32_t>(position));
-        // The accumulators are plain sums that wrap; unsigned keeps that defined.
-        out[2 * k] += static_cast<std::uint32_t>(VoiceContribution(sample, left));
-        out[2 * k + 1] += static_cast<std::uint32_t>(VoiceContribution(sample, right));
-        if constexpr (kRamp) {
-            left += stepLeft;
-            right += stepRight;
-        }
-        position = Advance<kBackward>(position, step);
-    }
-    run.position = position;
-    run.left = left;
-    run.right = right;
-}
-
-template <bool kBackward>
-void MixFrames(const std::int16_t* data, std::uint64_t step, const MixVoice& voice, bool ramping, Run& run,
+// Mixes `frames` frames of a voice that meets no boundary on the way.
+void MixFrames(const MixVoice& voice, const SampleRecord& sample, std::uint64_t step, bool ramping, VoiceRun& run,
                std::uint32_t* out, std::uint32_t frames) {
-    if (ramping) {
-        MixRun<kBackward, true>(data, step, voice.rampStepLeft, voice.rampStepRight, run, out, frames);
-    } else if (run.left == 0 && run.right == 0) {
+    run.delta = voice.backwards == 0 ? step : 0 - step;
+    if (!ramping && run.left == 0 && run.right == 0) {
         // Silent and steady: nothing to add, only the position moves (the
         // same wrapping sum as frame-by-frame stepping).
-        run.position = Advance<kBackward>(run.position, step * frames);
-    } else {
-        MixRun<kBackward, false>(data, step, 0, 0, run, out, frames);
+        run.position += run.delta * frames;
+        return;
     }
+    run.stepLeft = ramping ? voice.rampStepLeft : 0;
+    run.stepRight = ramping ? voice.rampStepRight : 0;
+    // The record holds length + 3 samples: the guard and two more.
+    kMixRun(sample.data, sample.length + 3, run, out, frames);
 }
 
 void StopVoice(MixVoice& voice) {
@@ -198,12 +162,8 @@ void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frame
             const bool reachesBoundary = count == framesToBoundary;
 
             // 6. Mix.
-            Run run{position, voice.currentLeft, voice.currentRight};
-            if (voice.backwards == 0) {
-                MixFrames<false>(sample.data, step, voice, ramping, run, out, count);
-            } else {
-                MixFrames<true>(sample.data, step, voice, ramping, run, out, count);
-            }
+            VoiceRun run{position, 0, voice.currentLeft, voice.currentRight, 0, 0};
+            MixFrames(voice, sample, step, ramping, run, out, count);
             StorePosition(voice, run.position);
             voice.currentLeft = run.left;
             voice.currentRight = run.right;

@@ -12,8 +12,6 @@ namespace zumbrik {
 
 namespace {
 
-constexpr std::uint32_t kFullScaleVoice = 16320;  // 64 x 255
-
 // Takes over the pending position, runs the row, and chooses the next
 // position unless the row chose it. False when the song ends in play-once.
 bool StartRow(PlayerState& state, bool playOnce, SongClock& clock) {
@@ -63,22 +61,47 @@ std::uint32_t MasterVolumeForLevel(std::uint32_t level) {
     return kMasterVolumeTable[level > 25 ? 25 : level];
 }
 
-std::int16_t ConvertAccumulator(std::int32_t accumulator, std::uint32_t masterVolume) {
-    const std::uint32_t magnitude =
-        accumulator < 0 ? 0u - static_cast<std::uint32_t>(accumulator) : static_cast<std::uint32_t>(accumulator);
-    std::uint32_t m = magnitude / kFullScaleVoice;
-    if (magnitude % kFullScaleVoice >= kFullScaleVoice / 2) {
-        m += 1;
+namespace {
+
+inline void ConvertAtUnity(const std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count) {
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::int32_t a = accumulators[i];
+        const std::uint32_t sign = a < 0 ? 0xFFFFFFFFu : 0u;
+        const std::uint32_t units = VoiceUnits((static_cast<std::uint32_t>(a) ^ sign) - sign);
+        samples[i] = static_cast<std::int16_t>((units ^ sign) - sign);
     }
-    if (m >= 32768) {
-        m = 32767;
+}
+
+using ConvertFunction = void (*)(const std::int32_t*, std::int16_t*, std::uint32_t);
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// The same loop compiled for eight lanes where the processor has them.
+__attribute__((target("avx2"))) void ConvertAtUnityAvx2(const std::int32_t* accumulators, std::int16_t* samples,
+                                                       std::uint32_t count) {
+    ConvertAtUnity(accumulators, samples, count);
+}
+ConvertFunction ChooseConvert() {
+    return __builtin_cpu_supports("avx2") ? ConvertAtUnityAvx2 : ConvertAtUnity;
+}
+#else
+ConvertFunction ChooseConvert() {
+    return ConvertAtUnity;
+}
+#endif
+
+const ConvertFunction kConvertAtUnity = ChooseConvert();
+
+}  // namespace
+
+void ConvertAccumulators(const std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count,
+                         std::uint32_t masterVolume) {
+    if (masterVolume >= kUnityVolume) {
+        kConvertAtUnity(accumulators, samples, count);  // the common case needs no scaling
+        return;
     }
-    std::uint64_t v = (static_cast<std::uint64_t>(m) * masterVolume) >> 15;
-    if (v > 32767) {
-        v = 32767;  // a master volume above unity must not wrap the sample
+    for (std::uint32_t i = 0; i < count; ++i) {
+        samples[i] = ConvertAccumulator(accumulators[i], masterVolume);
     }
-    const auto sample = static_cast<std::int32_t>(v);
-    return static_cast<std::int16_t>(accumulator < 0 ? -sample : sample);
 }
 
 bool RenderFrames(PlayerState& state, std::int32_t* accumulators, std::uint32_t frames, bool playOnce,
@@ -132,11 +155,10 @@ SegmentOutcome RenderSegment(PlayerState& state, MixBuffer& mix, RenderControl& 
 
     const std::uint32_t masterVolume = control.masterVolume.load(std::memory_order_relaxed);
     std::int16_t* out = ring + static_cast<std::size_t>(segment) * kSegmentSamples;
+    ConvertAccumulators(mix.accumulators, out, kSegmentSamples, masterVolume);
     std::uint32_t sums[2] = {0, 0};
     for (std::uint32_t i = 0; i < kSegmentSamples; ++i) {
-        const std::int16_t sample = ConvertAccumulator(mix.accumulators[i], masterVolume);
-        out[i] = sample;
-        sums[i & 1] += static_cast<std::uint32_t>(sample < 0 ? -sample : sample);
+        sums[i & 1] += static_cast<std::uint32_t>(out[i] < 0 ? -out[i] : out[i]);
     }
 
     control.writeSegment = (segment + 1) % kRingSegments;

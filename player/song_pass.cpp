@@ -35,9 +35,7 @@ std::uint32_t SongPass::Render(std::int16_t* out, std::uint32_t frames) {
         RenderFrames(state_, mix_.accumulators + 2 * static_cast<std::size_t>(produced), chunk, false, clock_);
         produced += chunk;
     }
-    for (std::uint32_t i = 0; i < 2 * produced; ++i) {
-        out[i] = ConvertAccumulator(mix_.accumulators[i], kUnityVolume);
-    }
+    ConvertAccumulators(mix_.accumulators, out, 2 * produced, kUnityVolume);
     framesRendered_ += produced;
     if (!finished_ && framesRendered_ >= frameLimit_) {
         finished_ = true;

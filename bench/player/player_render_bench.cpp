@@ -1,7 +1,7 @@
 // Renders every module of the corpus once and prints how fast: seconds of
 // audio, CPU seconds, times real time and nanoseconds per voice-frame, with
 // the same figures for the peer players this build found, and medians.
-//   ZUMBRIK_CORPUS_DIR=DIR zumbrik_player_bench [REPEATS]
+//   ZUMBRIK_CORPUS_DIR=DIR zumbrik_player_bench [REPEATS [own]]   ("own": no peers)
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -87,6 +87,7 @@ int main(int argc, char** argv) {
     const char* fromEnvironment = std::getenv("ZUMBRIK_CORPUS_DIR");
     const fs::path corpus = fromEnvironment != nullptr ? fromEnvironment : ZUMBRIK_DEFAULT_CORPUS;
     const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const bool withPeers = !(argc > 2 && std::string(argv[2]) == "own");
     std::vector<fs::path> modules;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(corpus, error)) {
@@ -97,7 +98,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no modules in %s (fill it with scripts/fetch-corpus.sh)\n", corpus.c_str());
         return 1;
     }
-    const std::vector<PeerRenderer> peers = AvailablePeers();
+    const std::vector<PeerRenderer> peers = withPeers ? AvailablePeers() : std::vector<PeerRenderer>{};
 
     std::printf("%-44s %8s %8s %8s %8s", "module", "song s", "cpu s", "x real", "ns/vf");
     for (const PeerRenderer& peer : peers) std::printf(" %10s %8s", (peer.name + " x").c_str(), "ratio");

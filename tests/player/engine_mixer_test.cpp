@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <vector>
 
 #include "player/mixer.h"
+#include "player/mixer_kernel.h"
 
 namespace zumbrik {
 namespace {
@@ -233,6 +235,49 @@ TEST(Mixer, AddsEveryVoiceIntoTheSameFrames) {
     Mix(state, out.data(), 4);
     EXPECT_EQ(out[6], 1 + 7 * 16320);
     EXPECT_EQ(out[7], 1 + 7 * 16320);
+}
+
+}  // namespace
+}  // namespace zumbrik
+
+namespace zumbrik {
+namespace {
+
+TEST(MixerKernel, VectorVersionMatchesThePortableOneBitForBit) {
+    const MixRunFunction vector = VectorMixRun();
+    if (vector == nullptr) GTEST_SKIP() << "no vector version on this processor";
+    std::mt19937 random(7);
+    std::vector<std::int16_t> data(5003);
+    for (std::int16_t& value : data) value = static_cast<std::int16_t>(random());
+    data[100] = -32768;
+    data[101] = 32767;
+    for (int trial = 0; trial < 2000; ++trial) {
+        const std::uint32_t frames = random() % 300;
+        const bool backward = trial % 3 == 0;
+        // Steps of up to one frame take the vector version's shuffle path.
+        const std::uint64_t step = trial % 4 == 1 ? (std::uint64_t{random() % 2} << 32) : (std::uint64_t{random() % 4} << 32) | random();
+        // Keep every frame inside the data, as the boundary logic does.
+        const std::uint64_t span = step * frames + (std::uint64_t{2} << 32);
+        const std::uint64_t room = (std::uint64_t{4990} << 32) - span;
+        const std::uint64_t offset = (static_cast<std::uint64_t>(random()) << 20) % room;
+        VoiceRun run{};
+        run.position = backward ? offset + span : offset;
+        run.delta = backward ? 0 - step : step;
+        run.left = static_cast<std::int32_t>(random() % 40000) - 4000;
+        run.right = static_cast<std::int32_t>(random() % 40000) - 4000;
+        run.stepLeft = trial % 2 == 0 ? static_cast<std::int32_t>(random() % 256) - 128 : 0;
+        run.stepRight = trial % 2 == 0 ? static_cast<std::int32_t>(random() % 256) - 128 : 0;
+        VoiceRun expectedRun = run;
+        std::vector<std::uint32_t> expected(2 * std::size_t{frames} + 2, 5);
+        std::vector<std::uint32_t> actual = expected;
+        const auto entries = static_cast<std::uint32_t>(data.size());
+        MixRunPortable(data.data(), entries, expectedRun, expected.data(), frames);
+        vector(data.data(), entries, run, actual.data(), frames);
+        ASSERT_EQ(actual, expected) << "trial " << trial;
+        ASSERT_EQ(run.position, expectedRun.position);
+        ASSERT_EQ(run.left, expectedRun.left);
+        ASSERT_EQ(run.right, expectedRun.right);
+    }
 }
 
 }  // namespace
