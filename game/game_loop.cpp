@@ -1,0 +1,132 @@
+#include "game/game_loop.h"
+
+#include "console/panel_text.h"
+#include "console/piece_drawing.h"
+#include "game/line_clearing.h"
+#include "game/key_input.h"
+#include "game/piece_rules.h"
+#include "player/module_player.h"
+
+namespace zumbrik {
+
+namespace {
+
+constexpr std::uint32_t kPassMs = 20;
+
+// Applies the pass's key to the falling piece; true when the piece changed.
+bool ApplyKey(GameState& state) {
+    PieceShape& piece = state.fallingPiece;
+    switch (state.passKey) {
+        case kVkLeft:
+            if (piece.column > kWellLeftColumn && CanMoveLeft(piece, state.well)) {
+                --piece.column;
+                return true;
+            }
+            return false;
+        case kVkRight:
+            if (piece.column + piece.width <= kWellRightColumn && CanMoveRight(piece, state.well)) {
+                ++piece.column;
+                return true;
+            }
+            return false;
+        case kVkUp:
+            return TryRotate(piece, state.well);
+        case kVkDown:
+            state.fallInterval = 1;
+            state.passCounter = 0;
+            return true;
+        case kVkF:
+            DotStyle = !DotStyle;
+            return false;
+        case kVkM:
+            if (state.musicOn)
+                PauseModule();
+            else
+                ResumeModule();
+            state.musicOn = !state.musicOn;
+            return false;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+LoopStep LoopIteration(GameIo& io, GameState& state) {
+    return state.gameOver ? GameOverStep(io, state) : PlayingPass(io, state);
+}
+
+LoopStep PlayingPass(GameIo& io, GameState& state) {
+    const ConsoleBuffer game = state.GameBuffer(io.surface);
+    if (!state.pieceActive) SpawnPiece(io, state);
+
+    state.passKey = 0;
+    InputRecord record{};
+    if (io.input.PeekConsoleInputW(&record)) {
+        if (IsKeyDown(record, kVkEscape)) return LoopStep::Quit;
+        if (IsKeyDown(record)) state.passKey = record.Event.KeyEvent.wVirtualKeyCode;
+        // At most one key acts per pass; releases, repeats and other keys go.
+        io.input.FlushConsoleInputBuffer();
+    }
+
+    const bool moved = ApplyKey(state);
+    if (moved || state.needsErase) {
+        DrawPiece(game, state.previousPiece, true);
+        DrawLandingGuide(game, state.well, state.previousPiece, true);
+    }
+    state.previousPiece = state.fallingPiece;
+    state.needsErase = false;
+
+    if (HasLanded(state.fallingPiece, state.well)) {
+        DrawPiece(game, state.fallingPiece, false);
+        if (state.passCounter >= state.fallInterval) LockPiece(io, state);
+    } else {
+        DrawLandingGuide(game, state.well, state.fallingPiece, false);
+        DrawPiece(game, state.fallingPiece, false);
+        // The counter never passes the interval while the piece is free, so
+        // ">=" falls exactly when it reaches it; it also cannot strand a piece.
+        if (state.passCounter >= state.fallInterval) {
+            ++state.fallingPiece.row;
+            state.needsErase = true;
+            state.passCounter = 0;
+        }
+    }
+
+    if (state.passKey == kVkP) RunPause(io, state);
+    io.clock.Sleep(kPassMs);
+    ++state.passCounter;
+    return LoopStep::Continue;
+}
+
+void SpawnPiece(GameIo& io, GameState& state) {
+    const ConsoleBuffer game = state.GameBuffer(io.surface);
+    state.fallingPiece = state.catalogue[state.nextShape];
+    DrawPiece(game, state.catalogue[state.nextShape], true);
+    const std::uint32_t choices = state.progress.levelIndex >= 8 ? kShapeCount : kBasicShapeCount;
+    state.nextShape = state.random.Next() % choices;
+    DrawPiece(game, state.catalogue[state.nextShape], false);
+    state.fallingPiece.column = kSpawnColumn;
+    state.fallingPiece.row = kSpawnRow;
+    const std::uint32_t turns = state.random.Next() % 4;
+    for (std::uint32_t n = 0; n < turns; ++n) RotateClockwise(state.fallingPiece);
+    state.previousPiece = state.fallingPiece;
+    state.pieceActive = true;
+    state.needsErase = true;
+}
+
+void LockPiece(GameIo& io, GameState& state) {
+    const ConsoleBuffer game = state.GameBuffer(io.surface);
+    state.pieceActive = false;
+    if (!MergeIntoWell(state.fallingPiece, state.well)) {
+        // The score and level texts keep the old game's values until the restart.
+        state.progress = ScoreState{};
+        state.gameOver = true;
+        ShowGameOver(game);
+    }
+    state.fallInterval = state.progress.baseSpeed;
+    state.passCounter = 0;
+    if (!state.gameOver) ClearRowsAndScore(game, io.clock, state.well, state.progress, state.thresholds);
+    ShowWellDigits(game, state.well);
+}
+
+}  // namespace zumbrik

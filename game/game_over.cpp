@@ -1,0 +1,42 @@
+#include "game/game_loop.h"
+
+#include "console/panel_text.h"
+#include "console/well_effects.h"
+#include "game/key_input.h"
+
+namespace zumbrik {
+
+namespace {
+// The game-over state waits for a key this long at a time instead of spinning.
+constexpr std::uint32_t kGameOverWaitMs = 100;
+}  // namespace
+
+LoopStep GameOverStep(GameIo& io, GameState& state) {
+    InputRecord record{};
+    if (!io.input.PeekConsoleInputW(&record)) {
+        // Sleep in the input wait rather than poll a core flat out.
+        io.input.WaitForInput(kGameOverWaitMs);
+        return LoopStep::Continue;
+    }
+    if (IsKeyDown(record, kVkReturn)) {
+        RestartGame(io, state);
+        io.input.FlushConsoleInputBuffer();
+        return LoopStep::Continue;
+    }
+    if (IsKeyDown(record, kVkEscape)) return LoopStep::Quit;
+    io.input.FlushConsoleInputBuffer();
+    return LoopStep::Continue;
+}
+
+void RestartGame(GameIo& io, GameState& state) {
+    const ConsoleBuffer game = state.GameBuffer(io.surface);
+    state.gameOver = false;
+    ClearWellArea(game);
+    state.well.Clear();
+    ShowWellDigits(game, state.well);
+    ShowLevel(game, 0, state.thresholds[0]);
+    ShowScore(game, 0);
+    WipeGameOver(game);
+}
+
+}  // namespace zumbrik

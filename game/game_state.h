@@ -1,0 +1,50 @@
+#pragma once
+#include <cstdint>
+
+#include "console/console_buffer.h"
+#include "console/console_setup.h"
+#include "console/pause_screen.h"
+#include "game/game_random.h"
+#include "game/piece_shape.h"
+#include "game/scoring.h"
+#include "game/shape_catalogue.h"
+#include "game/well.h"
+#include "platform/clock.h"
+#include "platform/console_input.h"
+
+namespace zumbrik {
+
+// What the game talks to.
+struct GameIo {
+    ConsoleSurface& surface;
+    ConsoleInput& input;
+    Clock& clock;
+};
+
+// The whole state of a run. It lives in RunGame's frame and is handed to the
+// rules and the drawing by reference.
+struct GameState {
+    ShapeCatalogue catalogue{};
+    LevelThresholds thresholds{};
+    Well well{};
+    // Both pieces are held by value: a spawn copies into them, nothing can fail.
+    PieceShape fallingPiece{};
+    // The piece as it was last drawn; its image is what gets erased.
+    PieceShape previousPiece{};
+    std::uint32_t nextShape = 0;
+    ScoreState progress{};
+    std::uint32_t fallInterval = kStartBaseSpeed;
+    std::uint32_t passCounter = 0;
+    std::uint32_t passKey = 0;
+    bool pieceActive = false;
+    bool needsErase = false;
+    bool gameOver = false;
+    bool musicOn = true;
+    GameRandom random{};
+    ConsoleBuffers buffers{};
+    PauseScreen pause{};
+
+    ConsoleBuffer GameBuffer(ConsoleSurface& surface) const { return ConsoleBuffer{surface, buffers.gameBuffer}; }
+};
+
+}  // namespace zumbrik

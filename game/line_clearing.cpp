@@ -1,0 +1,54 @@
+#include "game/line_clearing.h"
+
+#include "console/panel_text.h"
+#include "console/well_effects.h"
+
+namespace zumbrik {
+
+namespace {
+
+bool RowFull(const Well& well, int y) {
+    for (int x = kWellLeftColumn; x <= kWellRightColumn; ++x)
+        if (well.At(x, y) != 1) return false;
+    return true;
+}
+
+}  // namespace
+
+bool ClearTopFullRow(ConsoleBuffer gameBuffer, Clock& clock, Well& well) {
+    for (int y = kWellTopRow; y <= kWellFloorRow; ++y) {
+        if (!RowFull(well, y)) continue;
+        for (int x = kWellLeftColumn; x <= kWellRightColumn; ++x) well.Set(x, y, 0);
+        RowFlash(gameBuffer, clock, static_cast<std::int16_t>(y));
+        ShiftRowsDown(y, gameBuffer, well);
+        return true;
+    }
+    return false;
+}
+
+void ShiftRowsDown(int y, ConsoleBuffer gameBuffer, Well& well) {
+    for (int r = y; r >= kWellTopRow; --r)
+        for (int i = 0; i < kWellColumns; ++i) {
+            const int x = kWellLeftColumn + i;
+            well.Set(x, r, well.At(x, r - 1));
+            if (r > kWellTopRow) ScreenRowCopy(gameBuffer, i, static_cast<std::int16_t>(r));
+        }
+}
+
+void ClearRowsAndScore(ConsoleBuffer gameBuffer, Clock& clock, Well& well, ScoreState& progress,
+                       const LevelThresholds& thresholds) {
+    std::uint32_t m = 1;
+    if (!ClearTopFullRow(gameBuffer, clock, well)) return;
+    do {
+        progress.score += RowAward(progress.baseSpeed, m);
+        ShowScore(gameBuffer, progress.score);
+        ++m;
+        while (progress.levelIndex < kTopLevelIndex && progress.score >= thresholds[progress.levelIndex]) {
+            --progress.baseSpeed;
+            ++progress.levelIndex;
+            ShowLevel(gameBuffer, progress.levelIndex, thresholds[progress.levelIndex]);
+        }
+    } while (ClearTopFullRow(gameBuffer, clock, well));
+}
+
+}  // namespace zumbrik

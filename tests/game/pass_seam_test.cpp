@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "game/game_loop.h"
+#include "game/piece_rules.h"
+#include "tests/game/game_run.h"
+
+namespace zumbrik::testing {
+namespace {
+
+// The loop's own passes on a prepared well: start-up as usual, then the test
+// puts settled cells and a falling piece in place.
+class PassSeamTest : public ::testing::Test {
+protected:
+    PassSeamTest() : io{run.console, run.input, run.clock} { StartGame(io, state); }
+
+    void Settle(int x, int y, ColourAttribute attribute) {
+        state.well.Set(x, y, 1);
+        const Coord at{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)};
+        const char16_t blank = u' ';
+        run.console.WriteConsoleOutputCharacterW(state.buffers.gameBuffer, &blank, 1, at);
+        run.console.WriteConsoleOutputAttribute(state.buffers.gameBuffer, &attribute, 1, at);
+    }
+    void Fall(int shape, int turns, int column, int row) {
+        PieceShape piece = state.catalogue[static_cast<std::size_t>(shape)];
+        piece.column = static_cast<std::int16_t>(column);
+        piece.row = static_cast<std::int16_t>(row);
+        for (int k = 0; k < turns; ++k) RotateClockwise(piece);
+        state.fallingPiece = piece;
+        state.previousPiece = piece;
+        state.pieceActive = true;
+        state.needsErase = false;
+    }
+    const Cell& At(int c, int r) { return run.Screen().At(c, r); }
+
+    GameRun run;
+    GameIo io;
+    GameState state;
+};
+
+TEST_F(PassSeamTest, UpNextToASettledCellKicksTheTurnedBarLeft) {
+    Settle(42, 10, 0x70);
+    Fall(1, 0, 40, 10);  // the bar upright at column 40, rows 10..13
+    run.script.KeyDown(kVkUp);
+    ASSERT_EQ(PlayingPass(io, state), LoopStep::Continue);
+    EXPECT_EQ(state.fallingPiece.column, 38);
+    EXPECT_EQ(state.fallingPiece.width, 4);
+    for (int c = 38; c <= 41; ++c) EXPECT_EQ(At(c, 10).attribute, 0xC0) << c;
+    EXPECT_EQ(At(42, 10).attribute, 0x70);
+    // The old upright image is erased below the new row.
+    EXPECT_EQ(At(40, 11).attribute, 0);
+    EXPECT_EQ(At(40, 13).attribute, 0);
+}
+
+TEST_F(PassSeamTest, FourRowsAtOnceScoreTheCascadeAndRaiseTheLevel) {
+    // Rows 25..28 full but for column 49; one marked cell above them.
+    for (int y = 25; y <= 28; ++y)
+        for (int x = 26; x <= 48; ++x) Settle(x, y, 0x20);
+    Settle(30, 24, 0x50);
+    Settle(31, 24, 0x90);
+    Fall(1, 0, 49, 25);  // upright bar in the gap, resting on the floor
+    state.passCounter = state.fallInterval;
+    // Each row flashes white on its own, the upper ones first.
+    std::vector<int> flashedRows;
+    run.clock.OnEverySleep([&](std::uint32_t) {
+        for (int y = 1; y <= 28; ++y)
+            if (At(26, y).attribute == 0xF0 && At(49, y).attribute == 0xF0) flashedRows.push_back(y);
+    });
+
+    ASSERT_EQ(PlayingPass(io, state), LoopStep::Continue);
+
+    EXPECT_EQ(flashedRows, (std::vector<int>{25, 26, 27, 28}));
+    EXPECT_EQ(state.progress.score, 2300u);
+    EXPECT_EQ(state.progress.levelIndex, 5u);
+    EXPECT_EQ(state.progress.baseSpeed, 16u);
+    // The interval was taken before the cascade: the next piece still falls at 21.
+    EXPECT_EQ(state.fallInterval, 21u);
+    EXPECT_FALSE(state.gameOver);
+    EXPECT_EQ(TextAt(run.Screen(), 52, 6, 10), u"СЧЁТ: 2300");
+    EXPECT_EQ(TextAt(run.Screen(), 52, 8, 24), u"СЛОЖНОСТЬ: 6            ");
+    EXPECT_EQ(TextAt(run.Screen(), 52, 10, 23), u"До следующей: 2500     ");
+    // The two marked cells came down four rows with their colours; the rest of
+    // row 28 is what row 24 held, the fresh buffer's blanks.
+    EXPECT_EQ(state.well.At(30, 28), 1);
+    EXPECT_EQ(state.well.At(31, 28), 1);
+    EXPECT_EQ(TextAt(run.Screen(), 1, 28, 24), u"000011000000000000000000");
+    for (int y = 1; y <= 27; ++y) EXPECT_EQ(TextAt(run.Screen(), 1, y, 24), std::u16string(24, u'0')) << y;
+    for (int x = 26; x <= 49; ++x) {
+        const ColourAttribute kept = x == 30 ? 0x50 : x == 31 ? 0x90 : ScreenBuffer::kDefaultAttribute;
+        EXPECT_EQ(At(x, 28).attribute, kept) << x;
+        // The frame above row 1 never comes down into the well.
+        EXPECT_NE(At(x, 1).attribute, 0x60) << x;
+    }
+}
+
+TEST_F(PassSeamTest, APieceMovedOffItsSupportFallsAgain) {
+    Settle(37, 10, 0x70);
+    Fall(7, 0, 37, 8);  // domino resting on the settled cell
+    state.passCounter = 5;
+    ASSERT_EQ(PlayingPass(io, state), LoopStep::Continue);
+    EXPECT_TRUE(state.pieceActive);
+    run.script.KeyDown(kVkRight);
+    ASSERT_EQ(PlayingPass(io, state), LoopStep::Continue);
+    EXPECT_EQ(state.fallingPiece.column, 38);
+    while (state.passCounter < state.fallInterval) ASSERT_EQ(PlayingPass(io, state), LoopStep::Continue);
+    ASSERT_EQ(PlayingPass(io, state), LoopStep::Continue);
+    EXPECT_EQ(state.fallingPiece.row, 9);
+    EXPECT_TRUE(state.pieceActive);
+}
+
+TEST_F(PassSeamTest, TheSixExtraShapesComeFromTheNinthLevelOn) {
+    std::array<int, kShapeCount> seen{};
+    for (int k = 0; k < 400; ++k) {
+        if (k == 200) state.progress.levelIndex = 8;
+        SpawnPiece(io, state);
+        ++seen[state.nextShape];
+        if (k < 200) {
+            ASSERT_LT(state.nextShape, 7u);
+        }
+    }
+    for (int shape = 0; shape < kShapeCount; ++shape) EXPECT_GT(seen[static_cast<std::size_t>(shape)], 0) << shape;
+}
+
+}  // namespace
+}  // namespace zumbrik::testing
