@@ -4,6 +4,7 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <chrono>
 
 #if ZUMBRIK_HAVE_ALSA
 #include <alsa/asoundlib.h>
@@ -84,6 +85,10 @@ void AlsaWaveDevice::Feed() {
         const auto frames = static_cast<snd_pcm_uframes_t>(
             std::min<std::uint32_t>(static_cast<std::uint32_t>(periodFrames_), (ringBytes_ - offset) / 4));
         const snd_pcm_sframes_t written = snd_pcm_writei(pcm, ring_ + offset, frames);
+        if (written == 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
         if (written < 0) {
             // An underrun or a suspend is recovered from; a vanished device ends the feeding.
             if (snd_pcm_recover(pcm, static_cast<int>(written), 1) < 0) break;
@@ -95,10 +100,17 @@ void AlsaWaveDevice::Feed() {
         // What is still queued in the PCM has not been heard yet.
         snd_pcm_sframes_t delay = 0;
         std::uint64_t played = fed;
-        if (snd_pcm_delay(pcm, &delay) == 0 && delay > 0) {
+        const bool delayKnown = snd_pcm_delay(pcm, &delay) == 0;
+        if (delayKnown && delay > 0) {
             played = fed - std::min<std::uint64_t>(static_cast<std::uint64_t>(delay) * 4, fed);
         }
         playedBytes_.store(static_cast<std::uint32_t>(played), std::memory_order_release);
+        // An output that keeps nothing queued right after a write swallows
+        // audio without playing it (ALSA's null device): hold it to real time
+        // instead of spinning. A real device always has the write queued.
+        if (delayKnown && delay <= 0) {
+            std::this_thread::sleep_for(std::chrono::microseconds(static_cast<std::int64_t>(written) * 1000000 / 48000));
+        }
     }
 }
 
