@@ -64,8 +64,16 @@ TEST(MusicPlayCommandTest, ASignalEndsASessionWhoseKeysRanOut) {
     CaptureWaveDevice device;
     KeyPipe keys;
     keys.CloseWriteEnd();
+    // Interrupts once the session has taken over SIGINT, as a user's Ctrl+C would.
     std::thread interrupter([] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (;;) {
+            struct sigaction current {};
+            sigaction(SIGINT, nullptr, &current);
+            if (current.sa_handler != SIG_DFL || std::chrono::steady_clock::now() > deadline) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
         kill(getpid(), SIGINT);
     });
     std::ostringstream out, err;
