@@ -1,13 +1,12 @@
 #include "platform/posix/alsa_wave_device.h"
 
-#include <pthread.h>
-#include <sched.h>
-
 #include <algorithm>
 #include <chrono>
 
 #if ZUMBRIK_HAVE_ALSA
 #include <alsa/asoundlib.h>
+#include <pthread.h>
+#include <sched.h>
 #endif
 
 namespace zumbrik {
