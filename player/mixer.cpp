@@ -6,7 +6,6 @@ namespace zumbrik {
 
 namespace {
 
-constexpr std::uint64_t kOneFrame = std::uint64_t{1} << 32;
 constexpr std::uint16_t kRampFrames = 128;
 // A step that vanishes after the >> 5 of the frame count becomes ~40 Hz, so
 // the voice crawls instead of never reaching its boundary.
@@ -114,7 +113,7 @@ void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frame
         }
         const std::uint64_t position = PositionOf(voice);
 
-        // 1. Distance to the boundary; a negative one leaves the voice still.
+        // Distance to the boundary; a negative one leaves the voice still.
         std::uint64_t distance;
         if (voice.backwards == 0) {
             const std::uint64_t endFixed = (voice.position < loopEnd ? loopEnd : length) << 32;
@@ -130,7 +129,7 @@ void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frame
             distance = position - startFixed;
         }
 
-        // 2. Frames to the boundary. The divisor is kept at full width: cut
+        // Frames to the boundary. The divisor is kept at full width: cut
         // to 32 bits, steps of 32 frames and more would wrap it and run the
         // voice far past its data.
         std::uint64_t step = (static_cast<std::uint64_t>(voice.stepInteger) << 32) | voice.stepFraction;
@@ -140,7 +139,16 @@ void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frame
             step = kCrawlStepFraction;
             divisor = kCrawlDivisor;
         }
-        std::uint64_t framesToBoundary = ((distance >> 5) + divisor - 1) / divisor;
+        std::uint64_t framesToBoundary;
+        // (Both products stay below 2^63 under these bounds.)
+        if (divisor < (std::uint64_t{1} << 42) && framesLeft <= 65536 && (distance >> 5) > divisor * framesLeft &&
+            (voice.backwards == 0 || distance >= step * framesLeft)) {
+            // Usually the boundary lies beyond this call's frames; that much
+            // is known without dividing, and any count past them will do.
+            framesToBoundary = std::uint64_t{framesLeft} + 1;
+        } else {
+            framesToBoundary = ((distance >> 5) + divisor - 1) / divisor;
+        }
 
         if (framesToBoundary != 0) {
             if (voice.backwards != 0) {
@@ -153,7 +161,7 @@ void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frame
             }
             std::uint32_t count = framesToBoundary < framesLeft ? static_cast<std::uint32_t>(framesToBoundary) : framesLeft;
 
-            // 5. Volume ramp.
+            // Volume ramp: a fresh one whenever the targets move.
             StartRampIfNeeded(voice);
             const bool ramping = voice.rampFramesLeft != 0;
             if (ramping && count > voice.rampFramesLeft) {
@@ -161,14 +169,14 @@ void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frame
             }
             const bool reachesBoundary = count == framesToBoundary;
 
-            // 6. Mix.
+            // Mix.
             VoiceRun run{position, 0, voice.currentLeft, voice.currentRight, 0, 0};
             MixFrames(voice, sample, step, ramping, run, out, count);
             StorePosition(voice, run.position);
             voice.currentLeft = run.left;
             voice.currentRight = run.right;
 
-            // 7. Book-keeping.
+            // Book-keeping.
             framesLeft -= count;
             out += 2 * static_cast<std::size_t>(count);
             if (ramping) {
@@ -185,7 +193,7 @@ void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frame
             }
         }
 
-        // 8. Boundary reached.
+        // Boundary reached: loop, turn or stop.
         const bool hasLoop = loopEnd > loopStart;
         if (sample.loopType == ForwardLoop && hasLoop) {
             WrapForward(voice, loopStart, loopEnd);

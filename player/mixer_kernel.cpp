@@ -42,8 +42,16 @@ namespace {
 // for bit. With every volume of the run at or above 0 a product is negative
 // exactly when the interpolated sample is, which folds VoiceContribution's
 // rounding into one add: ((P >> 6) + [P < 0]) >> 1 = (P + 64 [J < 0]) >> 7.
-__attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, std::uint32_t entries, VoiceRun& run,
-                                               std::uint32_t* out, std::uint32_t frames) {
+// Where a round's samples are found: the gather reads anywhere; the windows
+// are 16-byte loads shuffled into place. Forward steps up to one frame keep
+// all four frames within eight samples of the first (one window); steps up
+// to six frames keep each lane's two frames within eight samples of the
+// lane's lower frame (a window per lane).
+enum class SampleReach { OneWindow, TwoWindowsForward, TwoWindowsBackward, Gather };
+
+template <bool kRamp, SampleReach kReach>
+__attribute__((target("avx2"))) void MixRunAvx2Lanes(const std::int16_t* data, std::uint32_t entries, VoiceRun& run,
+                                                    std::uint32_t* out, std::uint32_t frames) {
     const std::uint32_t rounds = frames / 4;
     const std::int64_t lastLeft = run.left + static_cast<std::int64_t>(run.stepLeft) * (static_cast<std::int64_t>(frames) - 1);
     const std::int64_t lastRight =
@@ -76,23 +84,32 @@ __attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, std::u
     const __m256i byteOffsets = _mm256_setr_epi8(0, 1, 2, 3, -128, -128, -128, -128, 0, 1, 2, 3, -128, -128, -128, -128,
                                                  0, 1, 2, 3, -128, -128, -128, -128, 0, 1, 2, 3, -128, -128, -128, -128);
     const auto* words = reinterpret_cast<const int*>(data);
-    // Up to one frame per output frame, forward, the four frames' samples lie
-    // within eight neighbours: one load and a shuffle replace the gather.
-    const bool nearby = d <= (std::uint64_t{1} << 32);
-    std::uint64_t roundPosition = p;
+    // lowerFrame: the frame of a lane (first or second) with the lower index.
+    const std::uint64_t lowerFrame = kReach == SampleReach::TwoWindowsBackward ? d : 0;
     // pmaddwd on (data[i], data[i + 1]) word pairs: 64 s0, and s1 - s0.
     const __m256i timesSixtyFour = _mm256_set1_epi32(64);
     const __m256i difference = _mm256_set1_epi32(static_cast<int>(0x0001FFFF));  // words -1, +1
     const __m256i evenBytes = _mm256_set1_epi64x(~1ll);
+    std::uint64_t roundPosition = p;
     for (std::uint32_t r = 0; r < rounds; ++r, roundPosition += 4 * d) {
         __m256i pair;  // data[i] | data[i + 1] << 16 in each low dword, 0 above
-        const auto first = static_cast<std::uint32_t>(roundPosition >> 32);
-        if (nearby && entries >= 8 && first <= entries - 8) {
-            const __m256i window =
-                _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + first)));
-            // 2 (i - first): twice the distance from the window's start, in bytes.
-            const __m256i fromFirst =
-                _mm256_sub_epi64(position, _mm256_set1_epi64x(static_cast<long long>(std::uint64_t{first} << 32)));
+        const std::uint64_t lowerA = roundPosition + lowerFrame;
+        const std::uint64_t lowerB = kReach == SampleReach::OneWindow ? lowerA : lowerA + 2 * d;
+        const auto firstA = static_cast<std::uint32_t>(lowerA >> 32);
+        const auto firstB = static_cast<std::uint32_t>(lowerB >> 32);
+        if (kReach != SampleReach::Gather && entries >= 8 && firstA <= entries - 8 && firstB <= entries - 8) {
+            const __m128i windowA = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + firstA));
+            __m256i window;
+            if constexpr (kReach == SampleReach::OneWindow) {
+                window = _mm256_broadcastsi128_si256(windowA);
+            } else {
+                window = _mm256_inserti128_si256(_mm256_castsi128_si256(windowA),
+                                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + firstB)), 1);
+            }
+            const auto startA = static_cast<long long>(std::uint64_t{firstA} << 32);
+            const auto startB = static_cast<long long>(std::uint64_t{firstB} << 32);
+            // 2 (i - first): twice the distance from the lane's window start, in bytes.
+            const __m256i fromFirst = _mm256_sub_epi64(position, _mm256_setr_epi64x(startA, startA, startB, startB));
             const __m256i byteIndex = _mm256_and_si256(_mm256_srli_epi64(fromFirst, 31), evenBytes);
             const __m256i control = _mm256_add_epi8(_mm256_shuffle_epi8(byteIndex, spread), byteOffsets);
             pair = _mm256_shuffle_epi8(window, control);
@@ -114,8 +131,10 @@ __attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, std::u
         _mm256_storeu_si256(target, _mm256_add_epi32(_mm256_loadu_si256(target), frames4));
 
         position = _mm256_add_epi64(position, delta4);
-        left = _mm256_add_epi64(left, left4);
-        right = _mm256_add_epi64(right, right4);
+        if constexpr (kRamp) {
+            left = _mm256_add_epi64(left, left4);
+            right = _mm256_add_epi64(right, right4);
+        }
     }
     run.position = static_cast<std::uint64_t>(_mm256_extract_epi64(position, 0));
     run.left = static_cast<std::int32_t>(_mm256_extract_epi64(left, 0));
@@ -123,9 +142,31 @@ __attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, std::u
     MixRunPortable(data, entries, run, out + 8 * static_cast<std::size_t>(rounds), frames - 4 * rounds);
 }
 
+// Steady volumes (the usual case) spare the two ramp additions per round.
+__attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, std::uint32_t entries, VoiceRun& run,
+                                               std::uint32_t* out, std::uint32_t frames) {
+    constexpr std::uint64_t kOneFrame = std::uint64_t{1} << 32;
+    const std::uint64_t d = run.delta;
+    const bool steady = run.stepLeft == 0 && run.stepRight == 0;
+    if (d <= kOneFrame) {
+        steady ? MixRunAvx2Lanes<false, SampleReach::OneWindow>(data, entries, run, out, frames)
+               : MixRunAvx2Lanes<true, SampleReach::OneWindow>(data, entries, run, out, frames);
+    } else if (d <= 6 * kOneFrame) {
+        steady ? MixRunAvx2Lanes<false, SampleReach::TwoWindowsForward>(data, entries, run, out, frames)
+               : MixRunAvx2Lanes<true, SampleReach::TwoWindowsForward>(data, entries, run, out, frames);
+    } else if (0 - d <= 6 * kOneFrame) {
+        steady ? MixRunAvx2Lanes<false, SampleReach::TwoWindowsBackward>(data, entries, run, out, frames)
+               : MixRunAvx2Lanes<true, SampleReach::TwoWindowsBackward>(data, entries, run, out, frames);
+    } else {
+        steady ? MixRunAvx2Lanes<false, SampleReach::Gather>(data, entries, run, out, frames)
+               : MixRunAvx2Lanes<true, SampleReach::Gather>(data, entries, run, out, frames);
+    }
+}
+
 }  // namespace
 
 MixRunFunction VectorMixRun() {
+    __builtin_cpu_init();  // may run from a static initialiser, before the runtime's own
     return __builtin_cpu_supports("avx2") ? MixRunAvx2 : nullptr;
 }
 
@@ -137,13 +178,18 @@ MixRunFunction VectorMixRun() {
 
 #endif
 
-namespace {
-MixRunFunction ChooseMixRun() {
-    const MixRunFunction vector = VectorMixRun();
-    return vector != nullptr ? vector : MixRunPortable;
-}
-}  // namespace
+// Constant-initialised to the portable version, so that anything mixing
+// during static initialisation still works (with the same bits), then
+// upgraded once before main.
+MixRunFunction kMixRun = MixRunPortable;
 
-const MixRunFunction kMixRun = ChooseMixRun();
+namespace {
+const bool kMixRunChosen = [] {
+    if (const MixRunFunction vector = VectorMixRun()) {
+        kMixRun = vector;
+    }
+    return true;
+}();
+}  // namespace
 
 }  // namespace zumbrik

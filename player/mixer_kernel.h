@@ -29,7 +29,8 @@ void MixRunPortable(const std::int16_t* data, std::uint32_t entries, VoiceRun& r
 // The vector version when this processor has one (AVX2 on x86-64), else null.
 MixRunFunction VectorMixRun();
 
-// The fastest version this processor runs; chosen once at start-up.
-extern const MixRunFunction kMixRun;
+// The fastest version this processor runs; chosen once at start-up, before
+// any player thread exists, and only read afterwards.
+extern MixRunFunction kMixRun;
 
 }  // namespace zumbrik

@@ -82,6 +82,11 @@ struct SongClock {
     std::uint32_t songEnds = 0;  // times the song ran off its last order (looping or not)
 };
 
+// Starts the next tick: takes the pending position and runs the row on a
+// row tick, else the tick effects; counts the tick and gives it its length.
+// False when play-once reaches the song's end.
+bool StartTick(PlayerState& state, bool playOnce, SongClock& clock);
+
 // Runs `frames` frames of the song into the accumulators (left, right per
 // frame); false when play-once reaches the song's end. The segment
 // renderer's middle step, exposed for tools that need no ring.

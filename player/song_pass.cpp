@@ -8,14 +8,16 @@ namespace zumbrik {
 SongPass::SongPass(PlayerState& state, bool onePass, std::uint64_t frameLimit)
     : state_(state), onePass_(onePass), frameLimit_(frameLimit) {}
 
-// In one-pass mode each call stops at the next tick start, so the row on
+// In one-pass mode ticks are started here, one at a time, so the row on
 // which the song ends is played to its last frame and nothing after it.
-std::uint32_t SongPass::FramesUntilNextStop(std::uint32_t wanted) const {
+std::uint32_t SongPass::FramesUntilNextStop(std::uint32_t wanted) {
     if (!onePass_) {
         return wanted;
     }
-    const std::uint32_t tickRest = state_.tickFramesLeft > 0 ? static_cast<std::uint32_t>(state_.tickFramesLeft) : 1;
-    return std::min(wanted, tickRest);
+    if (state_.tickFramesLeft <= 0) {
+        StartTick(state_, false, clock_);
+    }
+    return std::min(wanted, static_cast<std::uint32_t>(state_.tickFramesLeft));
 }
 
 std::uint32_t SongPass::Render(std::int16_t* out, std::uint32_t frames) {

@@ -27,7 +27,7 @@ public:
     std::uint64_t FramesRendered() const { return framesRendered_; }
 
 private:
-    std::uint32_t FramesUntilNextStop(std::uint32_t wanted) const;
+    std::uint32_t FramesUntilNextStop(std::uint32_t wanted);
 
     PlayerState& state_;
     bool onePass_;

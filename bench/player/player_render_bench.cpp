@@ -2,6 +2,7 @@
 // audio, CPU seconds, times real time and nanoseconds per voice-frame, with
 // the same figures for the peer players this build found, and medians.
 //   ZUMBRIK_CORPUS_DIR=DIR zumbrik_player_bench [REPEATS [own]]   ("own": no peers)
+// ZUMBRIK_BENCH_PORTABLE=1 measures the portable mixing loop instead of the vector one.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 
 #include "bench/player/peer_renderers.h"
 #include "player/module_arena.h"
+#include "player/mixer_kernel.h"
 #include "player/module_source.h"
 #include "player/song_pass.h"
 #include "player/xm_loader.h"
@@ -98,10 +100,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no modules in %s (fill it with scripts/fetch-corpus.sh)\n", corpus.c_str());
         return 1;
     }
+    if (const char* portable = std::getenv("ZUMBRIK_BENCH_PORTABLE"); portable != nullptr && *portable == '1') {
+        kMixRun = MixRunPortable;
+    }
     const std::vector<PeerRenderer> peers = withPeers ? AvailablePeers() : std::vector<PeerRenderer>{};
 
     std::printf("%-44s %8s %8s %8s %8s", "module", "song s", "cpu s", "x real", "ns/vf");
-    for (const PeerRenderer& peer : peers) std::printf(" %10s %8s", (peer.name + " x").c_str(), "ratio");
+    for (const PeerRenderer& peer : peers) std::printf(" %12s %8s %6s", (peer.name + " x").c_str(), "song s", "ratio");
     std::printf("\n");
 
     std::vector<double> speeds, nsPerVoiceFrame, lengths;
@@ -142,19 +147,22 @@ int main(int argc, char** argv) {
                 return PeerWrapped{*figures};
             });
             if (!theirs || theirs->figures.audioSeconds <= 0) {
-                std::printf(" %10s %8s", "-", "-");
+                std::printf(" %12s %8s %6s", "-", "-", "-");
                 continue;
             }
             const double theirSpeed = theirs->figures.audioSeconds / std::max(theirs->figures.cpuSeconds, 1e-9);
             peerSpeeds[p].push_back(theirSpeed);
             ratios[p].push_back(speed / theirSpeed);
-            std::printf(" %10.0f %8.2f", theirSpeed, speed / theirSpeed);
+            std::printf(" %12.0f %8.2f %6.2f", theirSpeed, theirs->figures.audioSeconds, speed / theirSpeed);
         }
         std::printf("\n");
     }
     std::printf("%-44s %8.2f %8s %8.0f %8.2f", "median", Median(lengths), "", Median(speeds), Median(nsPerVoiceFrame));
-    for (std::size_t p = 0; p < peers.size(); ++p) std::printf(" %10.0f %8.2f", Median(peerSpeeds[p]), Median(ratios[p]));
+    for (std::size_t p = 0; p < peers.size(); ++p) {
+        std::printf(" %12.0f %8s %6.2f", Median(peerSpeeds[p]), "", Median(ratios[p]));
+    }
     std::printf("\n");
-    std::printf("(x real: seconds of audio per CPU second; ratio: our speed / the peer's; best of %d runs)\n", repeats);
+    std::printf("(x real: seconds of audio per CPU second; ns/vf: CPU per frame of each voice holding a sample;\n"
+                " ratio: our speed / the peer's; best of %d runs)\n", repeats);
     return 0;
 }

@@ -254,8 +254,11 @@ TEST(MixerKernel, VectorVersionMatchesThePortableOneBitForBit) {
     for (int trial = 0; trial < 2000; ++trial) {
         const std::uint32_t frames = random() % 300;
         const bool backward = trial % 3 == 0;
-        // Steps of up to one frame take the vector version's shuffle path.
-        const std::uint64_t step = trial % 4 == 1 ? (std::uint64_t{random() % 2} << 32) : (std::uint64_t{random() % 4} << 32) | random();
+        // Steps below one frame, up to six, and beyond take its three ways of
+        // fetching samples; whole steps land every frame on a sample.
+        const std::uint32_t whole = trial % 5 == 2 ? 6 + random() % 4 : random() % 4;
+        const std::uint64_t step = trial % 4 == 1 ? (std::uint64_t{random() % 2} << 32)
+                                                  : (std::uint64_t{whole} << 32) | random();
         // Keep every frame inside the data, as the boundary logic does.
         const std::uint64_t span = step * frames + (std::uint64_t{2} << 32);
         const std::uint64_t room = (std::uint64_t{4990} << 32) - span;
