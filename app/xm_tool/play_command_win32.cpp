@@ -1,0 +1,134 @@
+// `zumbrik-xm play` in the Windows console: the module through winmm, keys
+// from the console's input queue, a status line rewritten in place.
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/xm_tool/commands.h"
+#include "platform/win32/win32_input.h"
+#include "platform/win32/winmm_wave_device.h"
+#include "player/module_arena.h"
+#include "player/module_player.h"
+#include "player/module_source.h"
+#include "player/xm_loader.h"
+
+namespace zumbrik {
+
+namespace {
+
+std::atomic<bool> quitRequested{false};
+
+// Ctrl+C and closing the window end the session instead of the process, so
+// the player is stopped and the device closed.
+BOOL WINAPI OnConsoleControl(DWORD) {
+    quitRequested.store(true);
+    return TRUE;
+}
+
+std::string Meter(std::uint32_t level) {
+    constexpr int kSteps = 12;
+    int filled = 0;
+    if (level > 0) {
+        const double decibels = 20 * std::log10(static_cast<double>(level) / 32767.0);
+        filled = std::clamp(static_cast<int>((decibels + 48) / 48 * kSteps + 0.5), 0, kSteps);
+    }
+    return std::string(static_cast<std::size_t>(filled), '#') + std::string(static_cast<std::size_t>(kSteps - filled), '.');
+}
+
+std::string StatusLine(std::uint32_t songLength, std::uint32_t volumeLevel) {
+    const std::uint32_t position = GetPlayingPosition();
+    const std::uint32_t levels = GetPlayingLevels();
+    const std::uint32_t ms = GetElapsedMs();
+    char line[160];
+    std::snprintf(line, sizeof line, "order %3u/%u  row %3u  %u:%02u.%u  L %s  R %s  vol %2u%-8s", position >> 16,
+                  songLength, position & 0xFFFF, ms / 60000, ms / 1000 % 60, ms / 100 % 10,
+                  Meter(levels >> 16).c_str(), Meter(levels & 0xFFFF).c_str(), volumeLevel,
+                  ModulePaused() ? "  paused" : "");
+    return line;
+}
+
+// The song length, or 0 when the file is not a module the player accepts.
+std::uint32_t SongLength(const std::string& path) {
+    auto cache = std::make_unique<MixBuffer>();
+    ModuleArena arena;
+    PlayerState state{};
+    ModuleSource source = MakeFileSource(path.c_str(), *cache);
+    const bool loaded = LoadModule(source, arena, state);
+    source.Close();
+    return loaded ? std::max<std::uint32_t>(state.songLength, 1) : 0;
+}
+
+// Acts on the oldest pending key, if it is a key press, and drops the rest.
+void HandleKey(Win32Input& keys, std::uint32_t& volumeLevel) {
+    InputRecord record{};
+    const bool got = keys.PeekConsoleInputW(&record);
+    keys.FlushConsoleInputBuffer();
+    if (!got || record.EventType != kKeyEvent || record.Event.KeyEvent.bKeyDown == 0) return;
+    const KeyEventRecord& key = record.Event.KeyEvent;
+    const std::uint32_t order = GetPlayingPosition() >> 16;
+    if (key.wVirtualKeyCode == kVkLeft) JumpToOrder(order > 0 ? order - 1 : 0);
+    if (key.wVirtualKeyCode == kVkRight) JumpToOrder(order + 1);
+    switch (key.UnicodeChar) {
+        case u' ': ModulePaused() ? ResumeModule() : PauseModule(); break;
+        case u'+': case u'=': SetMasterVolume(volumeLevel = std::min(volumeLevel + 1, 25u)); break;
+        case u'-': case u'_': SetMasterVolume(volumeLevel = volumeLevel > 0 ? volumeLevel - 1 : 0); break;
+        case u'q': case u'Q': quitRequested.store(true); break;
+        default: break;
+    }
+}
+
+}  // namespace
+
+int PlayCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1) {
+        err << "usage: zumbrik-xm play FILE\n";
+        return 2;
+    }
+    const std::string& path = args[0];
+    if (!std::ifstream(path, std::ios::binary)) {
+        err << "zumbrik-xm: " << path << ": cannot open the file\n";
+        return 1;
+    }
+    const std::uint32_t songLength = SongLength(path);
+    if (songLength == 0) {
+        err << "zumbrik-xm: " << path << ": not a module the player accepts (a limit is broken or it is too large)\n";
+        return 1;
+    }
+
+    static WinmmWaveDevice device;
+    UseWaveDevice(&device);
+    std::uint32_t volumeLevel = 25;
+    SetMasterVolume(volumeLevel);
+    if (PlayModule(reinterpret_cast<std::uintptr_t>(path.c_str()), 0, FileSource) == 0) {
+        UseWaveDevice(nullptr);
+        err << "zumbrik-xm: no sound output device could be opened\n";
+        return 1;
+    }
+
+    quitRequested.store(false);
+    ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+    Win32Input keys;
+    while (!quitRequested.load()) {
+        // Without a console there are no keys: it plays on until Ctrl+C.
+        if (keys.WaitForInput(100)) HandleKey(keys, volumeLevel);
+        out << '\r' << StatusLine(songLength, volumeLevel) << std::flush;
+    }
+    ::SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+    StopModule();
+    UseWaveDevice(nullptr);
+    ResumeModule();
+    SetMasterVolume(25);
+    out << '\n' << std::flush;
+    return 0;
+}
+
+}  // namespace zumbrik
