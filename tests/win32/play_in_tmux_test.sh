@@ -2,8 +2,8 @@
 # Plays zumbrik.exe under Wine in an 80x30 tmux pane: the start screen and its
 # texts, the piece moved by the arrow keys and dropped, the pause screen on
 # the second buffer and back, and Escape ending the program with status 0.
-# The sound device cannot be opened here, so this also shows the game running
-# on without music.
+# ctest runs it twice: with a sound device that cannot be opened (the game
+# plays on without music) and with one that plays into nothing.
 # Usage: play_in_tmux_test.sh PATH_TO_ZUMBRIK_EXE   (Wine's environment set by the caller)
 set -euo pipefail
 export LC_ALL=C.UTF-8
