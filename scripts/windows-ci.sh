@@ -8,7 +8,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 started=$SECONDS
 
-# script (util-linux) gives the tests a terminal: Wine only makes a console on one.
+# tmux gives the tests a terminal (and plays the game in one).
 packages=(cmake make googletest g++-mingw-w64-x86-64-posix wine wine64 tmux)
 bash "$root/scripts/setup.sh" "${packages[@]}"
 
@@ -36,9 +36,21 @@ wineboot -i </dev/null >/dev/null 2>&1
 printf 'Wine ready after %d s\n' $((SECONDS - started))
 
 cd "$build"
-# ctest runs on a pseudo-terminal so that the console tests have a console;
-# its own output goes through a pipe, which keeps it plain.
-status=0
-script -qec "bash -o pipefail -c 'ctest --output-on-failure -j$(nproc) | cat'" /dev/null </dev/null | tr -d '\r' || status=$?
+# ctest runs in a detached tmux pane, so that the console tests have a
+# terminal: Wine makes a console only on one. (A terminal from `script` would
+# hand the tests an end-of-file keystroke once its own input runs dry.)
+log=$build/ctest.log
+status_file=$build/ctest.status
+socket=zumbrik-windows-ci-$$
+rm -f "$status_file"
+: >"$log"
+tmux -L "$socket" -f /dev/null new-session -d -x 80 -y 30 \
+  "env -u TMUX ctest --output-on-failure -j$(nproc) >'$log' 2>&1; echo \$? >'$status_file'"
+trap 'tmux -L "$socket" kill-server 2>/dev/null || true; wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
+until [[ -s $status_file ]]; do sleep 1; done &
+waiter=$!
+tail -n +1 -f --pid="$waiter" "$log"
+wait "$waiter"
+status=$(cat "$status_file")
 printf 'Windows stage took %d s\n' $((SECONDS - started))
 exit "$status"
