@@ -28,3 +28,5 @@ set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 
 # The host's pkg-config describes host libraries only; none of them link here.
 set(CMAKE_DISABLE_FIND_PACKAGE_PkgConfig TRUE)
+# A release .exe carries no symbol table.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
