@@ -6,8 +6,4 @@ source "$root/scripts/packages.sh"
 bash "$root/scripts/setup.sh" "${BUILD_PACKAGES[@]}"
 cmake -S "$root" -B "$root/build" -DZUMBRIK_TESTS=OFF >/dev/null
 cmake --build "$root/build" -j"$(nproc)" --target zumbrik >/dev/null
-if [ ! -x "$root/build/app/zumbrik" ]; then
-  echo "The terminal front end of Zumbrik is not built yet: the game so far runs only inside the tests (scripts/test.sh)." >&2
-  exit 1
-fi
 exec "$root/build/app/zumbrik"

@@ -10,5 +10,6 @@ namespace zumbrik {
 using XmToolCommand = int (*)(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 int InfoCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace zumbrik

@@ -16,6 +16,8 @@ struct Subcommand {
 // One line per subcommand.
 const Subcommand kSubcommands[] = {
     {"info", "info FILE            header, orders, patterns, instruments, samples, effects used", zumbrik::InfoCommand},
+    {"render", "render FILE OUT.wav [--seconds N]   one pass of the song (or N seconds) as 48 kHz 16-bit stereo WAV",
+     zumbrik::RenderCommand},
 };
 
 int Usage(std::ostream& out) {

@@ -1,0 +1,15 @@
+#pragma once
+#include "console/console_surface.h"
+#include "platform/clock.h"
+#include "platform/console_input.h"
+
+namespace zumbrik {
+
+using GameEntry = int (*)(ConsoleSurface&, ConsoleInput&, Clock&);
+
+// Runs a game on the terminal of standard input and output, and puts the
+// terminal back afterwards. Without a terminal on both it says so on stderr
+// and returns 2 before touching anything.
+int RunInTerminal(GameEntry game);
+
+}  // namespace zumbrik

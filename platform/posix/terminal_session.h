@@ -1,0 +1,58 @@
+#pragma once
+#include <string_view>
+
+namespace zumbrik {
+
+struct TerminalSize {
+    int columns;
+    int rows;
+};
+
+// Owns the terminal's modes for the length of a game: raw, non-echoing input
+// (Ctrl+C and Ctrl+Z still raise their signals), the alternate screen, a
+// hidden cursor, no autowrap. Whatever ends the program — a normal return,
+// Ctrl+C, SIGTERM, SIGHUP, a crash — puts the terminal back exactly as it was
+// found, from the signal handlers if need be, and the program then ends with
+// the status that signal would have given. Ctrl+Z restores the terminal
+// before stopping; the next Present after SIGCONT sets it up again.
+//
+// One session at a time per process: the signal handlers share its state.
+class TerminalSession {
+public:
+    TerminalSession(int inputFd, int outputFd) : inputFd_(inputFd), outputFd_(outputFd) {}
+    ~TerminalSession() { Leave(); }
+    TerminalSession(const TerminalSession&) = delete;
+    TerminalSession& operator=(const TerminalSession&) = delete;
+
+    static bool AreTerminals(int inputFd, int outputFd);
+
+    // Saves the modes, installs the handlers and switches the terminal over.
+    // False, with the terminal untouched, if its modes cannot be read.
+    bool Enter();
+    // Restores the terminal and the previous signal handlers. Safe to repeat.
+    void Leave();
+    bool Entered() const;
+
+    // Signals seen since the last call (each flag is cleared by taking it).
+    bool TakeResized();
+    bool TakeContinued();
+    // After SIGCONT: raw mode and the alternate screen again. Only a
+    // foreground process may change the terminal's modes.
+    bool InForeground() const;
+    void Resume();
+
+    TerminalSize Measure() const;
+    // Asks the terminal to resize itself (xterm's window operation); terminals
+    // that do not allow it ignore the request.
+    void RequestSize(TerminalSize size);
+
+    // The bytes that set the terminal up and put it back (for tests).
+    static std::string_view EnterSequence();
+    static std::string_view RestoreSequence();
+
+private:
+    int inputFd_;
+    int outputFd_;
+};
+
+}  // namespace zumbrik

@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+
+#include "player/envelope.h"
+#include "player/pitch.h"
+#include "player/player_records.h"
+
+namespace zumbrik {
+
+// The channel's instrument record, or an all-zero stand-in when the index
+// names no record (a module without instruments, a damaged index): such a
+// channel plays no sample and stays silent.
+const InstrumentRecord& ChannelInstrument(const PlayerState& state, const ChannelState& channel);
+
+// The sample that note selects in the instrument, or NoSample.
+SampleRecord& InstrumentSample(const InstrumentRecord& instrument, std::uint8_t note);
+
+// Auto-vibrato waveform value (-64..64) at position 0..255.
+std::int32_t AutoVibratoWave(std::uint8_t vibratoType, std::int32_t position);
+
+// Turns the channel's state after a tick into its voice: auto-vibrato, note
+// start on the voice pair, volume, panning and step.
+void UpdateChannel(PlayerState& state, ChannelState& channel, const SampleRecord& sample,
+                   const InstrumentRecord& instrument);
+
+}  // namespace zumbrik

@@ -1,0 +1,36 @@
+#pragma once
+#include <cstdint>
+
+namespace zumbrik {
+
+// One stretch of a voice without boundary: `frames` frames from `position`
+// (32.32), moving by `delta` per frame (the step, or minus the step going
+// backward, as wrapping 64-bit arithmetic), with side volumes (x 128) that
+// change by their ramp steps after each frame.
+struct VoiceRun {
+    std::uint64_t position;
+    std::uint64_t delta;
+    std::int32_t left;
+    std::int32_t right;
+    std::int32_t stepLeft;
+    std::int32_t stepRight;
+};
+
+// Adds the run's interpolated, scaled samples to out (left, right per frame)
+// and moves the run on. `entries` is how many samples data holds (a
+// sample's length + 3): versions that read ahead never read past them.
+// Every version gives the same bits.
+using MixRunFunction = void (*)(const std::int16_t* data, std::uint32_t entries, VoiceRun& run, std::uint32_t* out,
+                                std::uint32_t frames);
+
+void MixRunPortable(const std::int16_t* data, std::uint32_t entries, VoiceRun& run, std::uint32_t* out,
+                    std::uint32_t frames);
+
+// The vector version when this processor has one (AVX2 on x86-64), else null.
+MixRunFunction VectorMixRun();
+
+// The fastest version this processor runs; chosen once at start-up, before
+// any player thread exists, and only read afterwards.
+extern MixRunFunction kMixRun;
+
+}  // namespace zumbrik

@@ -1,0 +1,23 @@
+#pragma once
+#include <cstdint>
+
+#include "player/player_records.h"
+
+namespace zumbrik {
+
+// The pattern the current order position plays, or null when the order
+// table names no pattern record.
+const PatternRecord* CurrentPattern(const PlayerState& state);
+
+// Rows of the current pattern; a missing pattern counts as 64 empty rows.
+std::int32_t CurrentPatternRows(const PlayerState& state);
+
+// The channelCount cells of the current row. Null when the pattern has no
+// cells (nothing is processed on such a row). A row past the pattern's end
+// (a break or loop to a row this pattern lacks) reads as an empty row.
+const PatternCell* CurrentRowCells(const PlayerState& state);
+
+// Channels processed per row: the records and the empty row hold at most 64.
+std::int32_t ProcessedChannels(const PlayerState& state);
+
+}  // namespace zumbrik
