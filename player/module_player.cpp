@@ -1,24 +1,68 @@
 #include "player/module_player.h"
 
-#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "player/playback.h"
 
 namespace zumbrik {
 
 namespace {
-std::atomic<bool> pauseFlag{false};
-}  // namespace
 
-// The module player is not built yet: PlayModule reports failure, which is the
-// path on which the game runs on without music. The pause flag is kept so the
-// game's music keys already behave as they will with the player.
-std::uint32_t PlayModule(std::uintptr_t, std::uintptr_t, std::uint32_t flags) {
-    pauseFlag.store((flags & StartPaused) != 0, std::memory_order_relaxed);
-    return 0;
+// The one player of the program. It is built in static storage on first use
+// and never destroyed: at exit the output thread may still be running, and
+// destroying what it renders from would pull the floor from under it. An
+// exit handler ends the thread instead (registered with the device).
+PlayerBlocks& ThePlayer() {
+    alignas(PlayerBlocks) static unsigned char storage[sizeof(PlayerBlocks)];
+    static PlayerBlocks* const player = new (storage) PlayerBlocks();
+    return *player;
 }
 
-void StopModule() {}
-void PauseModule() { pauseFlag.store(true, std::memory_order_relaxed); }
-void ResumeModule() { pauseFlag.store(false, std::memory_order_relaxed); }
-bool ModulePaused() { return pauseFlag.load(std::memory_order_relaxed); }
+void StopAtExit() { StopPlayback(ThePlayer()); }
+
+}  // namespace
+
+std::uint32_t PlayModule(std::uintptr_t source, std::uintptr_t sizeOrModule, std::uint32_t flags) {
+    return StartPlayback(ThePlayer(), source, sizeOrModule, flags);
+}
+
+void StopModule() { StopPlayback(ThePlayer()); }
+
+void PauseModule() { ThePlayer().control.pauseFlag.store(1, std::memory_order_relaxed); }
+
+void ResumeModule() { ThePlayer().control.pauseFlag.store(0, std::memory_order_relaxed); }
+
+bool ModulePaused() { return ThePlayer().control.pauseFlag.load(std::memory_order_relaxed) != 0; }
+
+void SetMasterVolume(std::uint32_t level) {
+    ThePlayer().control.masterVolume.store(MasterVolumeForLevel(level), std::memory_order_relaxed);
+}
+
+void JumpToOrder(std::uint32_t order) {
+    ThePlayer().jumpRequest.store(static_cast<std::int32_t>(order & 0xFFFF), std::memory_order_relaxed);
+}
+
+std::uint32_t GetPlayingLevels() {
+    const LevelLog& log = ThePlayer().control.levelLog;
+    return log.entries[log.dueIndex.load(std::memory_order_relaxed) % kRingSegments].levels.load(
+        std::memory_order_relaxed);
+}
+
+std::uint32_t GetPlayingPosition() {
+    const LevelLog& log = ThePlayer().control.levelLog;
+    return log.entries[log.dueIndex.load(std::memory_order_relaxed) % kRingSegments].position.load(
+        std::memory_order_relaxed);
+}
+
+std::uint32_t GetElapsedMs() { return ThePlayer().control.levelLog.elapsedMs.load(std::memory_order_relaxed); }
+
+void UseWaveDevice(WaveDevice* device) {
+    static const bool exitHandlerRegistered = std::atexit(StopAtExit) == 0;
+    (void)exitHandlerRegistered;
+    PlayerBlocks& player = ThePlayer();
+    StopPlayback(player);
+    player.device = device;
+}
 
 }  // namespace zumbrik

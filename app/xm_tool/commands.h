@@ -11,5 +11,6 @@ using XmToolCommand = int (*)(const std::vector<std::string>& args, std::ostream
 
 int InfoCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int PlayCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace zumbrik

@@ -18,6 +18,8 @@ const Subcommand kSubcommands[] = {
     {"info", "info FILE            header, orders, patterns, instruments, samples, effects used", zumbrik::InfoCommand},
     {"render", "render FILE OUT.wav [--seconds N]   one pass of the song (or N seconds) as 48 kHz 16-bit stereo WAV",
      zumbrik::RenderCommand},
+    {"play", "play FILE            through the sound device: space pause, + - volume, arrows orders, q quit",
+     zumbrik::PlayCommand},
 };
 
 int Usage(std::ostream& out) {
