@@ -1,12 +1,15 @@
-// Loads any byte string as a module from memory: the loader must neither
-// crash, hang nor allocate without bound, and what it builds must keep every
-// index the sequencer and mixer take from it in range.
+// Loads any byte string as a module from memory and plays two seconds of it:
+// the loader must neither crash, hang nor allocate without bound, what it
+// builds must keep every index the sequencer and mixer take from it in range,
+// and the sequencer and mixer must survive whatever the module asks of them.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 
 #include "player/module_arena.h"
 #include "player/module_source.h"
+#include "player/song_pass.h"
 #include "player/xm_loader.h"
 
 namespace {
@@ -45,6 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zumbrik::ModuleSource source = zumbrik::MakeMemorySource(data, static_cast<std::uint32_t>(size));
     const bool loaded = zumbrik::LoadModule(source, arena, state);
     source.Close();
-    if (loaded) CheckRecords(state);
+    if (!loaded) return 0;
+    CheckRecords(state);
+    // Looping, so that jumps and the restart position are exercised too.
+    static std::int16_t samples[2 * zumbrik::kSegmentFrames];
+    auto pass = std::make_unique<zumbrik::SongPass>(state, false, 2 * zumbrik::kOutputRate);
+    while (pass->Render(samples, zumbrik::kSegmentFrames) != 0) {
+    }
     return 0;
 }
