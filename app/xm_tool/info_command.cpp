@@ -6,9 +6,7 @@
 #include <sstream>
 
 #include "app/xm_tool/commands.h"
-#include "player/module_arena.h"
-#include "player/module_source.h"
-#include "player/xm_loader.h"
+#include "app/xm_tool/module_file.h"
 
 namespace zumbrik {
 
@@ -161,20 +159,9 @@ int InfoCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         return 2;
     }
     const std::string& path = args[0];
-    if (!std::ifstream(path, std::ios::binary)) {
-        err << "zumbrik-xm: " << path << ": cannot open the file\n";
-        return 1;
-    }
-    auto cache = std::make_unique<MixBuffer>();
-    ModuleArena arena;
-    PlayerState state{};
-    ModuleSource source = MakeFileSource(path.c_str(), *cache);
-    const bool loaded = LoadModule(source, arena, state);
-    source.Close();
-    if (!loaded) {
-        err << "zumbrik-xm: " << path << ": not a module the player accepts (a limit is broken or it is too large)\n";
-        return 1;
-    }
+    const auto module = LoadModuleFile(path, err);
+    if (!module) return 1;
+    const PlayerState& state = module->state;
     DescribeSong(state, ReadHeaderText(path), out);
     DescribePatterns(state, out);
     DescribeInstruments(state, out);

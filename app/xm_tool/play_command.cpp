@@ -15,10 +15,8 @@
 #include "app/xm_tool/commands.h"
 #include "app/xm_tool/play_session.h"
 #include "platform/posix/alsa_wave_device.h"
-#include "player/module_arena.h"
 #include "player/module_player.h"
-#include "player/module_source.h"
-#include "player/xm_loader.h"
+#include "app/xm_tool/module_file.h"
 
 namespace zumbrik {
 
@@ -124,24 +122,12 @@ std::string StatusLine(std::uint32_t songLength, std::uint32_t volumeLevel) {
 }  // namespace
 
 int PlayWithDevice(const std::string& path, WaveDevice& device, int keyFd, std::ostream& out, std::ostream& err) {
-    if (!std::ifstream(path, std::ios::binary)) {
-        err << "zumbrik-xm: " << path << ": cannot open the file\n";
-        return 1;
-    }
     // Loaded once here too, to tell a bad module from a missing sound device.
     std::uint32_t songLength = 0;
     {
-        auto cache = std::make_unique<MixBuffer>();
-        ModuleArena arena;
-        PlayerState state{};
-        ModuleSource source = MakeFileSource(path.c_str(), *cache);
-        const bool loaded = LoadModule(source, arena, state);
-        source.Close();
-        if (!loaded) {
-            err << "zumbrik-xm: " << path << ": not a module the player accepts (a limit is broken or it is too large)\n";
-            return 1;
-        }
-        songLength = state.songLength;
+        const auto module = LoadModuleFile(path, err);
+        if (!module) return 1;
+        songLength = module->state.songLength;
     }
 
     UseWaveDevice(&device);

@@ -9,10 +9,8 @@
 #include <vector>
 
 #include "app/xm_tool/commands.h"
-#include "player/module_arena.h"
-#include "player/module_source.h"
+#include "app/xm_tool/module_file.h"
 #include "player/song_pass.h"
-#include "player/xm_loader.h"
 
 namespace zumbrik {
 
@@ -101,21 +99,9 @@ int RenderCommand(const std::vector<std::string>& args, std::ostream& out, std::
     if (!ParseRequest(args, request, err)) {
         return 2;
     }
-    if (!std::ifstream(request.modulePath, std::ios::binary)) {
-        err << "zumbrik-xm: " << request.modulePath << ": cannot open the file\n";
-        return 1;
-    }
-    auto cache = std::make_unique<MixBuffer>();
-    ModuleArena arena;
-    PlayerState state{};
-    ModuleSource source = MakeFileSource(request.modulePath.c_str(), *cache);
-    const bool loaded = LoadModule(source, arena, state);
-    source.Close();
-    if (!loaded) {
-        err << "zumbrik-xm: " << request.modulePath
-            << ": not a module the player accepts (a limit is broken or it is too large)\n";
-        return 1;
-    }
+    const auto module = LoadModuleFile(request.modulePath, err);
+    if (!module) return 1;
+    PlayerState& state = module->state;
 
     std::ofstream wav(request.wavPath, std::ios::binary | std::ios::trunc);
     if (!wav) {
