@@ -8,18 +8,14 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/xm_tool/commands.h"
+#include "app/xm_tool/module_file.h"
 #include "platform/win32/win32_input.h"
 #include "platform/win32/winmm_wave_device.h"
-#include "player/module_arena.h"
 #include "player/module_player.h"
-#include "player/module_source.h"
-#include "player/xm_loader.h"
 
 namespace zumbrik {
 
@@ -56,17 +52,6 @@ std::string StatusLine(std::uint32_t songLength, std::uint32_t volumeLevel) {
     return line;
 }
 
-// The song length, or 0 when the file is not a module the player accepts.
-std::uint32_t SongLength(const std::string& path) {
-    auto cache = std::make_unique<MixBuffer>();
-    ModuleArena arena;
-    PlayerState state{};
-    ModuleSource source = MakeFileSource(path.c_str(), *cache);
-    const bool loaded = LoadModule(source, arena, state);
-    source.Close();
-    return loaded ? std::max<std::uint32_t>(state.songLength, 1) : 0;
-}
-
 // Acts on the oldest pending key, if it is a key press, and drops the rest.
 void HandleKey(Win32Input& keys, std::uint32_t& volumeLevel) {
     InputRecord record{};
@@ -94,14 +79,12 @@ int PlayCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         return 2;
     }
     const std::string& path = args[0];
-    if (!std::ifstream(path, std::ios::binary)) {
-        err << "zumbrik-xm: " << path << ": cannot open the file\n";
-        return 1;
-    }
-    const std::uint32_t songLength = SongLength(path);
-    if (songLength == 0) {
-        err << "zumbrik-xm: " << path << ": not a module the player accepts (a limit is broken or it is too large)\n";
-        return 1;
+    // Loaded once here too, to tell a bad module from a missing sound device.
+    std::uint32_t songLength = 0;
+    {
+        const auto module = LoadModuleFile(path, err);
+        if (!module) return 1;
+        songLength = module->state.songLength;
     }
 
     static WinmmWaveDevice device;
