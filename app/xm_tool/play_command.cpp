@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/xm_tool/commands.h"
+#include "app/xm_tool/play_status.h"
 #include "app/xm_tool/play_session.h"
 #include "platform/posix/alsa_wave_device.h"
 #include "player/module_player.h"
@@ -96,29 +97,6 @@ std::vector<Key> ParseKeys(const std::string& bytes) {
     return keys;
 }
 
-// A 12-step meter over 48 dB for a mean level of 0..32767.
-std::string Meter(std::uint32_t level) {
-    constexpr int kSteps = 12;
-    int filled = 0;
-    if (level > 0) {
-        const double decibels = 20 * std::log10(static_cast<double>(level) / 32767.0);
-        filled = std::clamp(static_cast<int>((decibels + 48) / 48 * kSteps + 0.5), 0, kSteps);
-    }
-    return std::string(static_cast<std::size_t>(filled), '#') + std::string(static_cast<std::size_t>(kSteps - filled), '.');
-}
-
-std::string StatusLine(std::uint32_t songLength, std::uint32_t volumeLevel) {
-    const std::uint32_t position = GetPlayingPosition();
-    const std::uint32_t levels = GetPlayingLevels();
-    const std::uint32_t ms = GetElapsedMs();
-    char line[160];
-    std::snprintf(line, sizeof line, "order %3u/%u  row %3u  %u:%02u.%u  L %s  R %s  vol %2u%s", position >> 16,
-                  songLength, position & 0xFFFF, ms / 60000, ms / 1000 % 60, ms / 100 % 10,
-                  Meter(levels >> 16).c_str(), Meter(levels & 0xFFFF).c_str(), volumeLevel,
-                  ModulePaused() ? "  paused" : "");
-    return line;
-}
-
 }  // namespace
 
 int PlayWithDevice(const std::string& path, WaveDevice& device, int keyFd, std::ostream& out, std::ostream& err) {
@@ -170,7 +148,7 @@ int PlayWithDevice(const std::string& path, WaveDevice& device, int keyFd, std::
                 case Key::Quit: quit = true; break;
             }
         }
-        out << '\r' << StatusLine(songLength, volumeLevel) << "\x1b[K" << std::flush;
+        out << '\r' << PlayStatusLine(songLength, volumeLevel) << "\x1b[K" << std::flush;
     }
     StopModule();
     UseWaveDevice(nullptr);

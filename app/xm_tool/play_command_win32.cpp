@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/xm_tool/commands.h"
+#include "app/xm_tool/play_status.h"
 #include "app/xm_tool/module_file.h"
 #include "platform/win32/win32_input.h"
 #include "platform/win32/winmm_wave_device.h"
@@ -28,28 +29,6 @@ std::atomic<bool> quitRequested{false};
 BOOL WINAPI OnConsoleControl(DWORD) {
     quitRequested.store(true);
     return TRUE;
-}
-
-std::string Meter(std::uint32_t level) {
-    constexpr int kSteps = 12;
-    int filled = 0;
-    if (level > 0) {
-        const double decibels = 20 * std::log10(static_cast<double>(level) / 32767.0);
-        filled = std::clamp(static_cast<int>((decibels + 48) / 48 * kSteps + 0.5), 0, kSteps);
-    }
-    return std::string(static_cast<std::size_t>(filled), '#') + std::string(static_cast<std::size_t>(kSteps - filled), '.');
-}
-
-std::string StatusLine(std::uint32_t songLength, std::uint32_t volumeLevel) {
-    const std::uint32_t position = GetPlayingPosition();
-    const std::uint32_t levels = GetPlayingLevels();
-    const std::uint32_t ms = GetElapsedMs();
-    char line[160];
-    std::snprintf(line, sizeof line, "order %3u/%u  row %3u  %u:%02u.%u  L %s  R %s  vol %2u%-8s", position >> 16,
-                  songLength, position & 0xFFFF, ms / 60000, ms / 1000 % 60, ms / 100 % 10,
-                  Meter(levels >> 16).c_str(), Meter(levels & 0xFFFF).c_str(), volumeLevel,
-                  ModulePaused() ? "  paused" : "");
-    return line;
 }
 
 // Acts on the oldest pending key, if it is a key press, and drops the rest.
@@ -103,7 +82,7 @@ int PlayCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     while (!quitRequested.load()) {
         // Without a console there are no keys: it plays on until Ctrl+C.
         if (keys.WaitForInput(100)) HandleKey(keys, volumeLevel);
-        out << '\r' << StatusLine(songLength, volumeLevel) << std::flush;
+        out << '\r' << PlayStatusLine(songLength, volumeLevel) << std::flush;
     }
     ::SetConsoleCtrlHandler(OnConsoleControl, FALSE);
     StopModule();
