@@ -18,31 +18,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-log() { printf '%s\n' "$*"; }
-dump() { log "---- screen ----"; tm capture-pane -p -t play || true; log "----------------"; }
-fail() {
-  log "FAIL: $*"
-  dump
-  exit 1
-}
-pass() { log "ok: $*"; }
+source "$(dirname "$0")/../support/tmux_pane.sh"
 
-# poll SECONDS COMMAND... : runs the command until it succeeds or time runs out.
-poll() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.1
-  done
-}
-
-row_text() { # ROW COLUMN LENGTH: the characters shown there
-  local line
-  line=$(tm capture-pane -p -N -t play -S "$1" -E "$1")
-  printf '%s' "${line:$2:$3}"
-}
-shows_at() { [[ $(row_text "$1" "$2" "${#3}") == "$3" ]]; }
 expect_at() { shows_at "$1" "$2" "$3" || fail "\"$3\" is not at column $2, row $1"; }
 key() {
   tm send-keys -t play "$1"
