@@ -3,8 +3,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -13,11 +11,10 @@
 #include <vector>
 
 #include "app/xm_tool/commands.h"
-#include "app/xm_tool/play_status.h"
+#include "app/xm_tool/play_control.h"
 #include "app/xm_tool/play_session.h"
 #include "platform/posix/alsa_wave_device.h"
 #include "player/module_player.h"
-#include "app/xm_tool/module_file.h"
 
 namespace zumbrik {
 
@@ -72,25 +69,24 @@ private:
     struct sigaction savedTerm_ {};
 };
 
-enum class Key { Pause, Louder, Softer, PreviousOrder, NextOrder, Quit };
 
 // Keys from raw terminal bytes; arrows come as ESC [ C / ESC [ D, and the
 // typographic minus sign as its UTF-8 bytes.
-std::vector<Key> ParseKeys(const std::string& bytes) {
-    std::vector<Key> keys;
+std::vector<PlayKey> ParseKeys(const std::string& bytes) {
+    std::vector<PlayKey> keys;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
-        if (c == ' ') keys.push_back(Key::Pause);
-        if (c == '+' || c == '=') keys.push_back(Key::Louder);
-        if (c == '-' || c == '_') keys.push_back(Key::Softer);
-        if (c == 'q' || c == 'Q') keys.push_back(Key::Quit);
+        if (c == ' ') keys.push_back(PlayKey::Pause);
+        if (c == '+' || c == '=') keys.push_back(PlayKey::Louder);
+        if (c == '-' || c == '_') keys.push_back(PlayKey::Softer);
+        if (c == 'q' || c == 'Q') keys.push_back(PlayKey::Quit);
         if (bytes.compare(i, 3, "\xE2\x88\x92") == 0) {
-            keys.push_back(Key::Softer);
+            keys.push_back(PlayKey::Softer);
             i += 2;
         }
         if (c == '\x1b' && i + 2 < bytes.size() && (bytes[i + 1] == '[' || bytes[i + 1] == 'O')) {
-            if (bytes[i + 2] == 'C') keys.push_back(Key::NextOrder);
-            if (bytes[i + 2] == 'D') keys.push_back(Key::PreviousOrder);
+            if (bytes[i + 2] == 'C') keys.push_back(PlayKey::NextOrder);
+            if (bytes[i + 2] == 'D') keys.push_back(PlayKey::PreviousOrder);
             i += 2;
         }
     }
@@ -100,22 +96,8 @@ std::vector<Key> ParseKeys(const std::string& bytes) {
 }  // namespace
 
 int PlayWithDevice(const std::string& path, WaveDevice& device, int keyFd, std::ostream& out, std::ostream& err) {
-    // Loaded once here too, to tell a bad module from a missing sound device.
-    std::uint32_t songLength = 0;
-    {
-        const auto module = LoadModuleFile(path, err);
-        if (!module) return 1;
-        songLength = module->state.songLength;
-    }
-
-    UseWaveDevice(&device);
-    std::uint32_t volumeLevel = 25;
-    SetMasterVolume(volumeLevel);
-    if (PlayModule(reinterpret_cast<std::uintptr_t>(path.c_str()), 0, FileSource) == 0) {
-        UseWaveDevice(nullptr);
-        err << "zumbrik-xm: no sound output device could be opened\n";
-        return 1;
-    }
+    PlayControl control;
+    if (!control.Start(path, device, err)) return 1;
 
     QuitSignals signals;
     RawKeys rawKeys(keyFd);
@@ -137,23 +119,12 @@ int PlayWithDevice(const std::string& path, WaveDevice& device, int keyFd, std::
         } else {
             poll(nullptr, 0, 100);
         }
-        for (Key key : ParseKeys(bytes)) {
-            const std::uint32_t order = GetPlayingPosition() >> 16;
-            switch (key) {
-                case Key::Pause: ModulePaused() ? ResumeModule() : PauseModule(); break;
-                case Key::Louder: SetMasterVolume(volumeLevel = std::min(volumeLevel + 1, 25u)); break;
-                case Key::Softer: SetMasterVolume(volumeLevel = volumeLevel > 0 ? volumeLevel - 1 : 0); break;
-                case Key::PreviousOrder: JumpToOrder(order > 0 ? order - 1 : 0); break;
-                case Key::NextOrder: JumpToOrder(order + 1); break;
-                case Key::Quit: quit = true; break;
-            }
+        for (PlayKey key : ParseKeys(bytes)) {
+            if (!control.Act(key)) quit = true;
         }
-        out << '\r' << PlayStatusLine(songLength, volumeLevel) << "\x1b[K" << std::flush;
+        out << '\r' << control.StatusLine() << "\x1b[K" << std::flush;
     }
-    StopModule();
-    UseWaveDevice(nullptr);
-    ResumeModule();
-    SetMasterVolume(25);
+    control.Finish();
     out << '\n' << std::flush;
     return 0;
 }
