@@ -27,3 +27,36 @@ row_text() {
   printf '%s' "${line:$2:$3}"
 }
 shows_at() { [[ $(row_text "$1" "$2" "${#3}") == "$3" ]]; }
+
+# parse_rows FIRST LAST: the cells of those rows into CH/FG/BG, indexed by
+# row * 80 + column, with the SGR colour numbers tmux reports (39/49 default).
+declare -a CH FG BG
+parse_rows() {
+  local first=$1 last=$2 row line i n c rest codes code fg bg column
+  local -a lines parts
+  mapfile -t lines < <(tm capture-pane -p -e -N -t play -S "$first" -E "$last")
+  CH=() FG=() BG=()
+  for ((row = first; row <= last; row++)); do
+    line=${lines[row - first]:-}
+    fg=39 bg=49 column=0 i=0 n=${#line}
+    while ((i < n)); do
+      c=${line:i:1}
+      if [[ $c == $'\e' ]]; then
+        rest=${line:i+2}
+        codes=${rest%%m*}
+        i=$((i + 3 + ${#codes}))
+        IFS=';' read -ra parts <<<"${codes:-0}"
+        for code in "${parts[@]}"; do
+          case $code in
+            0) fg=39 bg=49 ;;
+            3[0-7] | 39 | 9[0-7]) fg=$code ;;
+            4[0-7] | 49 | 10[0-7]) bg=$code ;;
+          esac
+        done
+      else
+        CH[row * 80 + column]=$c FG[row * 80 + column]=$fg BG[row * 80 + column]=$bg
+        column=$((column + 1)) i=$((i + 1))
+      fi
+    done
+  done
+}

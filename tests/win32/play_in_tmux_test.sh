@@ -27,33 +27,15 @@ key() {
 }
 
 # The cells of the well with a coloured background, as "column,row" words:
-# with nothing settled yet, that is the falling piece alone. tmux reports the
-# colours as SGR codes; 40/49 are black and default.
+# with nothing settled yet, that is the falling piece alone (40/49 are black
+# and default).
 piece_cells() {
-  local row line i n c rest codes code bg column
-  local -a parts
+  local row column bg
+  parse_rows 1 28
   for ((row = 1; row <= 28; row++)); do
-    line=$(tm capture-pane -p -e -N -t play -S "$row" -E "$row")
-    bg=49 column=0 i=0 n=${#line}
-    while ((i < n)); do
-      c=${line:i:1}
-      if [[ $c == $'\e' ]]; then
-        rest=${line:i+2}
-        codes=${rest%%m*}
-        i=$((i + 3 + ${#codes}))
-        IFS=';' read -ra parts <<<"${codes:-0}"
-        for code in "${parts[@]}"; do
-          case $code in
-            0 | 49) bg=49 ;;
-            4[0-7] | 10[0-7]) bg=$code ;;
-          esac
-        done
-      else
-        if ((column >= 26 && column <= 49)) && [[ $bg != 40 && $bg != 49 ]]; then
-          printf '%d,%d ' "$column" "$row"
-        fi
-        column=$((column + 1)) i=$((i + 1))
-      fi
+    for ((column = 26; column <= 49; column++)); do
+      bg=${BG[row * 80 + column]:-49}
+      if [[ $bg != 40 && $bg != 49 ]]; then printf '%d,%d ' "$column" "$row"; fi
     done
   done
 }
