@@ -227,6 +227,9 @@ def main():
     parser.add_argument("--timeout", type=float, default=20, help="least time limit per program, seconds")
     parser.add_argument("--list", action="store_true", help="print the sample and stop")
     parser.add_argument("--results", type=Path, help="JSON lines of every verdict (default BUILD/mutants.jsonl)")
+    parser.add_argument("--recheck", type=Path,
+                        help="results of an earlier run of the same sample: only its survivors run again, the "
+                             "rest keep their verdict (tests only added since: a killed mutant stays killed)")
     args = parser.parse_args()
     root = args.root.resolve()
     build = (args.build or root / "build-mutate").resolve()
@@ -234,6 +237,14 @@ def main():
     mutants = sample(by_file, args.sample, args.seed)
     print(f"{len(mutants)} mutants of {sum(len(s) for s in by_file.values())} sites "
           f"in {sum(1 for s in by_file.values() if s)} files (seed {args.seed})", flush=True)
+    earlier = {}
+    if args.recheck:
+        for line in args.recheck.read_text().splitlines():
+            verdict = json.loads(line)
+            earlier[describe(verdict)] = verdict
+        missing = [s for s in mutants if describe(s) not in earlier]
+        if missing:
+            sys.exit(f"{len(missing)} mutants of this sample are not in {args.recheck}: run the whole sample")
     if args.list:
         for site in mutants:
             print(describe(site))
@@ -264,6 +275,11 @@ def main():
     results = open(args.results or build / "mutants.jsonl", "w")
     try:
         for index, site in enumerate(mutants, 1):
+            if earlier and earlier[describe(site)]["outcome"] != "survived":
+                outcome, by = earlier[describe(site)]["outcome"], earlier[describe(site)]["by"]
+                counts[outcome] += 1
+                results.write(json.dumps(dict(site, outcome=outcome, by=by)) + "\n")
+                continue
             path = root / site["file"]
             text = path.read_text()
             originals[path] = text
