@@ -50,6 +50,7 @@ std::vector<std::int16_t> Render(const XmModule& module) {
     while (const std::uint32_t frames = pass.Render(chunk.data(), kSegmentFrames)) {
         samples.insert(samples.end(), chunk.begin(), chunk.begin() + 2 * frames);
     }
+    EXPECT_TRUE(pass.Finished()) << "a pass that renders nothing more is over";
     return samples;
 }
 
@@ -350,14 +351,17 @@ void AddSongCases(std::vector<GoldenCase>& cases) {
     for (int row = 0; row < 8; ++row) {
         range.push_back({row, {Cell(static_cast<std::uint8_t>(1 + 13 * row), 1), Cell(static_cast<std::uint8_t>(96 - 11 * row), 2)}});
     }
-    XmModule linear = Song(range, 2, 8, 2);
+    range[0].second.push_back(Cell(96, 3));  // a period at or below 0: the floor frequency
+    XmModule linear = Song(range, 3, 8, 2);
     XmSample tunedDown = Saw(32);
     tunedDown.finetune = -128;
     tunedDown.relativeNote = -12;
     XmSample tunedUp = Saw(32);
     tunedUp.finetune = 127;
     tunedUp.relativeNote = 10;
-    linear.instruments = {Instrument({tunedDown}), Instrument({tunedUp})};
+    XmSample beyondTop = Saw(32);
+    beyondTop.relativeNote = 127;
+    linear.instruments = {Instrument({tunedDown}), Instrument({tunedUp}), Instrument({beyondTop})};
     cases.push_back({"linear_table_note_range_and_finetune", linear});
     cases.push_back({"amiga_table_note_range_and_finetune", Amiga(linear)});
 
