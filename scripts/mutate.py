@@ -169,7 +169,8 @@ def apply(text, site):
 
 
 def describe(site):
-    return f'{site["file"]}:{site["line"]}  [{site["kind"]}] {site["old"].strip()!r} -> {site["new"].strip()!r}'
+    return (f'{site["file"]}:{site["line"]}:{site["col"] + 1}  [{site["kind"]}] '
+            f'{site["old"].strip()!r} -> {site["new"].strip()!r}')
 
 
 class Runner:
