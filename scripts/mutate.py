@@ -5,8 +5,8 @@ Applies one small mutation at a time to player/ (an operator, a constant +-1, a
 removed statement, a negated if), rebuilds what the mutant touches plus one
 test program at a time, runs the player's test programs with a time limit and
 fail-fast, and counts the mutant killed as soon as one fails. Needs python3,
-ninja, cmake and the project's build packages; not part of CI (a full sample
-takes an hour or more on two cores). Run through scripts/mutate.sh.
+ninja, cmake and the project's build packages; not part of CI (the default sample
+takes some 20 minutes on two cores). Run through scripts/mutate.sh.
 
 The sample is deterministic: every site in a file is enumerated in source order
 and each file draws its share with a generator seeded by the seed and the file
