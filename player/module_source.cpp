@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "player/resource_lookup.h"
+#include "platform/resource_lookup.h"
 
 namespace zumbrik {
 
