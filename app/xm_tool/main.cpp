@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/xm_tool/commands.h"
+#include "zumbrik/version.h"
 
 namespace {
 
@@ -22,9 +23,14 @@ const Subcommand kSubcommands[] = {
      zumbrik::PlayCommand},
 };
 
-int Usage(std::ostream& out) {
+void PrintUsage(std::ostream& out) {
     out << "usage: zumbrik-xm COMMAND ...\n";
     for (const Subcommand& command : kSubcommands) out << "  zumbrik-xm " << command.usage << "\n";
+    out << "  zumbrik-xm --help | --version\n";
+}
+
+int Usage(std::ostream& out) {
+    PrintUsage(out);
     return 2;
 }
 
@@ -32,6 +38,14 @@ int Usage(std::ostream& out) {
 
 int main(int argc, char** argv) {
     if (argc < 2) return Usage(std::cerr);
+    if (std::strcmp(argv[1], "--help") == 0) {
+        PrintUsage(std::cout);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "zumbrik-xm " ZUMBRIK_VERSION "\n";
+        return 0;
+    }
     for (const Subcommand& command : kSubcommands) {
         if (std::strcmp(argv[1], command.name) == 0) {
             return command.run(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);

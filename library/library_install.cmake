@@ -1,0 +1,29 @@
+# Installs the library, its headers, its pkg-config file and its CMake package.
+include(CMakePackageConfigHelpers)
+
+install(TARGETS zumbrik_player_shared EXPORT ZumbrikPlayerTargets
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_COMPONENT Development
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+if(TARGET zumbrik_player_static)
+  install(TARGETS zumbrik_player_static ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+endif()
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/include/zumbrik/player.h ${CMAKE_BINARY_DIR}/generated/zumbrik/version.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zumbrik)
+
+# pkg-config: the static library's own needs go under Libs.private.
+set(ZUMBRIK_PC_PRIVATE_LIBS "-pthread")
+if(ALSA_FOUND)
+  string(APPEND ZUMBRIK_PC_PRIVATE_LIBS " -lasound")
+endif()
+configure_file(zumbrik-player.pc.in ${CMAKE_CURRENT_BINARY_DIR}/zumbrik-player.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zumbrik-player.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+set(config_dir ${CMAKE_INSTALL_LIBDIR}/cmake/ZumbrikPlayer)
+install(EXPORT ZumbrikPlayerTargets NAMESPACE Zumbrik:: DESTINATION ${config_dir})
+configure_package_config_file(ZumbrikPlayerConfig.cmake.in
+  ${CMAKE_CURRENT_BINARY_DIR}/ZumbrikPlayerConfig.cmake INSTALL_DESTINATION ${config_dir})
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/ZumbrikPlayerConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ZumbrikPlayerConfig.cmake
+  ${CMAKE_CURRENT_BINARY_DIR}/ZumbrikPlayerConfigVersion.cmake DESTINATION ${config_dir})

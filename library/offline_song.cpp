@@ -1,0 +1,110 @@
+// The offline renderer: songs the program renders itself, each with its own
+// memory, state and pass, so that any number can be open at once.
+#include <algorithm>
+#include <memory>
+#include <new>
+
+#include "player/load_result.h"
+#include "player/module_arena.h"
+#include "player/module_source.h"
+#include "player/player_records.h"
+#include "player/song_duration.h"
+#include "player/song_pass.h"
+#include "player/xm_loader.h"
+#include "zumbrik/player.h"
+
+namespace {
+
+using zumbrik::LoadResult;
+
+static_assert(ZUMBRIK_ERROR_CANNOT_OPEN == static_cast<int>(LoadResult::CannotOpen) &&
+              ZUMBRIK_ERROR_NOT_XM == static_cast<int>(LoadResult::NotXmFile) &&
+              ZUMBRIK_ERROR_MEMORY_CAP == static_cast<int>(LoadResult::MemoryCap),
+              "the error codes are the loader's reasons");
+
+// A module loaded into memory of its own.
+struct LoadedSong {
+    zumbrik::ModuleArena arena;
+    zumbrik::PlayerState state{};
+};
+
+LoadResult Load(const void* data, std::uint32_t size, LoadedSong& song) {
+    zumbrik::ModuleSource source = zumbrik::MakeMemorySource(data, size);
+    const LoadResult result = zumbrik::LoadModule(source, song.arena, song.state);
+    source.Close();
+    return result;
+}
+
+// Seconds of one pass. The sequencer changes the song it runs (E5x writes
+// into the sample records), so it runs on a copy of its own, never mixed.
+double OnePassSeconds(const void* data, std::uint32_t size) {
+    auto copy = std::make_unique<LoadedSong>();
+    if (Load(data, size, *copy) != LoadResult::Loaded) return 0;
+    const std::uint64_t frames = zumbrik::OnePassFrames(copy->state, zumbrik::SongPass::kDefaultLimitFrames);
+    return static_cast<double>(frames) / zumbrik::kOutputRate;
+}
+
+void SetError(int* error, int value) {
+    if (error != nullptr) *error = value;
+}
+
+}  // namespace
+
+struct ZumbrikSong {
+    LoadedSong song;
+    std::unique_ptr<zumbrik::SongPass> pass;
+    double seconds = 0;
+};
+
+ZumbrikSong* zumbrik_song_open(const void* data, size_t size, int* error) {
+    // The memory source counts in 32 bits.
+    if (data == nullptr || size == 0 || size > 0xFFFFFFFFu) {
+        SetError(error, ZUMBRIK_ERROR_NO_MEMORY);
+        return nullptr;
+    }
+    const auto bytes = static_cast<std::uint32_t>(size);
+    std::unique_ptr<ZumbrikSong> song(new (std::nothrow) ZumbrikSong);
+    if (!song) {
+        SetError(error, ZUMBRIK_ERROR_NO_MEMORY);
+        return nullptr;
+    }
+    try {
+        const LoadResult result = Load(data, bytes, song->song);
+        if (result != LoadResult::Loaded) {
+            SetError(error, static_cast<int>(result));
+            return nullptr;
+        }
+        song->pass = std::make_unique<zumbrik::SongPass>(song->song.state, true);
+        song->seconds = OnePassSeconds(data, bytes);
+    } catch (const std::bad_alloc&) {
+        SetError(error, ZUMBRIK_ERROR_NO_MEMORY);
+        return nullptr;
+    }
+    SetError(error, ZUMBRIK_OK);
+    return song.release();
+}
+
+size_t zumbrik_song_render(ZumbrikSong* song, int16_t* frames, size_t count) {
+    if (song == nullptr || frames == nullptr) return 0;
+    size_t written = 0;
+    while (written < count) {
+        const auto wanted = static_cast<std::uint32_t>(std::min<size_t>(count - written, zumbrik::kSegmentFrames));
+        const std::uint32_t got = song->pass->Render(frames + 2 * written, wanted);
+        if (got == 0) break;
+        written += got;
+    }
+    return written;
+}
+
+double zumbrik_song_duration(const ZumbrikSong* song) { return song == nullptr ? 0 : song->seconds; }
+
+void zumbrik_song_close(ZumbrikSong* song) { delete song; }
+
+const char* zumbrik_error_text(int error) {
+    if (error == ZUMBRIK_OK) return "no error";
+    if (error == ZUMBRIK_ERROR_NO_MEMORY) return "out of memory or bad arguments";
+    if (error > ZUMBRIK_OK && error < ZUMBRIK_ERROR_NO_MEMORY) {
+        return zumbrik::LoadResultText(static_cast<LoadResult>(error));
+    }
+    return "unknown error";
+}

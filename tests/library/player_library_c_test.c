@@ -1,0 +1,132 @@
+/* The player library from C: the offline renderer gives the bits the tool's
+ * render gives for one pass of the song, says how long that pass is, keeps
+ * songs open side by side apart, and refuses bad input with a reason.
+ *   player_library_c_test THEME.xm THEME_PASS.wav (rendered by zumbrik-xm) */
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "zumbrik/player.h"
+
+static int failures = 0;
+
+#define EXPECT(condition, ...)                                        \
+    do {                                                              \
+        if (!(condition)) {                                           \
+            fprintf(stderr, "%s:%d: ", __FILE__, __LINE__);           \
+            fprintf(stderr, __VA_ARGS__);                             \
+            fputc('\n', stderr);                                      \
+            failures += 1;                                            \
+        }                                                             \
+    } while (0)
+
+static unsigned char* ReadFile(const char* path, size_t* size) {
+    FILE* file = fopen(path, "rb");
+    unsigned char* bytes = NULL;
+    long length;
+    if (file == NULL) return NULL;
+    if (fseek(file, 0, SEEK_END) == 0 && (length = ftell(file)) > 0 && fseek(file, 0, SEEK_SET) == 0) {
+        bytes = malloc((size_t)length);
+        if (bytes != NULL && fread(bytes, 1, (size_t)length, file) != (size_t)length) {
+            free(bytes);
+            bytes = NULL;
+        }
+        *size = (size_t)length;
+    }
+    fclose(file);
+    return bytes;
+}
+
+/* Renders the whole pass in uneven pieces; returns the frames rendered. */
+static size_t RenderAll(ZumbrikSong* song, int16_t* out, size_t capacity) {
+    size_t total = 0, piece = 1;
+    for (;;) {
+        size_t got;
+        if (total + piece > capacity) piece = capacity - total;
+        got = zumbrik_song_render(song, out + 2 * total, piece);
+        if (got == 0) break;
+        total += got;
+        piece = piece * 3 + 7; /* crosses the renderer's 1024-frame segments */
+    }
+    return total;
+}
+
+int main(int argc, char** argv) {
+    size_t moduleSize = 0, wavSize = 0, referenceFrames, capacity, frames, i;
+    unsigned char *module, *wav;
+    int error = -1, silent = 1, matches;
+    int16_t *rendered, *first, *second;
+    ZumbrikSong *song, *a, *b;
+    double seconds;
+
+    if (argc != 3) {
+        fprintf(stderr, "usage: player_library_c_test THEME.xm THEME_PASS.wav\n");
+        return 2;
+    }
+    module = ReadFile(argv[1], &moduleSize);
+    wav = ReadFile(argv[2], &wavSize);
+    if (module == NULL || wav == NULL || wavSize < 44) {
+        fprintf(stderr, "cannot read %s or %s\n", argv[1], argv[2]);
+        return 1;
+    }
+    referenceFrames = (wavSize - 44) / 4;
+
+    /* One pass, bit for bit the tool's (little-endian samples after the header). */
+    song = zumbrik_song_open(module, moduleSize, &error);
+    EXPECT(song != NULL && error == ZUMBRIK_OK, "open: error %d (%s)", error, zumbrik_error_text(error));
+    if (song == NULL) return 1;
+    capacity = referenceFrames + 4096;
+    rendered = calloc(2 * capacity, sizeof *rendered);
+    frames = RenderAll(song, rendered, capacity);
+    EXPECT(frames == referenceFrames, "rendered %zu frames, the tool %zu", frames, referenceFrames);
+    matches = frames == referenceFrames;
+    for (i = 0; matches && i < 2 * frames; ++i) {
+        const unsigned char* at = wav + 44 + 2 * i;
+        const int16_t expected = (int16_t)(uint16_t)(at[0] | at[1] << 8);
+        if (rendered[i] != expected) {
+            EXPECT(0, "sample %zu: %d, the tool %d", i, rendered[i], expected);
+            matches = 0;
+        }
+        if (rendered[i] != 0) silent = 0;
+    }
+    EXPECT(!silent, "the render is silent");
+    seconds = zumbrik_song_duration(song);
+    EXPECT((size_t)(seconds * 48000 + 0.5) == referenceFrames, "duration %.4f s for %zu frames", seconds,
+           referenceFrames);
+    EXPECT(zumbrik_song_render(song, rendered, 16) == 0, "frames after the end of the pass");
+    zumbrik_song_close(song);
+
+    /* Two songs at once, rendered in turns, each as if alone. */
+    a = zumbrik_song_open(module, moduleSize, NULL);
+    b = zumbrik_song_open(module, moduleSize, NULL);
+    EXPECT(a != NULL && b != NULL, "two songs open at once");
+    if (a != NULL && b != NULL) {
+        first = calloc(2 * 5000, sizeof *first);
+        second = calloc(2 * 5000, sizeof *second);
+        EXPECT(zumbrik_song_render(a, first, 3000) == 3000, "song a, first part");
+        EXPECT(zumbrik_song_render(b, second, 5000) == 5000, "song b");
+        EXPECT(zumbrik_song_render(a, first + 2 * 3000, 2000) == 2000, "song a, second part");
+        EXPECT(memcmp(first, rendered, 2 * 5000 * sizeof *first) == 0, "song a differs from a song alone");
+        EXPECT(memcmp(second, rendered, 2 * 5000 * sizeof *second) == 0, "song b differs from a song alone");
+        free(first);
+        free(second);
+    }
+    zumbrik_song_close(a);
+    zumbrik_song_close(b);
+
+    /* Refusals carry the loader's reason. */
+    error = -1;
+    EXPECT(zumbrik_song_open("not a module at all, just text", 30, &error) == NULL && error == ZUMBRIK_ERROR_NOT_XM,
+           "text: error %d", error);
+    error = -1;
+    EXPECT(zumbrik_song_open(NULL, 10, &error) == NULL && error == ZUMBRIK_ERROR_NO_MEMORY, "null: error %d", error);
+    EXPECT(strcmp(zumbrik_error_text(ZUMBRIK_ERROR_NOT_XM), "not an XM file") == 0, "error text: %s",
+           zumbrik_error_text(ZUMBRIK_ERROR_NOT_XM));
+    zumbrik_song_close(NULL);
+
+    free(rendered);
+    free(module);
+    free(wav);
+    if (failures == 0) printf("player library: %zu frames as the tool renders them, %.2f s\n", frames, seconds);
+    return failures == 0 ? 0 : 1;
+}
