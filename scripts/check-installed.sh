@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Installs the Debian package on this machine and checks it as a user of it
+# would meet it: the programs from PATH, the manual pages and the desktop
+# entry, the example built against the installed library with pkg-config and
+# with find_package and run on the theme; then purges the package and checks
+# that none of its files is left. Needs root (it installs and removes).
+#   scripts/check-installed.sh PATH/TO/zumbrik_VERSION_ARCH.deb
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+deb=$(realpath "$1")
+source "$root/scripts/packages.sh"
+bash "$root/scripts/setup.sh" "${INSTALLED_PACKAGES[@]}"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+export DEBIAN_FRONTEND=noninteractive
+apt-get install -y -qq "$deb" >/dev/null
+dpkg-query -L zumbrik | LC_ALL=C sort >"$work/files"
+
+# Debian puts /usr/games on the PATH of its users, not always on root's.
+[[ :$PATH: == *:/usr/games:* ]] || PATH=$PATH:/usr/games
+for program in zumbrik zumbrik-xm; do
+  version=$("$program" --version)
+  echo "$(command -v "$program"): $version"
+done
+
+for page in /usr/share/man/man6/zumbrik.6.gz /usr/share/man/man1/zumbrik-xm.1.gz; do
+  # -ww: every groff warning; the page must also render through man.
+  warnings=$(zcat "$page" | groff -man -Tutf8 -ww -z 2>&1)
+  [[ -z $warnings ]] || { echo "$page: $warnings"; exit 1; }
+  MANWIDTH=80 man -l "$page" >/dev/null
+done
+desktop-file-validate /usr/share/applications/zumbrik.desktop
+
+# The example, built against the installed files only, both ways.
+cc -std=c99 -Wall -Wextra -Werror "$root/examples/render_wav.c" -o "$work/render_wav_pkgconfig" \
+  $(pkg-config --cflags --libs zumbrik-player)
+cmake -S "$root/examples" -B "$work/example" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$work/example" >/dev/null
+for program in "$work/render_wav_pkgconfig" "$work/example/render_wav"; do
+  library=$(ldd "$program" | awk '/libzumbrik-player/ { print $3 }')
+  installed=$(grep '/libzumbrik-player\.so\.[0-9.]*$' "$work/files" | tail -n1)
+  [[ -n $library && $(realpath "$library") == $(realpath "$installed") ]] ||
+    { echo "$program does not use the installed library ($library)"; exit 1; }
+  echo "$(basename "$program") with $library:"
+  (cd "$work" && "$program" "$root/resources/theme.xm" "$(basename "$program").wav")
+done
+cmp "$work/render_wav_pkgconfig.wav" "$work/render_wav.wav"
+
+apt-get purge -y -qq zumbrik >/dev/null
+left=0
+while IFS= read -r path; do
+  # Directories the system shares (/usr/share/man, ...) stay; ours must go.
+  if [[ -d $path && ! -L $path ]]; then
+    [[ $path == *zumbrik* || $path == *Zumbrik* ]] && { echo "left behind: $path/"; left=1; }
+  elif [[ -e $path || -L $path ]]; then
+    echo "left behind: $path"
+    left=1
+  fi
+done <"$work/files"
+(( left == 0 )) || exit 1
+echo "purged: none of the package's $(wc -l <"$work/files") paths is left"
