@@ -35,11 +35,12 @@ LoadResult Load(const void* data, std::uint32_t size, LoadedSong& song) {
     return result;
 }
 
-// Seconds of one pass. The sequencer changes the song it runs (E5x writes
-// into the sample records), so it runs on a copy of its own, never mixed.
+// Seconds of one pass, or a negative number when there is no memory for
+// them. The sequencer changes the song it runs (E5x writes into the sample
+// records), so it runs on a copy of its own, never mixed.
 double OnePassSeconds(const void* data, std::uint32_t size) {
     auto copy = std::make_unique<LoadedSong>();
-    if (Load(data, size, *copy) != LoadResult::Loaded) return 0;
+    if (Load(data, size, *copy) != LoadResult::Loaded) return -1;
     const std::uint64_t frames = zumbrik::OnePassFrames(copy->state, zumbrik::SongPass::kDefaultLimitFrames);
     return static_cast<double>(frames) / zumbrik::kOutputRate;
 }
@@ -76,6 +77,11 @@ ZumbrikSong* zumbrik_song_open(const void* data, size_t size, int* error) {
         }
         song->pass = std::make_unique<zumbrik::SongPass>(song->song.state, true);
         song->seconds = OnePassSeconds(data, bytes);
+        if (song->seconds < 0) {
+            // The bytes loaded once: only memory can be short the second time.
+            SetError(error, ZUMBRIK_ERROR_NO_MEMORY);
+            return nullptr;
+        }
     } catch (const std::bad_alloc&) {
         SetError(error, ZUMBRIK_ERROR_NO_MEMORY);
         return nullptr;
