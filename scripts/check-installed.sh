@@ -12,7 +12,14 @@ source "$root/scripts/packages.sh"
 bash "$root/scripts/setup.sh" "${INSTALLED_PACKAGES[@]}"
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# A failed check leaves no package behind either.
+cleanup() {
+  if dpkg-query -W -f='${Status}' zumbrik 2>/dev/null | grep -q 'ok installed'; then
+    apt-get purge -y -qq zumbrik >/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
 
 export DEBIAN_FRONTEND=noninteractive
 apt-get install -y -qq "$deb" >/dev/null
