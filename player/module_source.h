@@ -18,7 +18,8 @@ inline constexpr std::int64_t kNothingCached = -kFileCacheBlock;
 // The byte stream a module is loaded from: sequential reads plus an absolute
 // or relative seek, over a resource, a block of memory or a file read through
 // an 8 KB cache. No operation reports failure except Open, whose false (a file
-// that cannot be opened) the loader turns into a failed load.
+// that cannot be opened, or is no regular file) the loader turns into a
+// failed load.
 //
 // Reads past the end: the memory kinds deliver nothing there and leave the
 // destination as it was, yet advance the position by the full count; the file

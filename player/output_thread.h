@@ -1,7 +1,7 @@
 #pragma once
 #include <thread>
 
-#include "player/player_blocks.h"
+#include "player/background_player.h"
 
 namespace zumbrik {
 
@@ -9,7 +9,7 @@ namespace zumbrik {
 // device plays and renders the segments behind it, one per wake-up, until
 // the stop request is set or a play-once song ends (then it tears the player
 // down itself and returns).
-void RunOutputThread(PlayerBlocks& player);
+void RunOutputThread(BackgroundPlayer& player);
 
 // Moves the thread to real-time scheduling where the system allows it; a
 // refusal is ignored and the music plays at normal priority.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "player/channel_update.h"
+#include "player/oscillators.h"
 #include "player/envelope.h"
 #include "player/pitch.h"
 
@@ -68,7 +69,7 @@ struct OneChannel {
     void Update(std::uint8_t flags = UpdateVolume | UpdatePanning) {
         channel.updateFlags = flags;
         channel.periodDelta = 0;
-        UpdateChannel(state, channel, NoSample, instrument);
+        UpdateChannel(state, channel, kNoSample, instrument);
     }
     void SetVolumeEnvelope(std::vector<EnvelopePoint> points, std::uint8_t type, std::uint8_t sustain = 0,
                            std::uint8_t loopStart = 0, std::uint8_t loopEnd = 0) {
@@ -126,8 +127,8 @@ TEST(UpdateChannel, PanningEnvelopeShiftsLessNearTheEdges) {
 
 TEST(UpdateChannel, ANoteStartMovesToTheOtherVoiceAndFadesTheOldOne) {
     OneChannel one;
-    SampleRecord first = NoSample;
-    SampleRecord second = NoSample;
+    SampleRecord first = kNoSample;
+    SampleRecord second = kNoSample;
     one.channel.updateFlags = StartNote | UpdateVolume | UpdatePanning;
     UpdateChannel(one.state, one.channel, first, one.instrument);
     ASSERT_EQ(one.channel.voice, &one.voices[0]);

@@ -215,8 +215,8 @@ TEST(NoteEffects, FinetuneCommandChangesTheSampleButNeverTheAbsentOne) {
         m.instruments[0].keymap.fill(5);  // slot 5 holds no sample
     });
     absent->Tick();
-    EXPECT_EQ(NoSample.finetune, 0);
-    EXPECT_EQ(NoSample.length, 0u);
+    EXPECT_EQ(kNoSample.finetune, 0);
+    EXPECT_EQ(kNoSample.length, 0u);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ constexpr std::uint64_t kFrameLimit = 40000;
 // The one place that knows how the loader reports; the rest sees a bool.
 bool LoadForRender(const std::vector<std::uint8_t>& bytes, ModuleArena& arena, PlayerState& state) {
     ModuleSource source = MakeMemorySource(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    const bool loaded = LoadModule(source, arena, state);
+    const bool loaded = LoadModule(source, arena, state) == LoadResult::Loaded;
     source.Close();
     return loaded;
 }

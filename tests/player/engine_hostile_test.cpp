@@ -90,7 +90,7 @@ TEST(HostileSongs, RandomCellsEnvelopesAndLoopsRenderAndStop) {
         auto song = test::LoadSong(RandomSong(random));
         ASSERT_NE(song, nullptr) << trial;
         ASSERT_EQ(RenderLooping(song->state, 48000), 48000u) << trial;
-        EXPECT_EQ(NoSample.finetune, 0);
+        EXPECT_EQ(kNoSample.finetune, 0);
     }
 }
 
@@ -105,7 +105,7 @@ TEST(HostileSongs, DamagedFilesThatLoadRenderAndStop) {
         ModuleArena arena(std::size_t{64} << 20);
         PlayerState state{};
         ModuleSource source = MakeMemorySource(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-        const bool ok = LoadModule(source, arena, state);
+        const bool ok = LoadModule(source, arena, state) == LoadResult::Loaded;
         source.Close();
         if (!ok) continue;
         ++loaded;

@@ -7,6 +7,7 @@
 
 #include "engine_test_song.h"
 #include "player/mixer.h"
+#include "player/segment_renderer.h"
 
 namespace zumbrik {
 namespace {

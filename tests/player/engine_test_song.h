@@ -8,7 +8,7 @@
 
 #include "player/module_arena.h"
 #include "player/module_source.h"
-#include "player/segment_renderer.h"
+#include "player/sequencer.h"
 #include "player/xm_loader.h"
 #include "player/xm_writer.h"
 
@@ -80,7 +80,7 @@ inline std::unique_ptr<Song> LoadSong(const XmModule& module) {
     auto song = std::make_unique<Song>();
     song->bytes = WriteXm(module);
     ModuleSource source = MakeMemorySource(song->bytes.data(), static_cast<std::uint32_t>(song->bytes.size()));
-    const bool loaded = LoadModule(source, song->arena, song->state);
+    const bool loaded = LoadModule(source, song->arena, song->state) == LoadResult::Loaded;
     source.Close();
     return loaded ? std::move(song) : nullptr;
 }

@@ -76,7 +76,7 @@ TEST(LoaderCorpusTest, EveryModuleLoadsAlikeFromMemoryAndFromTheFile) {
         ModuleArena memoryArena;
         PlayerState fromMemory{};
         ModuleSource memory = MakeMemorySource(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-        ASSERT_TRUE(LoadModule(memory, memoryArena, fromMemory));
+        ASSERT_EQ(LoadModule(memory, memoryArena, fromMemory), LoadResult::Loaded);
         memory.Close();
         ExpectSafeRecords(fromMemory);
 
@@ -85,7 +85,7 @@ TEST(LoaderCorpusTest, EveryModuleLoadsAlikeFromMemoryAndFromTheFile) {
         PlayerState fromFile{};
         const std::string name = path.string();
         ModuleSource source = MakeFileSource(name.c_str(), *cache);
-        ASSERT_TRUE(LoadModule(source, fileArena, fromFile));
+        ASSERT_EQ(LoadModule(source, fileArena, fromFile), LoadResult::Loaded);
         source.Close();
         ASSERT_EQ(fromFile.patternCount, fromMemory.patternCount);
         ASSERT_EQ(fromFile.instrumentCount, fromMemory.instrumentCount);
@@ -115,7 +115,7 @@ TEST(LoaderCorpusTest, EveryModulePlaysOnePassToItsEndAndIsHeard) {
         ModuleArena arena;
         PlayerState state{};
         ModuleSource source = MakeMemorySource(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-        ASSERT_TRUE(LoadModule(source, arena, state));
+        ASSERT_EQ(LoadModule(source, arena, state), LoadResult::Loaded);
         auto pass = std::make_unique<SongPass>(state, true, kTenMinutes);
         std::int16_t samples[2 * kSegmentFrames];
         std::uint64_t loudness = 0;

@@ -95,7 +95,7 @@ TEST_F(InfoCommandTest, FailuresAreOneLineAndNonZero) {
     rejected.patterns.resize(1);
     Write(WriteXm(rejected));
     EXPECT_EQ(Run({path_}), 1);
-    EXPECT_THAT(err_.str(), HasSubstr("not a module the player accepts"));
+    EXPECT_THAT(err_.str(), HasSubstr(": channel count not between 1 and 64\n"));
     EXPECT_TRUE(out_.str().empty());
 
     EXPECT_EQ(Run({}), 2);

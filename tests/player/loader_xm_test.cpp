@@ -53,14 +53,15 @@ protected:
         bytes_ = WriteXm(module);
         return LoadBytes(bytes_);
     }
-    bool LoadBytes(const std::vector<std::uint8_t>& bytes) {
+    bool LoadBytes(const std::vector<std::uint8_t>& bytes) { return LoadResultOf(bytes) == LoadResult::Loaded; }
+    LoadResult LoadResultOf(const std::vector<std::uint8_t>& bytes) {
         arena_.Release();
         bytes_ = bytes;
         ModuleSource source = MakeMemorySource(bytes_.data(), static_cast<std::uint32_t>(bytes_.size()));
-        const bool loaded = LoadModule(source, arena_, state_);
+        const LoadResult result = LoadModule(source, arena_, state_);
         position_ = source.position;
         source.Close();
-        return loaded;
+        return result;
     }
     const PatternCell& Cell(int pattern, int row, int channel) const {
         return state_.patterns[pattern].cells[row * state_.channelCount + channel];
@@ -195,28 +196,34 @@ TEST_F(LoaderTest, TheFirstPatternFollowsTheHeaderSize) {
     EXPECT_EQ(Cell(0, 0, 0).note, 9);
 }
 
-TEST_F(LoaderTest, RejectsModulesBeyondTheLimits) {
+TEST_F(LoaderTest, RejectsModulesBeyondTheLimitsAndSaysWhy) {
     struct Case {
         const char* what;
         void (*change)(XmModule&);
+        LoadResult reason;
     };
     const Case cases[] = {
-        {"no patterns", [](XmModule& m) { m.patternCountField = 0; }},
-        {"song length 0", [](XmModule& m) { m.songLengthField = 0; }},
-        {"song length 257", [](XmModule& m) { m.songLengthField = 257; }},
-        {"no channels", [](XmModule& m) { m.channels = 0x0100; }},
-        {"65 channels", [](XmModule& m) { m.channels = 65; }},
-        {"0 rows with data", [](XmModule& m) { m.patterns[0].rows = 0; m.patterns[0].packedSizeField = 5; }},
-        {"257 rows", [](XmModule& m) { m.patterns[0].rows = 257; }},
-        {"17 samples", [](XmModule& m) { m.instruments[0].sampleCountField = 17; }},
-        {"sample header of 41", [](XmModule& m) { m.instruments[0].sampleHeaderSize = 41; }},
-        {"2^22 frames", [](XmModule& m) { m.instruments[0].samples[0].lengthField = 1u << 22; }},
+        {"no patterns", [](XmModule& m) { m.patternCountField = 0; }, LoadResult::NoPatterns},
+        {"song length 0", [](XmModule& m) { m.songLengthField = 0; }, LoadResult::SongLength},
+        {"song length 257", [](XmModule& m) { m.songLengthField = 257; }, LoadResult::SongLength},
+        {"no channels", [](XmModule& m) { m.channels = 0x0100; }, LoadResult::ChannelCount},
+        {"65 channels", [](XmModule& m) { m.channels = 65; }, LoadResult::ChannelCount},
+        {"0 rows with data", [](XmModule& m) { m.patterns[0].rows = 0; m.patterns[0].packedSizeField = 5; },
+         LoadResult::PatternRows},
+        {"257 rows", [](XmModule& m) { m.patterns[0].rows = 257; }, LoadResult::PatternRows},
+        {"17 samples", [](XmModule& m) { m.instruments[0].sampleCountField = 17; }, LoadResult::InstrumentSamples},
+        {"sample header of 41", [](XmModule& m) { m.instruments[0].sampleHeaderSize = 41; },
+         LoadResult::InstrumentSamples},
+        {"2^22 frames", [](XmModule& m) { m.instruments[0].samples[0].lengthField = 1u << 22; },
+         LoadResult::SampleLength},
         {"2^22 frames of 16 bits",
          [](XmModule& m) {
              m.instruments[0].samples[0].is16Bit = true;
              m.instruments[0].samples[0].lengthField = 1u << 23;
-         }},
-        {"negative length", [](XmModule& m) { m.instruments[0].samples[0].lengthField = 0x80000000u; }},
+         },
+         LoadResult::SampleLength},
+        {"negative length", [](XmModule& m) { m.instruments[0].samples[0].lengthField = 0x80000000u; },
+         LoadResult::SampleLength},
     };
     XmModule good = SmallModule();
     good.instruments = {InstrumentWith({Sample8({1, 2, 3})})};
@@ -224,8 +231,20 @@ TEST_F(LoaderTest, RejectsModulesBeyondTheLimits) {
     for (const Case& c : cases) {
         XmModule module = good;
         c.change(module);
-        EXPECT_FALSE(Load(module)) << c.what;
+        EXPECT_EQ(LoadResultOf(WriteXm(module)), c.reason) << c.what;
+        std::vector<std::uint8_t> unmarked = WriteXm(module);
+        unmarked[0] = 'e';  // without the ID text the same refusal says it is no XM file
+        EXPECT_EQ(LoadResultOf(unmarked), LoadResult::NotXmFile) << c.what;
+        EXPECT_STRNE(LoadResultText(c.reason), LoadResultText(LoadResult::NotXmFile));
     }
+    // The lenient loader still takes a module without the ID text; what it
+    // refuses when shorter than a file header is no XM file, ID or not.
+    std::vector<std::uint8_t> unmarked = WriteXm(good);
+    unmarked[0] = 'e';
+    EXPECT_EQ(LoadResultOf(unmarked), LoadResult::Loaded);
+    const std::vector<std::uint8_t> whole = WriteXm(good);
+    EXPECT_EQ(LoadResultOf({whole.begin(), whole.begin() + 50}), LoadResult::NotXmFile);
+    EXPECT_EQ(LoadResultOf({'h', 'e', 'l', 'l', 'o'}), LoadResult::NotXmFile);
     // The limits themselves load.
     XmModule edge = good;
     edge.channels = 64;
@@ -246,7 +265,7 @@ TEST_F(LoaderTest, SamplesBeyondTheArenaCapFailTheLoad) {
         ModuleArena arena(cap);
         PlayerState state{};
         ModuleSource source = MakeMemorySource(bytes_.data(), static_cast<std::uint32_t>(bytes_.size()));
-        EXPECT_EQ(LoadModule(source, arena, state), loads) << cap;
+        EXPECT_EQ(LoadModule(source, arena, state), loads ? LoadResult::Loaded : LoadResult::MemoryCap) << cap;
         EXPECT_LE(arena.BytesAllocated(), cap);
     }
     // Under the default cap, a header claiming more than the arena holds is refused.
@@ -532,7 +551,7 @@ TEST_F(LoaderTest, AFileLoadsLikeTheSameBytesInMemory) {
     ModuleArena arena;
     PlayerState fromFile{};
     ModuleSource source = MakeFileSource(path.c_str(), cache);
-    const bool loaded = LoadModule(source, arena, fromFile);
+    const bool loaded = LoadModule(source, arena, fromFile) == LoadResult::Loaded;
     source.Close();
     std::filesystem::remove(path);
     ASSERT_TRUE(loaded);
@@ -549,16 +568,19 @@ TEST_F(LoaderTest, AFileLoadsLikeTheSameBytesInMemory) {
     EXPECT_EQ(fromFile.instruments[0].samples[1]->data[1], 2 * 256);
 }
 
-TEST_F(LoaderTest, AFileThatCannotBeOpenedFailsTheLoad) {
+TEST_F(LoaderTest, AFileThatCannotBeOpenedOrIsADirectoryFailsTheLoad) {
     MixBuffer cache{};
-    ModuleSource source = MakeFileSource("/nonexistent/zumbrik/none.xm", cache);
-    EXPECT_FALSE(LoadModule(source, arena_, state_));
-    source.Close();
+    const std::string directory = std::filesystem::temp_directory_path().string();
+    for (const char* path : {"/nonexistent/zumbrik/none.xm", directory.c_str()}) {
+        ModuleSource source = MakeFileSource(path, cache);
+        EXPECT_EQ(LoadModule(source, arena_, state_), LoadResult::CannotOpen) << path;
+        source.Close();
+    }
 }
 
-TEST_F(LoaderTest, AMissingResourceFailsTheLoad) {
+TEST_F(LoaderTest, AMissingResourceIsNoXmFile) {
     ModuleSource source = MakeResourceSource(0x5151, 0);
-    EXPECT_FALSE(LoadModule(source, arena_, state_));
+    EXPECT_EQ(LoadModule(source, arena_, state_), LoadResult::NotXmFile);
 }
 
 }  // namespace

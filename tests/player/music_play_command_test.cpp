@@ -103,7 +103,7 @@ TEST(MusicPlayCommandTest, EachFailureIsOneLineAndStatusOne) {
     EXPECT_EQ(PlayWithDevice(garbage, device, keys.ReadEnd(), out, err), 1);
     const std::string message = err.str();
     EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1);
-    EXPECT_NE(message.find("not a module"), std::string::npos);
+    EXPECT_EQ(message, "zumbrik-xm: " + garbage + ": not an XM file\n");
     EXPECT_EQ(device.OpenCount(), 0u);
     EXPECT_EQ(out.str(), "");
     std::remove(garbage.c_str());

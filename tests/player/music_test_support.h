@@ -70,7 +70,7 @@ inline OfflineRender RenderOffline(const std::vector<std::uint8_t>& bytes, std::
     blocks->control.masterVolume.store(masterVolume);
     ModuleSource source = MakeMemorySource(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     OfflineRender out;
-    const bool loaded = LoadModule(source, blocks->arena, blocks->state);
+    const bool loaded = LoadModule(source, blocks->arena, blocks->state) == LoadResult::Loaded;
     source.Close();
     if (!loaded) return out;
     for (std::uint32_t i = 0; i < segments; ++i) {

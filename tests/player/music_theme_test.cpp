@@ -24,7 +24,7 @@ class MusicThemeModuleTest : public ::testing::Test {
 protected:
     void SetUp() override {
         source_ = MakeMemorySource(bytes_.data(), static_cast<std::uint32_t>(bytes_.size()));
-        ASSERT_TRUE(LoadModule(source_, arena_, state_));
+        ASSERT_EQ(LoadModule(source_, arena_, state_), LoadResult::Loaded);
         source_.Close();
     }
 

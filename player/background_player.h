@@ -18,11 +18,11 @@ inline constexpr std::uint32_t kSegmentBytes = kRingBytes / kRingSegments;
 // Everything one background player owns: the song, the buffers, the device
 // and the output thread. The game's player is one static instance that is
 // never destroyed; a tool or test may run its own.
-struct PlayerBlocks {
-    PlayerBlocks() = default;
-    ~PlayerBlocks();  // stops playback first, so a running thread is never left behind
-    PlayerBlocks(const PlayerBlocks&) = delete;
-    PlayerBlocks& operator=(const PlayerBlocks&) = delete;
+struct BackgroundPlayer {
+    BackgroundPlayer() = default;
+    ~BackgroundPlayer();  // stops playback first, so a running thread is never left behind
+    BackgroundPlayer(const BackgroundPlayer&) = delete;
+    BackgroundPlayer& operator=(const BackgroundPlayer&) = delete;
 
     PlayerState state{};
     MixBuffer mix{};
