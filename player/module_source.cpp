@@ -62,6 +62,12 @@ bool IsRegularFile(const char* path) {
     return std::filesystem::is_regular_file(std::filesystem::path(path), error);
 }
 
+std::int64_t FileLength(const char* path) {
+    std::error_code error;
+    const std::uintmax_t length = std::filesystem::file_size(std::filesystem::path(path), error);
+    return error ? 0 : static_cast<std::int64_t>(length);
+}
+
 }  // namespace
 
 ModuleSource MakeMemorySource(const void* data, std::uint32_t size) {
@@ -103,6 +109,7 @@ bool ModuleSource::Open() {
             size = kFileSourceSize;
             cacheStart = kNothingCached;
             file = path != nullptr && IsRegularFile(path) ? std::fopen(path, "rb") : nullptr;
+            fileLength = file != nullptr ? FileLength(path) : 0;
             return file != nullptr && cache != nullptr;
     }
     return false;

@@ -38,6 +38,7 @@ struct ModuleSource {
     const char* path = nullptr;             // file
     std::uintptr_t resourceId = 0;          // resource
     std::uintptr_t resourceModule = 0;      // resource: 0 = the program itself
+    std::int64_t fileLength = 0;            // file: its length when opened (size stays unbounded)
 
     bool Open();
     void Read(void* destination, std::int64_t count);
@@ -47,6 +48,9 @@ struct ModuleSource {
     // A memory or resource source whose position has reached its size: every
     // further read delivers nothing until a seek moves the position back.
     bool Exhausted() const { return kind != SourceKind::File && position >= size; }
+
+    // The bytes the source really holds, past which reads deliver nothing or zeros.
+    std::int64_t Length() const { return kind == SourceKind::File ? fileLength : size; }
 };
 
 ModuleSource MakeMemorySource(const void* data, std::uint32_t size);

@@ -349,8 +349,7 @@ LoadResult LoadFromHeader(ModuleSource& source, ModuleArena& arena, PlayerState&
 
 // Whether the source begins like an XM file: a whole header with the ID text.
 bool BeginsLikeXm(const ModuleSource& source, const std::uint8_t* header) {
-    const bool wholeHeader = source.kind == SourceKind::File || source.size >= kFileHeaderBytes;
-    return wholeHeader && std::memcmp(header, xm::kIdText, xm::kIdTextBytes) == 0;
+    return source.Length() >= kFileHeaderBytes && std::memcmp(header, xm::kIdText, xm::kIdTextBytes) == 0;
 }
 
 }  // namespace

@@ -543,18 +543,25 @@ TEST_F(LoaderTest, AFileLoadsLikeTheSameBytesInMemory) {
         (std::filesystem::temp_directory_path() /
          ("zumbrik_loader_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".xm"))
             .string();
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fwrite(bytes_.data(), 1, bytes_.size(), file);
-    std::fclose(file);
-    MixBuffer cache{};
+    const auto loadFile = [&path](const std::uint8_t* bytes, std::size_t count, ModuleArena& arena,
+                                  PlayerState& state) {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        if (file == nullptr) return LoadResult::CannotOpen;
+        std::fwrite(bytes, 1, count, file);
+        std::fclose(file);
+        MixBuffer cache{};
+        ModuleSource source = MakeFileSource(path.c_str(), cache);
+        const LoadResult result = LoadModule(source, arena, state);
+        source.Close();
+        std::filesystem::remove(path);
+        return result;
+    };
     ModuleArena arena;
     PlayerState fromFile{};
-    ModuleSource source = MakeFileSource(path.c_str(), cache);
-    const bool loaded = LoadModule(source, arena, fromFile) == LoadResult::Loaded;
-    source.Close();
-    std::filesystem::remove(path);
-    ASSERT_TRUE(loaded);
+    // A file shorter than a header that is refused is no XM file, as in memory.
+    ASSERT_EQ(loadFile(bytes_.data(), 50, arena, fromFile), LoadResult::NotXmFile);
+    arena.Release();
+    ASSERT_EQ(loadFile(bytes_.data(), bytes_.size(), arena, fromFile), LoadResult::Loaded);
     EXPECT_EQ(fromFile.patterns[0].rows, 64);
     for (int i = 0; i < 128; ++i) {
         ASSERT_EQ(fromFile.patterns[0].cells[i].note, state_.patterns[0].cells[i].note);
