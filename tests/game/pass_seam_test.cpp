@@ -61,16 +61,22 @@ TEST_F(PassSeamTest, FourRowsAtOnceScoreTheCascadeAndRaiseTheLevel) {
     Settle(31, 24, 0x90);
     Fall(1, 0, 49, 25);  // upright bar in the gap, resting on the floor
     state.passCounter = state.fallInterval;
-    // Each row flashes white on its own, the upper ones first.
+    // Each row flashes white on its own, the upper ones first, for the
+    // rules' 200 ms wait (drawing itself never sleeps).
     std::vector<int> flashedRows;
-    run.clock.OnEverySleep([&](std::uint32_t) {
+    std::vector<std::uint32_t> flashSleeps;
+    run.clock.OnEverySleep([&](std::uint32_t ms) {
         for (int y = 1; y <= 28; ++y)
-            if (At(26, y).attribute == 0xF0 && At(49, y).attribute == 0xF0) flashedRows.push_back(y);
+            if (At(26, y).attribute == 0xF0 && At(49, y).attribute == 0xF0) {
+                flashedRows.push_back(y);
+                flashSleeps.push_back(ms);
+            }
     });
 
     ASSERT_EQ(PlayingPass(io, state), LoopStep::Continue);
 
     EXPECT_EQ(flashedRows, (std::vector<int>{25, 26, 27, 28}));
+    EXPECT_EQ(flashSleeps, (std::vector<std::uint32_t>(4, 200)));
     EXPECT_EQ(state.progress.score, 2300u);
     EXPECT_EQ(state.progress.levelIndex, 5u);
     EXPECT_EQ(state.progress.baseSpeed, 16u);
