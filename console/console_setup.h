@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/console_surface.h"
+#include "platform/console_surface.h"
 
 namespace zumbrik {
 

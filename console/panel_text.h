@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "console/console_buffer.h"
-#include "game/well.h"
+#include "model/well.h"
 
 namespace zumbrik {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "console/console_surface.h"
+#include "platform/console_surface.h"
 
 namespace zumbrik {
 

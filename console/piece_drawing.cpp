@@ -4,11 +4,9 @@
 
 namespace zumbrik {
 
-bool DotStyle = false;
-
-void DrawPiece(ConsoleBuffer buffer, const PieceShape& piece, bool erase) {
-    const char16_t character = erase ? u' ' : (DotStyle ? u'.' : u' ');
-    const ColourAttribute attribute = erase ? ColourAttribute{0} : piece.attribute;
+void DrawPiece(ConsoleBuffer buffer, const PieceShape& piece, PieceLook look) {
+    const char16_t character = look == PieceLook::Dotted ? u'.' : u' ';
+    const ColourAttribute attribute = look == PieceLook::Erased ? ColourAttribute{0} : piece.attribute;
     for (int i = 0; i < piece.width; ++i)
         for (int j = 0; j < piece.height; ++j)
             if (piece.Filled(i, j))

@@ -1,20 +1,19 @@
 #pragma once
 
 #include "console/console_buffer.h"
-#include "game/piece_shape.h"
-#include "game/well.h"
+#include "model/piece_shape.h"
+#include "model/well.h"
 
 namespace zumbrik {
 
-// The one program-wide game flag, toggled by F: pieces are drawn with a dot in
-// each cell instead of a blank. Read at every draw; nothing is redrawn when it changes.
-extern bool DotStyle;
-
 inline constexpr ColourAttribute kGuideAttribute = 0x0E;
 
-// The piece's filled cells in its colour, or black blanks where they are.
-// Empty cells of the box are left alone.
-void DrawPiece(ConsoleBuffer buffer, const PieceShape& piece, bool erase);
+// How a piece's filled cells are drawn: black blanks where they are, or its
+// colour with a blank or (the dotted style F switches to) a dot in each cell.
+enum class PieceLook { Erased, Plain, Dotted };
+
+// The piece's filled cells in the given look; empty cells of the box are left alone.
+void DrawPiece(ConsoleBuffer buffer, const PieceShape& piece, PieceLook look);
 // The row the landing guide marks for this piece: just above the highest
 // settled cell below the piece's top row in any column of its box, else 28.
 int LandingGuideRow(const Well& well, const PieceShape& piece);

@@ -10,7 +10,6 @@ inline constexpr ColourAttribute kLabelAttribute = 0x0E;
 inline constexpr ColourAttribute kScoreAttribute = 0x0B;
 inline constexpr ColourAttribute kNoticeAttribute = 0x09;
 inline constexpr ColourAttribute kDigitsAttribute = 0x07;
-inline constexpr ColourAttribute kBlankAttribute = 0x00;
 
 // Fixed texts of the right panel and where they stand.
 // The title and our credit; kept within 23 cells so the header ends by column 78.

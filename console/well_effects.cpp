@@ -1,6 +1,6 @@
 #include "console/well_effects.h"
 
-#include "game/well.h"
+#include "model/well.h"
 
 namespace zumbrik {
 
@@ -22,13 +22,11 @@ void ClearWellArea(ConsoleBuffer buffer) {
     }
 }
 
-void RowFlash(ConsoleBuffer buffer, Clock& clock, std::int16_t row) {
-    FillWellRow(buffer, row, kFlashAttribute);
-    clock.Sleep(kFlashMs);
-    FillWellRow(buffer, row, 0x00);
-}
+void LightFlashRow(ConsoleBuffer buffer, std::int16_t row) { FillWellRow(buffer, row, kFlashAttribute); }
 
-void ScreenRowCopy(ConsoleBuffer buffer, int wellColumn, std::int16_t row) {
+void DarkenFlashRow(ConsoleBuffer buffer, std::int16_t row) { FillWellRow(buffer, row, 0x00); }
+
+void CopyCellFromRowAbove(ConsoleBuffer buffer, int wellColumn, std::int16_t row) {
     const Coord from{static_cast<std::int16_t>(kWellLeftColumn + wellColumn), static_cast<std::int16_t>(row - 1)};
     const Coord to{from.X, row};
     char16_t character = u' ';

@@ -13,6 +13,9 @@ namespace {
 
 constexpr std::uint32_t kPassMs = 20;
 
+// Read at every draw: a switch of style shows as pieces are next drawn.
+PieceLook LookOf(const GameState& state) { return state.dotStyle ? PieceLook::Dotted : PieceLook::Plain; }
+
 // Applies the pass's key to the falling piece; true when the piece changed.
 bool ApplyKey(GameState& state) {
     PieceShape& piece = state.fallingPiece;
@@ -36,7 +39,7 @@ bool ApplyKey(GameState& state) {
             state.passCounter = 0;
             return true;
         case kVkF:
-            DotStyle = !DotStyle;
+            state.dotStyle = !state.dotStyle;
             return false;
         case kVkM:
             if (state.musicOn)
@@ -71,18 +74,18 @@ LoopStep PlayingPass(GameIo& io, GameState& state) {
 
     const bool moved = ApplyKey(state);
     if (moved || state.needsErase) {
-        DrawPiece(game, state.previousPiece, true);
+        DrawPiece(game, state.previousPiece, PieceLook::Erased);
         DrawLandingGuide(game, state.well, state.previousPiece, true);
     }
     state.previousPiece = state.fallingPiece;
     state.needsErase = false;
 
     if (HasLanded(state.fallingPiece, state.well)) {
-        DrawPiece(game, state.fallingPiece, false);
+        DrawPiece(game, state.fallingPiece, LookOf(state));
         if (state.passCounter >= state.fallInterval) LockPiece(io, state);
     } else {
         DrawLandingGuide(game, state.well, state.fallingPiece, false);
-        DrawPiece(game, state.fallingPiece, false);
+        DrawPiece(game, state.fallingPiece, LookOf(state));
         // The counter never passes the interval while the piece is free, so
         // ">=" falls exactly when it reaches it; it also cannot strand a piece.
         if (state.passCounter >= state.fallInterval) {
@@ -101,10 +104,10 @@ LoopStep PlayingPass(GameIo& io, GameState& state) {
 void SpawnPiece(GameIo& io, GameState& state) {
     const ConsoleBuffer game = state.GameBuffer(io.surface);
     state.fallingPiece = state.catalogue[state.nextShape];
-    DrawPiece(game, state.catalogue[state.nextShape], true);
+    DrawPiece(game, state.catalogue[state.nextShape], PieceLook::Erased);
     const std::uint32_t choices = state.progress.levelIndex >= 8 ? kShapeCount : kBasicShapeCount;
     state.nextShape = state.random.Next() % choices;
-    DrawPiece(game, state.catalogue[state.nextShape], false);
+    DrawPiece(game, state.catalogue[state.nextShape], LookOf(state));
     state.fallingPiece.column = kSpawnColumn;
     state.fallingPiece.row = kSpawnRow;
     const std::uint32_t turns = state.random.Next() % 4;

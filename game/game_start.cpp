@@ -30,7 +30,7 @@ void StartGame(GameIo& io, GameState& state) {
     state.needsErase = false;
     state.musicOn = true;
     // Every run starts in the plain drawing style, as a fresh program would.
-    DotStyle = false;
+    state.dotStyle = false;
     state.random = GameRandom(SeedFromTimeOfDay(io.clock.GetSystemTime()));
     state.nextShape = state.random.Next() % kBasicShapeCount;
     ShowWellDigits(game, state.well);

@@ -5,10 +5,10 @@
 #include "console/console_setup.h"
 #include "console/pause_screen.h"
 #include "game/game_random.h"
-#include "game/piece_shape.h"
+#include "model/piece_shape.h"
 #include "game/scoring.h"
-#include "game/shape_catalogue.h"
-#include "game/well.h"
+#include "model/shape_catalogue.h"
+#include "model/well.h"
 #include "platform/clock.h"
 #include "platform/console_input.h"
 
@@ -40,6 +40,8 @@ struct GameState {
     bool needsErase = false;
     bool gameOver = false;
     bool musicOn = true;
+    // F switches pieces between a blank and a dot in each cell.
+    bool dotStyle = false;
     GameRandom random{};
     ConsoleBuffers buffers{};
     PauseScreen pause{};

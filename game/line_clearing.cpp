@@ -19,7 +19,10 @@ bool ClearTopFullRow(ConsoleBuffer gameBuffer, Clock& clock, Well& well) {
     for (int y = kWellTopRow; y <= kWellFloorRow; ++y) {
         if (!RowFull(well, y)) continue;
         for (int x = kWellLeftColumn; x <= kWellRightColumn; ++x) well.Set(x, y, 0);
-        RowFlash(gameBuffer, clock, static_cast<std::int16_t>(y));
+        const auto row = static_cast<std::int16_t>(y);
+        LightFlashRow(gameBuffer, row);
+        clock.Sleep(kFlashMs);
+        DarkenFlashRow(gameBuffer, row);
         ShiftRowsDown(y, gameBuffer, well);
         return true;
     }
@@ -31,7 +34,7 @@ void ShiftRowsDown(int y, ConsoleBuffer gameBuffer, Well& well) {
         for (int i = 0; i < kWellColumns; ++i) {
             const int x = kWellLeftColumn + i;
             well.Set(x, r, well.At(x, r - 1));
-            if (r > kWellTopRow) ScreenRowCopy(gameBuffer, i, static_cast<std::int16_t>(r));
+            if (r > kWellTopRow) CopyCellFromRowAbove(gameBuffer, i, static_cast<std::int16_t>(r));
         }
 }
 

@@ -2,10 +2,13 @@
 
 #include "console/console_buffer.h"
 #include "game/scoring.h"
-#include "game/well.h"
+#include "model/well.h"
 #include "platform/clock.h"
 
 namespace zumbrik {
+
+// How long a cleared row shows bright white before it goes black.
+inline constexpr std::uint32_t kFlashMs = 200;
 
 // Clears the topmost full row (flash, then everything above moves down one
 // row in the well and on screen); false when no row is full.

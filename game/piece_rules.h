@@ -1,7 +1,7 @@
 #pragma once
 
-#include "game/piece_shape.h"
-#include "game/well.h"
+#include "model/piece_shape.h"
+#include "model/well.h"
 
 namespace zumbrik {
 

@@ -23,7 +23,6 @@ struct InputRecord {
 
 // Event kinds and virtual-key codes as the platform numbers them.
 inline constexpr std::uint16_t kKeyEvent = 0x0001;
-inline constexpr std::uint16_t kMouseEvent = 0x0002;
 inline constexpr std::uint16_t kFocusEvent = 0x0010;
 
 inline constexpr std::uint16_t kVkReturn = 0x0D;

@@ -7,7 +7,7 @@
 #include "player/module_source.h"
 #include "player/player_records.h"
 #include "player/segment_renderer.h"
-#include "player/wave_device.h"
+#include "platform/wave_device.h"
 
 namespace zumbrik {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "player/wave_device.h"
+#include "platform/wave_device.h"
 
 namespace zumbrik {
 

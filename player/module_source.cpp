@@ -6,7 +6,7 @@
 #include <limits>
 #include <system_error>
 
-#include "player/resource_lookup.h"
+#include "platform/resource_lookup.h"
 
 namespace zumbrik {
 

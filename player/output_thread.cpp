@@ -1,22 +1,9 @@
 #include "player/output_thread.h"
 
 #include <chrono>
+#include <thread>
 
 #include "player/playback.h"
-
-#if defined(__unix__) || defined(__APPLE__)
-#include <pthread.h>
-#include <sched.h>
-#elif defined(_WIN32)
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#if defined(__MINGW32__)
-#include <pthread.h>
-#endif
-#endif
 
 namespace zumbrik {
 
@@ -55,21 +42,6 @@ void RunOutputThread(BackgroundPlayer& player) {
             }
         }
     }
-}
-
-void RaiseThreadPriority(std::thread& thread) {
-#if defined(__unix__) || defined(__APPLE__)
-    sched_param param{};
-    param.sched_priority = sched_get_priority_min(SCHED_FIFO);
-    pthread_setschedparam(thread.native_handle(), SCHED_FIFO, &param);
-#elif defined(__MINGW32__)
-    // MinGW's std::thread runs on its POSIX thread layer: the system handle is behind it.
-    SetThreadPriority(pthread_gethandle(thread.native_handle()), THREAD_PRIORITY_TIME_CRITICAL);
-#elif defined(_WIN32)
-    SetThreadPriority(thread.native_handle(), THREAD_PRIORITY_TIME_CRITICAL);
-#else
-    (void)thread;
-#endif
 }
 
 }  // namespace zumbrik

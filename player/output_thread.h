@@ -1,5 +1,4 @@
 #pragma once
-#include <thread>
 
 #include "player/background_player.h"
 
@@ -10,9 +9,5 @@ namespace zumbrik {
 // the stop request is set or a play-once song ends (then it tears the player
 // down itself and returns).
 void RunOutputThread(BackgroundPlayer& player);
-
-// Moves the thread to real-time scheduling where the system allows it; a
-// refusal is ignored and the music plays at normal priority.
-void RaiseThreadPriority(std::thread& thread);
 
 }  // namespace zumbrik

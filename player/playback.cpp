@@ -5,6 +5,7 @@
 #include "player/module_player.h"
 #include "player/output_thread.h"
 #include "player/xm_loader.h"
+#include "platform/thread_priority.h"
 
 namespace zumbrik {
 

@@ -3,7 +3,7 @@
 #include <ostream>
 #include <string>
 
-#include "player/wave_device.h"
+#include "platform/wave_device.h"
 
 namespace zumbrik {
 

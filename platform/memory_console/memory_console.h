@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "console/console_surface.h"
+#include "platform/console_surface.h"
 #include "platform/memory_console/screen_buffer.h"
 
 namespace zumbrik {

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "console/console_surface.h"
+#include "platform/console_surface.h"
 
 namespace zumbrik {
 

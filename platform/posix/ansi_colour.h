@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "console/colour_attribute.h"
+#include "platform/colour_attribute.h"
 
 namespace zumbrik {
 

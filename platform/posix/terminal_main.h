@@ -1,5 +1,5 @@
 #pragma once
-#include "console/console_surface.h"
+#include "platform/console_surface.h"
 #include "platform/clock.h"
 #include "platform/console_input.h"
 

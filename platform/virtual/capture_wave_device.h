@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "player/wave_device.h"
+#include "platform/wave_device.h"
 
 namespace zumbrik {
 

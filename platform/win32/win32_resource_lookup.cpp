@@ -2,7 +2,7 @@
 #define NOMINMAX
 #include <windows.h>
 
-#include "player/resource_lookup.h"
+#include "platform/resource_lookup.h"
 
 namespace zumbrik {
 

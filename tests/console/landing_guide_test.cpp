@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "console/piece_drawing.h"
-#include "game/shape_catalogue.h"
+#include "model/shape_catalogue.h"
 #include "platform/memory_console/memory_console.h"
 
 namespace zumbrik {
@@ -49,12 +49,12 @@ TEST_F(LandingGuideTest, MarksInTheTopRowCoverASettledCellAndTheirEraseLeavesItB
     const PieceShape s = Piece(5, 29, 3);
     ASSERT_EQ(LandingGuideRow(well, s), 3);
     DrawLandingGuide(buffer, well, s, false);
-    DrawPiece(buffer, s, false);
+    DrawPiece(buffer, s, PieceLook::Plain);
     EXPECT_EQ(At(29, 3).character, u'+');  // only the box's empty cell shows its mark
     EXPECT_EQ(At(29, 3).attribute, 0x0E);
     EXPECT_EQ(At(30, 3).attribute, 0xB0);
     EXPECT_EQ(At(29, 4).attribute, 0xB0);
-    DrawPiece(buffer, s, true);
+    DrawPiece(buffer, s, PieceLook::Erased);
     DrawLandingGuide(buffer, well, s, true);
     for (int c = 29; c <= 31; ++c) EXPECT_EQ(At(c, 3).attribute, 0) << c;
     EXPECT_EQ(At(29, 4).attribute, 0);

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "game/piece_rules.h"
-#include "game/shape_catalogue.h"
+#include "model/shape_catalogue.h"
 
 namespace zumbrik {
 namespace {

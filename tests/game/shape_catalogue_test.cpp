@@ -2,7 +2,7 @@
 
 #include "game/game_random.h"
 #include "game/piece_rules.h"
-#include "game/shape_catalogue.h"
+#include "model/shape_catalogue.h"
 
 namespace zumbrik {
 namespace {

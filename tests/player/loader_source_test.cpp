@@ -9,7 +9,7 @@
 
 #include "player/module_arena.h"
 #include "player/module_source.h"
-#include "player/resource_lookup.h"
+#include "platform/resource_lookup.h"
 
 namespace zumbrik {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "platform/win32/winmm_wave_device.h"
 #include "player/module_player.h"
-#include "player/resource_lookup.h"
+#include "platform/resource_lookup.h"
 
 // The game's own start of the music, PlayModule(1, 0, 0), in a program that
 // carries zumbrik.rc. ctest runs it with a sound device that plays into

@@ -1,7 +1,7 @@
 #pragma once
 #include <array>
 
-#include "game/piece_shape.h"
+#include "model/piece_shape.h"
 
 namespace zumbrik {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "console/colour_attribute.h"
+#include "platform/colour_attribute.h"
 
 namespace zumbrik {
 

@@ -1,4 +1,4 @@
-#include "game/shape_catalogue.h"
+#include "model/shape_catalogue.h"
 
 #include <string_view>
 

@@ -2,7 +2,7 @@
 #include <array>
 #include <cstdint>
 
-#include "console/colour_attribute.h"
+#include "platform/colour_attribute.h"
 
 namespace zumbrik {
 
