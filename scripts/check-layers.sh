@@ -2,6 +2,8 @@
 # Checks the layering of the product folders and prints their include graph:
 #   - no include cycle between folders,
 #   - no platform conditional above the seam (game/, console/, model/, player/),
+#   - no clock in the drawing: console/ never includes platform/clock.h (the
+#     rules time the effects),
 #   - no product source file over 450 lines (tests/, bench/, fuzz/ are not product).
 # Folders are the top-level product folders; each subfolder of platform/ is a
 # folder of its own, its top level being the seam. Exits 1 on any finding.
@@ -63,6 +65,10 @@ for dir in "${portable_folders[@]}"; do
     '^[[:space:]]*#[[:space:]]*(if|ifdef|ifndef|elif)\b.*(_WIN32|_WIN64|__linux__|__MINGW|__APPLE__|__unix__|__CYGWIN__)' \
     "$dir" || true)
 done
+
+while IFS= read -r hit; do
+  fail "drawing must not wait, the rules time it: $hit"
+done < <(grep -rn '#[[:space:]]*include[[:space:]]*"platform/clock\.h"' console 2>/dev/null || true)
 
 largest_lines=0
 largest_file=
