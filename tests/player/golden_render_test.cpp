@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "engine_test_song.h"
+#include "tests/player/song_stepper.h"
 #include "player/song_pass.h"
 
 namespace zumbrik {
@@ -443,7 +443,7 @@ std::map<std::string, Digest> ReadTable(const std::string& path) {
 
 void WriteTable(const std::string& path, const std::vector<GoldenCase>& cases, const std::vector<Digest>& digests) {
     std::ofstream out(path, std::ios::binary);
-    out << "# Golden renders of tests/player/engine_golden_test.cpp: frames, FNV-1a 64 of the 16-bit\n"
+    out << "# Golden renders of tests/player/golden_render_test.cpp: frames, FNV-1a 64 of the 16-bit\n"
            "# samples, then one digest per 64 frames. Rewritten by scripts/bless-golden.sh.\n";
     char hex[24];
     for (std::size_t i = 0; i < cases.size(); ++i) {

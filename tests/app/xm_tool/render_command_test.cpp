@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/xm_tool/commands.h"
-#include "engine_test_song.h"
+#include "tests/player/song_stepper.h"
 #include "player/song_pass.h"
 
 namespace zumbrik {

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine_test_song.h"
+#include "tests/player/song_stepper.h"
 #include "player/mixer.h"
 #include "player/segment_renderer.h"
 
