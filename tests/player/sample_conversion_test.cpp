@@ -15,7 +15,7 @@ TEST(Conversion, RoundsHalfUpAndSaturatesSymmetrically) {
     EXPECT_EQ(ConvertAccumulator(16320 * 1000 + 8160, kUnityVolume), 1001);
     EXPECT_EQ(ConvertAccumulator(16320 * 1000 + 8159, kUnityVolume), 1000);
     EXPECT_EQ(ConvertAccumulator(-(16320 * 1000 + 8160), kUnityVolume), -1001);
-    EXPECT_EQ(ConvertAccumulator(16320 * 1000, MasterVolumeForLevel(13)), (1000 * 2068) >> 15);
+    EXPECT_EQ(ConvertAccumulator(16320 * 1000, kUnityVolume / 4), 250);  // a quarter of 1000 voice units
     EXPECT_EQ(ConvertAccumulator(16320 * 30000, MasterVolumeForLevel(0)), 0);
     EXPECT_EQ(ConvertAccumulator(16320 * 30000, 5 * kUnityVolume), 30000);  // above unity counts as unity
 }
