@@ -1,5 +1,5 @@
 #pragma once
-// Modules for tests, fuzz seeds and benchmarks, built as XmModule records and
+// Modules for tests and fuzz seeds (and any benchmark that needs one), built as XmModule records and
 // written by player/xm_writer. One set, so a case reads the same everywhere.
 #include <cstdint>
 #include <utility>
