@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine_test_song.h"
+#include "tests/player/song_stepper.h"
 
 namespace zumbrik {
 namespace {

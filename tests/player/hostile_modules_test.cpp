@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "engine_test_song.h"
+#include "tests/player/song_stepper.h"
 #include "player/song_pass.h"
 
 namespace zumbrik {

@@ -6,7 +6,7 @@
 
 #include "platform/virtual/capture_wave_device.h"
 #include "player/module_player.h"
-#include "tests/player/music_test_support.h"
+#include "tests/player/offline_render.h"
 
 namespace zumbrik {
 namespace {
@@ -233,7 +233,7 @@ TEST_F(MusicPlayerTest, MasterVolumeScalesFromTheTableAndClampsAboveTheTop) {
     SetMasterVolume(13);
     ASSERT_NE(PlayFromMemory(theme_), 0u);
     PlaySegments(18);
-    EXPECT_TRUE(device_.Played() == RenderOffline(theme_, 18, 2068).samples);
+    EXPECT_TRUE(device_.Played() == RenderOffline(theme_, 18, MasterVolumeForLevel(13)).samples);
 
     SetMasterVolume(1000);
     ASSERT_NE(PlayFromMemory(theme_), 0u);

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "engine_test_song.h"
+#include "tests/player/song_stepper.h"
 #include "player/song_pass.h"
 
 namespace zumbrik {
@@ -23,6 +23,9 @@ namespace {
 
 using test::Cell;
 using test::Effect;
+using test::Envelope;
+using test::Instrument;
+using test::Saw;
 using Rows = std::vector<std::pair<int, std::vector<XmCell>>>;
 
 constexpr std::uint8_t kC4 = 49;
@@ -86,37 +89,6 @@ Digest DigestOf(const std::vector<std::int16_t>& samples) {
 }
 
 // --- the module builder -------------------------------------------------------
-
-// A falling saw: pitch, phase, direction and loop turns all show in the sound.
-XmSample Saw(std::uint32_t length = 32, std::uint8_t loopType = 1, bool is16Bit = false) {
-    XmSample sample;
-    for (std::uint32_t i = 0; i < length; ++i) {
-        const std::int32_t v = 100 - static_cast<std::int32_t>(200 * i / length);
-        sample.values.push_back(is16Bit ? v * 300 + static_cast<std::int32_t>(i) : v);
-    }
-    sample.is16Bit = is16Bit;
-    sample.loopType = loopType;
-    sample.loopLength = loopType != 0 ? length : 0;
-    return sample;
-}
-
-XmInstrument Instrument(std::vector<XmSample> samples) {
-    XmInstrument instrument;
-    instrument.samples = std::move(samples);
-    return instrument;
-}
-
-XmEnvelope Envelope(std::vector<XmEnvelopePoint> points, std::uint8_t type, std::uint8_t sustain = 0,
-                    std::uint8_t loopStart = 0, std::uint8_t loopEnd = 0) {
-    XmEnvelope envelope;
-    for (std::size_t i = 0; i < points.size(); ++i) envelope.points[i] = points[i];
-    envelope.pointCount = static_cast<std::uint8_t>(points.size());
-    envelope.type = type;
-    envelope.sustain = sustain;
-    envelope.loopStart = loopStart;
-    envelope.loopEnd = loopEnd;
-    return envelope;
-}
 
 // One pattern of `rows` rows at speed 3 and 480 frames a tick, instrument 1 a saw.
 XmModule Song(Rows rows, std::uint16_t channels = 1, std::uint16_t patternRows = 8, std::uint16_t speed = 3) {
@@ -443,7 +415,7 @@ std::map<std::string, Digest> ReadTable(const std::string& path) {
 
 void WriteTable(const std::string& path, const std::vector<GoldenCase>& cases, const std::vector<Digest>& digests) {
     std::ofstream out(path, std::ios::binary);
-    out << "# Golden renders of tests/player/engine_golden_test.cpp: frames, FNV-1a 64 of the 16-bit\n"
+    out << "# Golden renders of tests/player/golden_render_test.cpp: frames, FNV-1a 64 of the 16-bit\n"
            "# samples, then one digest per 64 frames. Rewritten by scripts/bless-golden.sh.\n";
     char hex[24];
     for (std::size_t i = 0; i < cases.size(); ++i) {

@@ -10,14 +10,12 @@
 #include "player/module_source.h"
 #include "player/xm_loader.h"
 #include "player/xm_writer.h"
+#include "tests/support/xm_builder.h"
 
 namespace zumbrik {
 namespace {
 
-XmCell Note(std::uint8_t note, std::uint8_t instrument, std::uint8_t volume = 0, std::uint8_t effect = 0,
-            std::uint8_t param = 0) {
-    return XmCell{note, instrument, volume, effect, param};
-}
+using test::Instrument;
 
 XmPattern Pattern(std::uint16_t rows, std::vector<XmCell> cells = {}) {
     XmPattern pattern;
@@ -30,12 +28,6 @@ XmSample Sample8(std::vector<std::int32_t> values) {
     XmSample sample;
     sample.values = std::move(values);
     return sample;
-}
-
-XmInstrument InstrumentWith(std::vector<XmSample> samples) {
-    XmInstrument instrument;
-    instrument.samples = std::move(samples);
-    return instrument;
 }
 
 // A two-channel module with one 4-row pattern.
@@ -109,15 +101,15 @@ TEST_F(LoaderTest, FillsTheSongFieldsAndTheChannelRecords) {
 
 TEST_F(LoaderTest, PackedAndUnpackedCellsLoadAlike) {
     std::vector<XmCell> cells(8);
-    cells[0] = Note(49, 1, 0x40, 0x0C, 0x20);  // all five fields: written plain even when packing
-    cells[3] = Note(97, 0);                    // key-off alone
-    cells[5] = Note(0, 0, 0, 0x0F, 3);         // effect only
-    cells[6] = Note(0, 1);                     // instrument only
+    cells[0] = test::Cell(49, 1, 0x40, 0x0C, 0x20);  // all five fields: written plain even when packing
+    cells[3] = test::Cell(97, 0);                    // key-off alone
+    cells[5] = test::Cell(0, 0, 0, 0x0F, 3);         // effect only
+    cells[6] = test::Cell(0, 1);                     // instrument only
     XmModule module = SmallModule();
     module.patterns = {Pattern(4, cells), Pattern(4, cells)};
     module.patterns[1].encoding = XmPatternEncoding::Unpacked;
     module.orders = {0, 1};
-    module.instruments = {InstrumentWith({})};
+    module.instruments = {Instrument({})};
     ASSERT_TRUE(Load(module));
     for (int p = 0; p < 2; ++p) {
         for (int i = 0; i < 8; ++i) {
@@ -135,8 +127,8 @@ TEST_F(LoaderTest, PackedAndUnpackedCellsLoadAlike) {
 
 TEST_F(LoaderTest, InstrumentNumbersBeyondTheCountLoadAsNone) {
     XmModule module = SmallModule();
-    module.patterns = {Pattern(1, {Note(1, 2), Note(1, 3)})};
-    module.instruments = {InstrumentWith({}), InstrumentWith({})};
+    module.patterns = {Pattern(1, {test::Cell(1, 2), test::Cell(1, 3)})};
+    module.instruments = {Instrument({}), Instrument({})};
     ASSERT_TRUE(Load(module));
     EXPECT_EQ(Cell(0, 0, 0).instrument, 2);
     EXPECT_EQ(Cell(0, 0, 1).instrument, 0);
@@ -145,7 +137,7 @@ TEST_F(LoaderTest, InstrumentNumbersBeyondTheCountLoadAsNone) {
 
 TEST_F(LoaderTest, OrdersNamingMissingPatternsGetEmptyPatterns) {
     XmModule module = SmallModule();
-    module.patterns.assign(10, Pattern(4, {Note(1, 0)}));
+    module.patterns.assign(10, Pattern(4, {test::Cell(1, 0)}));
     module.orders = {0, 200, 3, 250};
     module.songLengthField = 3;  // order 250 lies beyond the song
     ASSERT_TRUE(Load(module));
@@ -162,7 +154,7 @@ TEST_F(LoaderTest, OrdersNamingMissingPatternsGetEmptyPatterns) {
 
 TEST_F(LoaderTest, APatternWithoutDataKeepsItsRowsAndTheNextHeaderFollowsAtOnce) {
     XmModule module = SmallModule();
-    module.patterns = {Pattern(32, {Note(5, 0)}), Pattern(2, {Note(7, 0)})};
+    module.patterns = {Pattern(32, {test::Cell(5, 0)}), Pattern(2, {test::Cell(7, 0)})};
     module.patterns[0].encoding = XmPatternEncoding::NoData;
     module.patterns[1].headerLength = 20;  // the length field is not used: 9 bytes are read
     module.orders = {0, 1};
@@ -176,7 +168,7 @@ TEST_F(LoaderTest, APatternWithoutDataKeepsItsRowsAndTheNextHeaderFollowsAtOnce)
 
 TEST_F(LoaderTest, TheFirstPatternFollowsTheHeaderSize) {
     XmModule module = SmallModule();
-    module.patterns = {Pattern(1, {Note(9, 0)})};
+    module.patterns = {Pattern(1, {test::Cell(9, 0)})};
     module.headerSize = 300;  // padding after the order table
     ASSERT_TRUE(Load(module));
     EXPECT_EQ(Cell(0, 0, 0).note, 9);
@@ -226,7 +218,7 @@ TEST_F(LoaderTest, RejectsModulesBeyondTheLimitsAndSaysWhy) {
          LoadResult::SampleLength},
     };
     XmModule good = SmallModule();
-    good.instruments = {InstrumentWith({Sample8({1, 2, 3})})};
+    good.instruments = {Instrument({Sample8({1, 2, 3})})};
     ASSERT_TRUE(Load(good));
     for (const Case& c : cases) {
         XmModule module = good;
@@ -258,7 +250,7 @@ TEST_F(LoaderTest, RejectsModulesBeyondTheLimitsAndSaysWhy) {
 
 TEST_F(LoaderTest, SamplesBeyondTheArenaCapFailTheLoad) {
     XmModule module = SmallModule();
-    const XmInstrument big = InstrumentWith({Sample8(std::vector<std::int32_t>(1 << 20, 1))});
+    const XmInstrument big = Instrument({Sample8(std::vector<std::int32_t>(1 << 20, 1))});
     module.instruments = {big, big, big};  // 2 MB of records each
     bytes_ = WriteXm(module);
     for (const auto& [cap, loads] : {std::pair{std::size_t{5} << 20, false}, std::pair{std::size_t{7} << 20, true}}) {
@@ -274,7 +266,7 @@ TEST_F(LoaderTest, SamplesBeyondTheArenaCapFailTheLoad) {
 }
 
 TEST_F(LoaderTest, CopiesTheInstrumentHeader) {
-    XmInstrument instrument = InstrumentWith({Sample8({0}), Sample8({0})});
+    XmInstrument instrument = Instrument({Sample8({0}), Sample8({0})});
     for (int i = 0; i < 96; ++i) instrument.keymap[i] = static_cast<std::uint8_t>(i % 2);
     instrument.keymap[95] = 40;  // out of range: kept for the sequencer to refuse
     instrument.volumeEnvelope.points[0] = {0, 64};
@@ -323,9 +315,9 @@ TEST_F(LoaderTest, CopiesTheInstrumentHeader) {
 TEST_F(LoaderTest, ShortInstrumentHeadersSeekBackToTheirEnd) {
     XmInstrument empty29;
     empty29.headerSize = 29;  // no sample header size field at all
-    XmInstrument shortWithSamples = InstrumentWith({Sample8({10, 20, 30})});
+    XmInstrument shortWithSamples = Instrument({Sample8({10, 20, 30})});
     shortWithSamples.headerSize = 200;  // the sample headers start inside what the loader read
-    XmInstrument longWithSamples = InstrumentWith({Sample8({-5, 5})});
+    XmInstrument longWithSamples = Instrument({Sample8({-5, 5})});
     longWithSamples.headerSize = 300;
     XmModule module = SmallModule();
     module.instruments = {empty29, shortWithSamples, empty29, longWithSamples, empty29};
@@ -349,7 +341,7 @@ TEST_F(LoaderTest, ShortSampleHeadersLeaveTheLaterFieldsZero) {
     first.panning = 200;
     first.relativeNote = 12;
     XmSample second = first;
-    XmInstrument instrument = InstrumentWith({first, second});
+    XmInstrument instrument = Instrument({first, second});
     instrument.sampleHeaderSize = 16;  // up to the panning: no relative note or packing
     XmModule module = SmallModule();
     module.instruments = {instrument};
@@ -364,7 +356,7 @@ TEST_F(LoaderTest, ShortSampleHeadersLeaveTheLaterFieldsZero) {
     // Without even a length, a sample is empty and takes no data.
     instrument.sampleHeaderSize = 0;
     instrument.samples = {Sample8({})};
-    module.instruments = {instrument, InstrumentWith({Sample8({9})})};
+    module.instruments = {instrument, Instrument({Sample8({9})})};
     ASSERT_TRUE(Load(module));
     EXPECT_EQ(SampleAt(0, 0).length, 0u);
     EXPECT_EQ(SampleAt(1, 0).data[0], 9 * 256);
@@ -386,7 +378,7 @@ TEST_F(LoaderTest, DecodesDeltaSamples) {
     odd.loopLengthField = 5;  // 2 frames
     odd.rawData = std::vector<std::uint8_t>{100, 0, 100, 0, 100, 0, 0x55};
     XmModule module = SmallModule();
-    module.instruments = {InstrumentWith({raw, wide, odd, Sample8({-128, 127, 0})})};
+    module.instruments = {Instrument({raw, wide, odd, Sample8({-128, 127, 0})})};
     ASSERT_TRUE(Load(module));
     const SampleRecord& eight = SampleAt(0, 0);
     EXPECT_EQ(eight.is16Bit, 0);
@@ -424,7 +416,7 @@ TEST_F(LoaderTest, DecodesFourBitPackedSamples) {
     raw.push_back(0x21);
     custom.rawData = raw;
     XmModule module = SmallModule();
-    module.instruments = {InstrumentWith({packed, custom, Sample8({42})})};
+    module.instruments = {Instrument({packed, custom, Sample8({42})})};
     ASSERT_TRUE(Load(module));
     const SampleRecord& first = SampleAt(0, 0);
     EXPECT_EQ(first.packing, 0xAD);
@@ -452,7 +444,7 @@ TEST_F(LoaderTest, ClampsLoopsAndSetsGuardSamples) {
     XmSample hostileLength = looped(ForwardLoop, 2, 0);
     hostileLength.loopLengthField = 0xFFFFFFFFu;
     XmModule module = SmallModule();
-    module.instruments = {InstrumentWith({
+    module.instruments = {Instrument({
         looped(ForwardLoop, 1, 2),    // 0: guard replaces frame 3
         looped(PingPongLoop, 2, 3),   // 1
         looped(ForwardLoop, 4, 100),  // 2: cut at the end
@@ -492,9 +484,9 @@ TEST_F(LoaderTest, ClampsLoopsAndSetsGuardSamples) {
 
 TEST_F(LoaderTest, TruncatedModulesLoadWithEmptyTails) {
     XmModule module = SmallModule();
-    std::vector<XmCell> cells(8, Note(3, 1));
+    std::vector<XmCell> cells(8, test::Cell(3, 1));
     module.patterns = {Pattern(4, cells)};
-    module.instruments = {InstrumentWith({Sample8(std::vector<std::int32_t>(100, 5))})};
+    module.instruments = {Instrument({Sample8(std::vector<std::int32_t>(100, 5))})};
     const std::vector<std::uint8_t> whole = WriteXm(module);
     ASSERT_TRUE(Load(module));
     // Cut inside the sample data: the missing frames decode as the last sum.
@@ -514,7 +506,7 @@ TEST_F(LoaderTest, TruncatedModulesLoadWithEmptyTails) {
     packed.values = std::vector<std::int32_t>(40, 4);
     XmSample stepping = packed;
     stepping.deltaTable[0] = 1;
-    packedModule.instruments = {InstrumentWith({packed}), InstrumentWith({stepping})};
+    packedModule.instruments = {Instrument({packed}), Instrument({stepping})};
     const std::vector<std::uint8_t> packedBytes = WriteXm(packedModule);
     // Cut after the first sample's table and first byte, and inside the second sample's table.
     const std::size_t firstData = packedBytes.size() - 2 * (16 + 20) - 40 - 263 + 16 + 1;
@@ -532,12 +524,12 @@ TEST_F(LoaderTest, TruncatedModulesLoadWithEmptyTails) {
 
 TEST_F(LoaderTest, AFileLoadsLikeTheSameBytesInMemory) {
     XmModule module = SmallModule();
-    module.patterns = {Pattern(64, std::vector<XmCell>(128, Note(20, 1, 0x30, 1, 2))), Pattern(3)};
+    module.patterns = {Pattern(64, std::vector<XmCell>(128, test::Cell(20, 1, 0x30, 1, 2))), Pattern(3)};
     module.orders = {1, 0};
     XmSample wide;
     wide.is16Bit = true;
     for (int i = 0; i < 9000; ++i) wide.values.push_back((i * 37) % 20000 - 10000);
-    module.instruments = {InstrumentWith({wide, Sample8({1, 2})})};
+    module.instruments = {Instrument({wide, Sample8({1, 2})})};
     ASSERT_TRUE(Load(module));
     const std::string path =
         (std::filesystem::temp_directory_path() /

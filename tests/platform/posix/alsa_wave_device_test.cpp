@@ -9,7 +9,7 @@
 
 #include "platform/posix/alsa_wave_device.h"
 #include "player/module_player.h"
-#include "tests/player/music_test_support.h"
+#include "tests/player/offline_render.h"
 
 namespace zumbrik {
 namespace {

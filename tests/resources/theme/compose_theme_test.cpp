@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "resources/theme/compose_theme.h"
-#include "tests/player/music_test_support.h"
+#include "tests/player/offline_render.h"
 
 namespace zumbrik {
 namespace {

@@ -13,6 +13,7 @@
 #include "player/segment_renderer.h"
 #include "player/xm_loader.h"
 #include "player/xm_writer.h"
+#include "tests/support/xm_builder.h"
 
 namespace zumbrik::test {
 
@@ -22,31 +23,6 @@ inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
 }
 
 inline std::vector<std::uint8_t> ThemeBytes() { return ReadBytes(ZUMBRIK_THEME_PATH); }
-
-// A song of `rows` rows whose two channels change note on every row, so any
-// shift in time or skipped segment shows in the samples.
-inline std::vector<std::uint8_t> StepSong(std::uint16_t rows, std::uint8_t firstNote = 40) {
-    XmModule module;
-    module.channels = 2;
-    module.tempo = 5;
-    module.bpm = 125;
-    XmSample sample;
-    for (int i = 0; i < 64; ++i) sample.values.push_back(i < 32 ? 90 : -90);
-    sample.loopType = 1;
-    sample.loopLength = 64;
-    XmInstrument instrument;
-    instrument.samples = {sample};
-    module.instruments = {instrument};
-    XmPattern pattern;
-    pattern.rows = rows;
-    for (std::uint16_t row = 0; row < rows; ++row) {
-        pattern.cells.push_back(XmCell{static_cast<std::uint8_t>(firstNote + row % 24), 1, 0, 0, 0});
-        pattern.cells.push_back(XmCell{static_cast<std::uint8_t>(firstNote + 7 + row % 5), 1, 0, 0, 0});
-    }
-    module.patterns = {pattern};
-    module.orders = {0};
-    return WriteXm(module);
-}
 
 // The first `segments` segments of the module as the player would render
 // them from the start, at the given master volume.

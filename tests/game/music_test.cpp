@@ -6,7 +6,7 @@
 #include "platform/virtual/capture_wave_device.h"
 #include "player/module_player.h"
 #include "tests/game/game_run.h"
-#include "tests/player/music_test_support.h"
+#include "tests/player/offline_render.h"
 
 namespace zumbrik {
 namespace {

@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
-#include "engine_test_song.h"
-#include "player/mixer.h"
-#include "player/segment_renderer.h"
+#include "tests/player/song_stepper.h"
 
 namespace zumbrik {
 namespace {
@@ -156,108 +153,6 @@ TEST(SongSafety, NoInstrumentsOrAStrayInstrumentIndexStaySilent) {
     stray->Channel().instrument = 200;  // no such record
     stray->Ticks(3);
     EXPECT_EQ(stray->Voice().volume, 0u);
-}
-
-TEST(Conversion, RoundsHalfUpAndSaturatesSymmetrically) {
-    EXPECT_EQ(ConvertAccumulator(-2147483647 - 1, kUnityVolume), -32767);
-    EXPECT_EQ(ConvertAccumulator(2147483647, kUnityVolume), 32767);
-    EXPECT_EQ(ConvertAccumulator(16320 * 1000 + 8160, kUnityVolume), 1001);
-    EXPECT_EQ(ConvertAccumulator(16320 * 1000 + 8159, kUnityVolume), 1000);
-    EXPECT_EQ(ConvertAccumulator(-(16320 * 1000 + 8160), kUnityVolume), -1001);
-    EXPECT_EQ(ConvertAccumulator(16320 * 1000, MasterVolumeForLevel(13)), (1000 * 2068) >> 15);
-    EXPECT_EQ(ConvertAccumulator(16320 * 30000, MasterVolumeForLevel(0)), 0);
-    EXPECT_EQ(ConvertAccumulator(16320 * 30000, 5 * kUnityVolume), 30000);  // above unity counts as unity
-}
-
-TEST(Conversion, MatchesTheIntegerFormulaAcrossTheRange) {
-    const auto reference = [](std::int32_t a, std::uint32_t volume) {
-        const std::uint32_t magnitude = a < 0 ? 0u - static_cast<std::uint32_t>(a) : static_cast<std::uint32_t>(a);
-        std::uint64_t m = magnitude / 16320 + (magnitude % 16320 >= 8160 ? 1 : 0);
-        m = m > 32767 ? 32767 : m;
-        const auto v = static_cast<std::int32_t>((m * volume) >> 15);
-        return static_cast<std::int16_t>(a < 0 ? -v : v);
-    };
-    std::vector<std::int32_t> accumulators;
-    for (std::int64_t a = -(std::int64_t{1} << 31); a < (std::int64_t{1} << 31); a += 4099) {
-        accumulators.push_back(static_cast<std::int32_t>(a));
-    }
-    for (std::int32_t k = 0; k < 40000; ++k) {  // every rounding edge of the audible range
-        accumulators.push_back(16320 * k + 8159);
-        accumulators.push_back(16320 * k + 8160);
-        accumulators.push_back(-16320 * k - 8160);
-    }
-    for (std::uint32_t volume : {kUnityVolume, 26029u, 130u, 1u}) {
-        std::vector<std::int16_t> samples(accumulators.size());
-        ConvertAccumulators(accumulators.data(), samples.data(), static_cast<std::uint32_t>(samples.size()), volume);
-        for (std::size_t i = 0; i < accumulators.size(); ++i) {
-            ASSERT_EQ(samples[i], reference(accumulators[i], volume)) << accumulators[i] << " at " << volume;
-        }
-    }
-}
-
-TEST(Conversion, TempoAndMasterVolumeTables) {
-    PlayerState state{};
-    SetTempoBpm(state, 125);
-    EXPECT_EQ(state.samplesPerTick, 960);
-    SetTempoBpm(state, 32);
-    EXPECT_EQ(state.samplesPerTick, 3750);
-    SetTempoBpm(state, 0);
-    EXPECT_EQ(state.samplesPerTick, 120000);
-
-    EXPECT_EQ(MasterVolumeForLevel(25), kUnityVolume);
-    EXPECT_EQ(MasterVolumeForLevel(1000), kUnityVolume);
-    EXPECT_EQ(MasterVolumeForLevel(1), 130u);
-    for (std::uint32_t level = 2; level <= 25; ++level) {
-        const double decibels = 20 * std::log10(double(MasterVolumeForLevel(level)) / MasterVolumeForLevel(level - 1));
-        EXPECT_NEAR(decibels, 2.0, 0.05) << level;
-    }
-}
-
-struct Renderer {
-    std::unique_ptr<Song> song;
-    MixBuffer mix{};
-    RenderControl control;
-    std::vector<std::int16_t> ring = std::vector<std::int16_t>(kRingSegments * kSegmentSamples, 1);
-};
-
-TEST(SegmentRendering, RendersTheToneAndLogsPositionLevelsAndTime) {
-    Renderer r;
-    r.song = test::LoadSong(FlowModule({0}, 1, 64, 1, {{{0, 0}, {Cell(kC4, 1)}}}, 1));
-    ASSERT_EQ(RenderSegment(r.song->state, r.mix, r.control, r.ring.data()), SegmentOutcome::Rendered);
-    // Panned to the middle at full volume: 127 x 128 / 255 = 63 on each side.
-    const std::int16_t steady = ConvertAccumulator(VoiceContribution(16384 * 64, 63 * 128), kUnityVolume);
-    EXPECT_EQ(r.ring[0], 0);  // the note ramps in from silence
-    EXPECT_EQ(r.ring[2 * 1000], steady);
-    EXPECT_EQ(r.ring[2 * 1000 + 1], steady);
-    EXPECT_EQ(r.ring[2 * 1024], 1);  // the next segment is untouched
-    EXPECT_EQ(r.control.writeSegment, 1u);
-    EXPECT_EQ(r.control.levelLog.elapsedMs.load(), 10u + 10u + 1u);  // 480 + 480 + 64 frames
-    EXPECT_EQ(r.control.levelLog.entries[0].position.load(), 2u);   // order 0, row 2
-    std::uint32_t sums[2] = {0, 0};
-    for (std::uint32_t i = 0; i < kSegmentSamples; ++i) sums[i & 1] += std::uint32_t(std::abs(r.ring[i]));
-    const std::uint32_t levels = r.control.levelLog.entries[1].levels.load();
-    EXPECT_EQ(levels, ((sums[0] >> 10) << 16) | (sums[1] >> 10));
-    EXPECT_LT(levels >> 16, std::uint32_t(steady));  // the ramp-in pulls the mean down
-}
-
-TEST(SegmentRendering, PausedSegmentsAreSilentAndHoldTheSong) {
-    Renderer r;
-    r.song = test::LoadSong(FlowModule({0}, 1, 64, 1, {{{0, 0}, {Cell(kC4, 1)}}}, 6));
-    r.control.pauseFlag = 1;
-    r.control.writeSegment = 15;
-    ASSERT_EQ(RenderSegment(r.song->state, r.mix, r.control, r.ring.data()), SegmentOutcome::Rendered);
-    for (std::uint32_t i = 15 * kSegmentSamples; i < 16 * kSegmentSamples; ++i) ASSERT_EQ(r.ring[i], 0);
-    EXPECT_EQ(r.control.writeSegment, 0u);
-    EXPECT_EQ(r.control.levelLog.elapsedMs.load(), 0u);
-    EXPECT_EQ(r.song->state.pendingOrder, 0);  // not started
-    EXPECT_EQ(r.song->state.tickFramesLeft, 0);
-}
-
-TEST(SegmentRendering, PlayOnceReportsTheSongsEnd) {
-    Renderer r;
-    r.song = test::LoadSong(FlowModule({0}, 1, 2, 1, {}, 1));
-    r.control.playOnce = 1;
-    EXPECT_EQ(RenderSegment(r.song->state, r.mix, r.control, r.ring.data()), SegmentOutcome::SongEnded);
 }
 
 }  // namespace
