@@ -1,7 +1,7 @@
 /* The player library from C: the offline renderer gives the bits the tool's
  * render gives for one pass of the song, says how long that pass is, keeps
  * songs open side by side apart, and refuses bad input with a reason.
- *   player_library_c_test THEME.xm THEME_PASS.wav (rendered by zumbrik-xm) */
+ *   offline_song_test THEME.xm THEME_PASS.wav (rendered by zumbrik-xm) */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     double seconds;
 
     if (argc != 3) {
-        fprintf(stderr, "usage: player_library_c_test THEME.xm THEME_PASS.wav\n");
+        fprintf(stderr, "usage: offline_song_test THEME.xm THEME_PASS.wav\n");
         return 2;
     }
     module = ReadFile(argv[1], &moduleSize);
