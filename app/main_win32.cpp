@@ -1,4 +1,8 @@
 // The game in the Windows console.
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+
 #include <cstdio>
 
 #include "app/command_line.h"
@@ -11,8 +15,28 @@
 #include "platform/win32/winmm_wave_device.h"
 #include "player/module_player.h"
 
+namespace {
+
+// The lines the program prints are UTF-8; the console shows them as such only
+// while its output code page says so, and keeps the page after the program.
+class Utf8ConsoleOutput {
+public:
+    Utf8ConsoleOutput() : saved_(::GetConsoleOutputCP()) { ::SetConsoleOutputCP(CP_UTF8); }
+    ~Utf8ConsoleOutput() {
+        if (saved_ != 0) ::SetConsoleOutputCP(saved_);
+    }
+    Utf8ConsoleOutput(const Utf8ConsoleOutput&) = delete;
+    Utf8ConsoleOutput& operator=(const Utf8ConsoleOutput&) = delete;
+
+private:
+    UINT saved_;
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
     using namespace zumbrik;
+    const Utf8ConsoleOutput utf8;
     const CommandLine line = ParseCommandLine(argc, argv);
     if (line.command == Command::Usage) {
         std::fprintf(stderr, "%s\n", kUsageLine);
