@@ -22,10 +22,17 @@ private:
 
 enum class TableState { Ready, Damaged };
 
-// Reads the table; a file that does not read is moved aside, never deleted.
-// Damaged means it is still in place (it could not be moved), so nobody may
+// Each thing goes wrong once per run as far as the player is told.
+void AddNote(ScoreBook& book, std::string note) {
+    for (const std::string& said : book.notes)
+        if (said == note) return;
+    book.notes.push_back(std::move(note));
+}
+
+// Reads the table; a file that does not read is moved aside (only under the
+// lock), never deleted. Damaged means it is still in place, so nobody may
 // write over it.
-TableState ReadTable(ScoreBook& book, ScoreTable& table) {
+TableState ReadTable(ScoreBook& book, ScoreTable& table, const StoreLock& lock, std::string reason) {
     table.clear();
     std::string text;
     const StoreRead read = book.store.Read(text);
@@ -36,15 +43,14 @@ TableState ReadTable(ScoreBook& book, ScoreTable& table) {
             return TableState::Ready;
         }
     }
-    std::string reason;
-    const std::string aside = book.store.KeepAside(reason);
+    const std::string aside = lock.Held() ? book.store.KeepAside(reason) : std::string();
     const std::string what = read == StoreRead::Read ? "повреждена" : "не читается";
     if (aside.empty()) {
-        book.notes.push_back("таблица рекордов " + book.store.Location() + " " + what +
-                             ", и её не удалось отложить (" + reason + "); она оставлена как есть");
+        AddNote(book, "таблица рекордов " + book.store.Location() + " " + what + ", и её не удалось отложить (" +
+                          reason + "); она оставлена как есть");
         return TableState::Damaged;
     }
-    book.notes.push_back("таблица рекордов была " + what + ", она сохранена как " + aside + ", начата новая");
+    AddNote(book, "таблица рекордов была " + what + ", она сохранена как " + aside + ", начата новая");
     return TableState::Ready;
 }
 
@@ -62,7 +68,7 @@ ScoreTable LoadScores(ScoreBook& book) {
     std::string reason;
     StoreLock lock(book.store, reason);
     ScoreTable table;
-    if (ReadTable(book, table) == TableState::Damaged) table.clear();
+    if (ReadTable(book, table, lock, reason) == TableState::Damaged) table.clear();
     return table;
 }
 
@@ -71,7 +77,7 @@ std::optional<std::size_t> RecordScore(ScoreBook& book, ScoreEntry entry, ScoreT
     std::string reason;
     StoreLock lock(book.store, reason);
     ScoreTable current;
-    if (lock.Held() && ReadTable(book, current) == TableState::Ready) {
+    if (lock.Held() && ReadTable(book, current, lock, reason) == TableState::Ready) {
         ScoreTable updated = current;
         const std::size_t place = AddScore(updated, std::move(entry));
         if (place == 0 || book.store.Replace(FormatScoreTable(updated), reason)) {
@@ -81,8 +87,7 @@ std::optional<std::size_t> RecordScore(ScoreBook& book, ScoreEntry entry, ScoreT
         table = std::move(current);
     }
     if (reason.empty()) reason = "таблица не читается";
-    book.notes.push_back("счёт " + std::to_string(score) + " не удалось сохранить в " + book.store.Location() + ": " +
-                         reason);
+    AddNote(book, "счёт " + std::to_string(score) + " не удалось сохранить в " + book.store.Location() + ": " + reason);
     return std::nullopt;
 }
 

@@ -35,7 +35,7 @@ bool MemoryScoreStore::Replace(std::string_view text, std::string& reason) {
 }
 
 std::string MemoryScoreStore::KeepAside(std::string& reason) {
-    if (unwritable || !file) {
+    if (unwritable || asideFails || !file) {
         reason = kReadOnly;
         return {};
     }

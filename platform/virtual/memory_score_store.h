@@ -14,6 +14,8 @@ public:
     std::optional<std::string> file;
     std::map<std::string, std::string> keptAside;
     bool unwritable = false;
+    // Renames fail, as where the table's folder forbids them but the lock works.
+    bool asideFails = false;
     std::string login = "tester";
     std::string now = "2026-12-01T10:20:30";
     int locks = 0;
