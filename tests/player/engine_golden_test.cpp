@@ -50,6 +50,7 @@ std::vector<std::int16_t> Render(const XmModule& module) {
     while (const std::uint32_t frames = pass.Render(chunk.data(), kSegmentFrames)) {
         samples.insert(samples.end(), chunk.begin(), chunk.begin() + 2 * frames);
     }
+    EXPECT_TRUE(pass.Finished()) << "a pass that renders nothing more is over";
     return samples;
 }
 
@@ -149,7 +150,7 @@ void AddEffectCases(std::vector<GoldenCase>& cases) {
     cases.push_back({"volume_column_vibrato_panning_porta",
                      Song({{0, {Cell(kC4, 1, 0xA6)}}, {1, {Cell(0, 0, 0xB8)}}, {2, {Cell(0, 0, 0xB3)}},
                            {3, {Cell(0, 0, 0xC2)}}, {4, {Cell(0, 0, 0xD3)}}, {5, {Cell(0, 0, 0xE5)}},
-                           {6, {Cell(kC4 + 7, 0, 0xF8)}}, {7, {Cell(0, 0, 0xF0)}}},
+                           {6, {Cell(kC4 + 7, 0, 0xF8)}}, {7, {Cell(kC4 + 3, 0, 0xF0)}}},
                           1, 9, 4)});
     const Rows arpeggio{{0, {Cell(kC4, 1, 0, 0x0, 0x37)}}, {1, {Effect(0x0, 0x47)}}, {2, {Effect(0x0, 0xC0)}},
                         {3, {Effect(0x0, 0x0C)}}};
@@ -160,9 +161,11 @@ void AddEffectCases(std::vector<GoldenCase>& cases) {
     const Rows portas{{0, {Cell(kC4, 1, 0, 0x1, 0x08)}}, {1, {Effect(0x1, 0x00)}}, {2, {Effect(0x2, 0x10)}},
                       {3, {Effect(0x2, 0x00)}}, {4, {Effect(0xE, 0x13)}}, {5, {Effect(0xE, 0x10)}},
                       {6, {Effect(0xE, 0x25)}}, {7, {Effect(0xE, 0x20)}}, {8, {Effect(0x21, 0x1C)}},
-                      {9, {Effect(0x21, 0x10)}}, {10, {Effect(0x21, 0x27)}}, {11, {Effect(0x21, 0x20)}}};
-    cases.push_back({"porta_fine_extra_fine_linear", Song(portas, 1, 12)});
-    cases.push_back({"porta_fine_extra_fine_amiga", Amiga(Song(portas, 1, 12))});
+                      {9, {Effect(0x21, 0x10)}}, {10, {Effect(0x21, 0x27)}}, {11, {Effect(0x21, 0x20)}},
+                      {12, {Effect(0x1, 0xFF)}}, {13, {Effect(0x1, 0xFF)}}, {14, {Effect(0x1, 0xFF)}},
+                      {15, {Effect(0x4, 0x8F)}}};  // from period 1 the vibrato dips to the floor frequency
+    cases.push_back({"porta_fine_extra_fine_linear", Song(portas, 1, 16)});
+    cases.push_back({"porta_fine_extra_fine_amiga", Amiga(Song(portas, 1, 16))});
     XmModule tone = Song({{0, {Cell(kC4, 1)}}, {1, {Cell(kC4 + 12, 0, 0, 0x3, 0x20)}}, {2, {Cell(0, 0, 0x20, 0x3, 0)}},
                           {3, {Cell(kC4 - 5, 2, 0, 0x3, 0x40)}}, {4, {Effect(0x5, 0x02)}}, {5, {Effect(0x5, 0x00)}},
                           {6, {Cell(kC4, 0, 0, 0x5, 0x30)}}});
@@ -172,26 +175,28 @@ void AddEffectCases(std::vector<GoldenCase>& cases) {
     cases.push_back({"tone_portamento_and_instrument_reset", tone});
     cases.push_back({"vibrato_waveforms_and_retrigger",
                      Song({{0, {Cell(kC4, 1, 0, 0x4, 0x48)}}, {1, {Effect(0x4, 0x00)}},
-                           {2, {Cell(kC4, 0, 0xB6, 0xE, 0x41)}}, {3, {Effect(0x4, 0x00)}},
-                           {4, {Cell(kC4, 0, 0xB6, 0xE, 0x42)}}, {5, {Effect(0x4, 0x3C)}},
-                           {6, {Cell(kC4, 0, 0xB6, 0xE, 0x45)}}, {7, {Cell(kC4, 0, 0xB6)}},
+                           {2, {Cell(kC4, 1, 0xB6, 0xE, 0x41)}}, {3, {Effect(0x4, 0x00)}},
+                           {4, {Cell(kC4, 1, 0xB6, 0xE, 0x42)}}, {5, {Effect(0x4, 0x3C)}},
+                           {6, {Cell(kC4, 1, 0xB6, 0xE, 0x45)}}, {7, {Cell(kC4, 1, 0xB6)}},
                            {8, {Effect(0x6, 0x02)}}, {9, {Effect(0x6, 0x20)}}},
                           1, 10, 4)});
     cases.push_back({"tremolo_waveforms_and_kept_offset",
                      Song({{0, {Cell(kC4, 1, 0, 0x7, 0x4F)}}, {1, {Effect(0x7, 0x00)}},
-                           {2, {Cell(kC4, 0, 0, 0xE, 0x71)}}, {3, {Effect(0x7, 0x00)}},
-                           {4, {Cell(kC4, 0, 0, 0xE, 0x72)}}, {5, {Effect(0x7, 0x83)}},
-                           {6, {Cell(kC4, 0, 0, 0xE, 0x74)}}, {7, {Cell(kC4, 0, 0, 0x7, 0x00)}},
-                           {8, {Effect(0x7, 0x00)}}, {9, {Cell(0, 0, 0, 0x0, 0x00)}}},
-                          1, 10, 5)});
+                           {2, {Cell(kC4, 1, 0, 0xE, 0x71)}}, {3, {Effect(0x7, 0x00)}},
+                           {4, {Cell(kC4, 1, 0, 0xE, 0x72)}}, {5, {Effect(0x7, 0x83)}},
+                           {6, {Cell(kC4, 1, 0, 0xE, 0x74)}}, {7, {Cell(kC4, 1, 0, 0x7, 0x00)}},
+                           {8, {Effect(0x7, 0x00)}}, {9, {Cell(0, 0, 0, 0x0, 0x00)}},
+                           {10, {Cell(0, 0, 0, 0xE, 0x4F)}},  // wave control 0x4F: the tremolo keeps its place
+                           {11, {Cell(kC4, 1, 0, 0x7, 0x00)}}, {12, {Effect(0x7, 0x00)}}},
+                          1, 13, 4)});
     cases.push_back({"panning_set_fine_and_slides",
-                     Song({{0, {Cell(kC4, 1, 0, 0x8, 0x00), Cell(kC4 + 4, 1, 0, 0x8, 0xFF)}},
-                           {1, {Effect(0xE, 0x84), Effect(0xE, 0x8F)}},
-                           {2, {Effect(0x19, 0x30), Effect(0x19, 0x05)}},
-                           {3, {Effect(0x19, 0x00), Effect(0x19, 0xF0)}},
-                           {4, {Effect(0x8, 0xF8), Effect(0x19, 0x0F)}},
-                           {5, {Effect(0x19, 0x20), Cell(0, 0, 0xC3)}}},
-                          2, 6)});
+                     Song({{0, {Cell(kC4, 1, 0, 0x8, 0x00), Cell(kC4 + 4, 1, 0, 0x8, 0xFF), Cell(kC4 + 2, 1, 0, 0x8, 0x0B)}},
+                           {1, {Effect(0xE, 0x84), Effect(0xE, 0x8F), Effect(0x19, 0x05)}},  // 11 to exactly 1
+                           {2, {Effect(0x19, 0x30), Effect(0x19, 0x05), Effect(0x19, 0x05)}},  // and past 0
+                           {3, {Effect(0x19, 0x00), Effect(0x19, 0xF0), Effect(0x8, 0x01)}},
+                           {4, {Effect(0x8, 0xF8), Effect(0x19, 0x0F), Effect(0x19, 0x40)}},
+                           {5, {Effect(0x19, 0x20), Cell(0, 0, 0xC3), {}}}},
+                          3, 6)});
     cases.push_back({"volume_slides_and_global_volume",
                      Song({{0, {Cell(kC4, 1, 0, 0xC, 0x30), Cell(kC4 + 3, 1)}},
                            {1, {Effect(0xA, 0x20), {}}}, {2, {Effect(0xA, 0x00), {}}},
@@ -202,14 +207,19 @@ void AddEffectCases(std::vector<GoldenCase>& cases) {
                           2, 11)});
     XmModule offsets = Song({{0, {Cell(kC4, 1, 0, 0x9, 0x02)}}, {1, {Cell(kC4, 0, 0, 0x9, 0x00)}},
                              {2, {Cell(kC4, 0, 0, 0x9, 0x04)}}, {3, {Cell(kC4, 0, 0, 0x9, 0x03)}},
-                             {4, {Effect(0x9, 0x01)}}, {5, {Cell(kC4)}}, {6, {Cell(kC4, 0, 0, 0x9, 0x05)}}});
+                             {4, {Effect(0x9, 0x01)}}, {5, {Cell(kC4)}}, {6, {Cell(kC4, 0, 0, 0x9, 0x05)}},
+                             {7, {Cell(kC4)}}});
     offsets.instruments[0].samples[0] = Saw(1024);  // the loop ends at 1024: 9 04 is exactly the loop end
     cases.push_back({"sample_offset_memory_and_loop_end", offsets});
-    XmModule retrig = Song({{0, {Cell(kC4, 1, 0x30)}}, {1, {Effect(0x1B, 0x62)}}, {2, {Effect(0x1B, 0xE2)}},
-                            {3, {Effect(0x1B, 0x13)}}, {4, {Effect(0x1B, 0x92)}}, {5, {Effect(0x1B, 0x71)}},
-                            {6, {Effect(0x1B, 0xF2)}}, {7, {Effect(0x1B, 0x00)}}, {8, {Effect(0x1B, 0x52)}},
-                            {9, {Effect(0x1B, 0xD1)}}, {10, {Effect(0x1B, 0x82)}}, {11, {Effect(0xE, 0x92)}}},
-                           1, 12, 4);
+    // Every volume code, rising and falling in turn, then memory and E9x.
+    Rows retrigRows{{0, {Cell(kC4, 1, 0x30)}}};
+    const std::uint8_t codes[] = {9, 1, 10, 2, 11, 3, 12, 4, 13, 5, 14, 6, 15, 7, 8};
+    for (int k = 0; k < 15; ++k) {
+        retrigRows.push_back({k + 1, {Effect(0x1B, static_cast<std::uint8_t>(codes[k] << 4 | (k % 2 + 1)))}});
+    }
+    retrigRows.push_back({16, {Effect(0x1B, 0x00)}});
+    retrigRows.push_back({17, {Effect(0xE, 0x92)}});
+    XmModule retrig = Song(retrigRows, 1, 18);
     retrig.instruments[0].samples[0] = Saw(600);  // retriggers show as jumps back to the start
     cases.push_back({"retrigger_volume_codes", retrig});
     cases.push_back({"tremor_on_off_counts",
@@ -238,8 +248,9 @@ void AddEnvelopeCases(std::vector<GoldenCase>& cases) {
                               {3, {Cell(kC4 + 5, 0, 0x20, 0xE, 0xD1), Cell(kC4, 2, 0, 0xE, 0xD2)}},
                               {4, {Cell(kKeyOff), {}}},
                               {6, {Cell(kC4, 0, 0, 0xE, 0xD2), Effect(0xE, 0xC0)}},
-                              {7, {Cell(kC4, 0, 0, 0xE, 0xD5), {}}}},
-                             2, 9, 4);
+                              {7, {Cell(kC4, 0, 0, 0xE, 0xD5), {}}},
+                              {8, {Cell(kC4 + 2, 0, 0xE8, 0xE, 0xD3), {}}}},
+                             2, 10, 4);
     cutDelay.instruments = {enveloped, plain};
     cases.push_back({"note_cut_and_delay_with_envelopes", cutDelay});
 
@@ -248,12 +259,14 @@ void AddEnvelopeCases(std::vector<GoldenCase>& cases) {
     XmInstrument sustainInLoop = Instrument({Saw()});
     sustainInLoop.volumeEnvelope = Envelope({{0, 64}, {2, 16}, {5, 40}, {10, 0}}, 7, 1, 0, 2);
     sustainInLoop.fadeout = 0x1000;
-    XmModule loops = Song({{0, {Cell(kC4, 1), Cell(kC4 + 7, 2)}},
-                           {5, {Effect(0x15, 0x05), {}}},
-                           {7, {Cell(kKeyOff), Cell(kKeyOff)}},
-                           {9, {Effect(0x15, 0x1C), Cell(kC4, 0, 0, 0x15, 0x01)}}},
-                          2, 12);
-    loops.instruments = {loopAfterSustain, sustainInLoop};
+    XmInstrument ending = Instrument({Saw()});
+    ending.volumeEnvelope = Envelope({{0, 64}, {4, 8}}, 1);
+    XmModule loops = Song({{0, {Cell(kC4, 1), Cell(kC4 + 7, 2), Cell(kC4 + 4, 3)}},
+                           {5, {Effect(0x15, 0x05), {}, Effect(0x15, 0x02)}},  // the third restarts a finished envelope
+                           {7, {Cell(kKeyOff), Cell(kKeyOff), {}}},
+                           {9, {Effect(0x15, 0x1C), Cell(kC4, 0, 0, 0x15, 0x01), Effect(0x15, 0x00)}}},
+                          3, 12);
+    loops.instruments = {loopAfterSustain, sustainInLoop, ending};
     cases.push_back({"volume_envelope_loops_sustain_and_position", loops});
 
     XmInstrument panned = Instrument({Saw()});
@@ -269,14 +282,15 @@ void AddEnvelopeCases(std::vector<GoldenCase>& cases) {
 // Auto-vibrato, multi-sample instruments, every loop kind and sample format.
 void AddInstrumentCases(std::vector<GoldenCase>& cases) {
     XmModule autoVibrato = Song({{0, {Cell(kC4, 1), Cell(kC4, 2), Cell(kC4, 3), Cell(kC4, 4)}},
-                                 {4, {Cell(kC4 + 12), Cell(kC4 + 12), Cell(kC4 + 12), Cell(kC4 + 12)}}},
+                                 {4, {Cell(kC4 + 12, 1), Cell(kC4 + 12), Cell(kC4 + 12, 3), Cell(kC4 + 12)}}},
                                 4, 8);
     autoVibrato.instruments.clear();
     for (std::uint8_t type = 0; type < 4; ++type) {
         XmInstrument instrument = Instrument({Saw()});
         instrument.vibratoType = type;
         instrument.vibratoSweep = type == 0 ? 6 : 0;
-        instrument.vibratoDepth = static_cast<std::uint8_t>(10 + type);
+        // Past 63 the square's lower half rounds apart from its upper one.
+        instrument.vibratoDepth = static_cast<std::uint8_t>(type == 1 ? 70 : 10 + type);
         instrument.vibratoRate = static_cast<std::uint8_t>(23 + 9 * type);
         autoVibrato.instruments.push_back(instrument);
     }
@@ -337,14 +351,17 @@ void AddSongCases(std::vector<GoldenCase>& cases) {
     for (int row = 0; row < 8; ++row) {
         range.push_back({row, {Cell(static_cast<std::uint8_t>(1 + 13 * row), 1), Cell(static_cast<std::uint8_t>(96 - 11 * row), 2)}});
     }
-    XmModule linear = Song(range, 2, 8, 2);
+    range[0].second.push_back(Cell(96, 3));  // a period at or below 0: the floor frequency
+    XmModule linear = Song(range, 3, 8, 2);
     XmSample tunedDown = Saw(32);
     tunedDown.finetune = -128;
     tunedDown.relativeNote = -12;
     XmSample tunedUp = Saw(32);
     tunedUp.finetune = 127;
     tunedUp.relativeNote = 10;
-    linear.instruments = {Instrument({tunedDown}), Instrument({tunedUp})};
+    XmSample beyondTop = Saw(32);
+    beyondTop.relativeNote = 127;
+    linear.instruments = {Instrument({tunedDown}), Instrument({tunedUp}), Instrument({beyondTop})};
     cases.push_back({"linear_table_note_range_and_finetune", linear});
     cases.push_back({"amiga_table_note_range_and_finetune", Amiga(linear)});
 

@@ -254,6 +254,11 @@ TEST_F(MusicPlayerTest, JumpToOrderMovesTheSongAtTheNextRow) {
     PlaySegments(18);
     EXPECT_EQ(GetPlayingPosition() >> 16, 2u);
 
+    const std::uint32_t songLength = theme_[64] | theme_[65] << 8u;  // from the module header
+    JumpToOrder(songLength);  // one past the last order is past the end too
+    PlaySegments(18);
+    EXPECT_EQ(GetPlayingPosition() >> 16, 0u);
+
     JumpToOrder(999);  // past the song's end: back to the start
     PlaySegments(18);
     EXPECT_EQ(GetPlayingPosition() >> 16, 0u);

@@ -1,0 +1,313 @@
+#!/usr/bin/env python3
+"""Mutation score of the player's tests.
+
+Applies one small mutation at a time to player/ (an operator, a constant +-1, a
+removed statement, a negated if), rebuilds what the mutant touches plus one
+test program at a time, runs the player's test programs with a time limit and
+fail-fast, and counts the mutant killed as soon as one fails. Needs python3,
+ninja, cmake and the project's build packages; not part of CI (the default sample
+takes some 20 minutes on two cores). Run through scripts/mutate.sh.
+
+The sample is deterministic: every site in a file is enumerated in source order
+and each file draws its share with a generator seeded by the seed and the file
+name, so the same sources give the same mutants on every run.
+"""
+import argparse
+import json
+import os
+import random
+import re
+import signal
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+SKIPPED_FILES = {"xm_writer.cpp", "xm_writer.h"}
+
+# Programs in the order they are tried (the cheapest killers first), with the
+# cases left out: real-module corpus, sound devices, and cases of many seconds.
+PROGRAMS = [
+    ("engine_golden_test", ""),
+    ("engine_effects_test", ""),
+    ("engine_song_test", ""),
+    ("engine_channel_test", ""),
+    ("engine_mixer_test", ""),
+    ("engine_hostile_test", ""),
+    ("loader_xm_test", ""),
+    ("loader_source_test", ""),
+    ("loader_info_test", ""),
+    ("engine_render_command_test", ""),
+    ("music_player_test", "-MusicExitTest.*"),
+    ("music_theme_test", ""),
+]
+
+SWAPS = {
+    "ror": [(" < ", " <= "), (" <= ", " < "), (" > ", " >= "), (" >= ", " > "), (" == ", " != "),
+            (" != ", " == ")],
+    "aor": [(" + ", " - "), (" - ", " + "), (" * ", " / "), (" / ", " * "), (" % ", " / "), (" << ", " >> "),
+            (" >> ", " << "), (" & ", " | "), (" | ", " & "), (" += ", " -= "), (" -= ", " += ")],
+    "lcr": [(" && ", " || "), (" || ", " && ")],
+}
+LITERAL = re.compile(r"(?<![\w.])(0[xX][0-9A-Fa-f]+|\d+)([uUlL]*)(?![\w.])")
+DATA_LINE = re.compile(r"^[\s\d,{}\-]*;?$")
+ASSIGNMENT = re.compile(r"^[\w.\->\[\]*()]+ (=|\+=|-=|\*=|/=|\|=|&=|\^=|<<=|>>=) ")
+CALL = re.compile(r"^[\w:.\->]+\(.*\);$")
+STEP = re.compile(r"^(\+\+|--)[\w.\->\[\]]+;$|^[\w.\->\[\]]+(\+\+|--);$")
+IF_LINE = re.compile(r"^if \(.*\) [^{]*;$")
+KEYWORDS = ("return", "break", "continue", "case", "default", "const", "constexpr", "static", "using",
+            "namespace", "struct", "class", "enum", "typedef", "template", "auto", "inline", "extern")
+
+
+def strip_code(text):
+    """The text with comments and string/char literals blanked, same length."""
+    out = list(text)
+    i, n = 0, len(text)
+    while i < n:
+        if text.startswith("//", i):
+            j = text.find("\n", i)
+            j = n if j < 0 else j
+            out[i:j] = " " * (j - i)
+            i = j
+        elif text.startswith("/*", i):
+            j = text.find("*/", i + 2)
+            j = n if j < 0 else j + 2
+            out[i:j] = [c if c == "\n" else " " for c in text[i:j]]
+            i = j
+        elif text[i] in "\"'":
+            quote, j = text[i], i + 1
+            while j < n and text[j] != quote:
+                j += 2 if text[j] == "\\" else 1
+            out[i + 1:j] = " " * (j - i - 1)
+            i = j + 1
+        else:
+            i += 1
+    return "".join(out)
+
+
+def matching_paren(line, open_index):
+    depth = 0
+    for k in range(open_index, len(line)):
+        if line[k] == "(":
+            depth += 1
+        elif line[k] == ")":
+            depth -= 1
+            if depth == 0:
+                return k
+    return -1
+
+
+def sites_of(path, rel):
+    """Every mutation of the file: dicts with line, col, old, new, kind."""
+    text = path.read_text()
+    code_lines = strip_code(text).split("\n")
+    sites = []
+    previous_end = "{"
+    for number, line in enumerate(code_lines, 1):
+        stripped = line.strip()
+        if not stripped or stripped.startswith("#") or "static_assert" in stripped:
+            continue
+        starts_statement = previous_end in "{;}:"
+        previous_end = stripped[-1]
+        for kind, swaps in SWAPS.items():
+            for old, new in swaps:
+                for m in re.finditer(re.escape(old), line):
+                    sites.append(dict(line=number, col=m.start(), old=old, new=new, kind=kind))
+        if not DATA_LINE.match(stripped) and len(LITERAL.findall(line)) < 6:  # tables are data
+            for m in LITERAL.finditer(line):
+                value = int(m.group(1), 0)
+                text_value = m.group(1)
+                for changed in (value + 1, value - 1):
+                    if changed < 0:
+                        continue
+                    new = (hex(changed) if text_value.lower().startswith("0x") else str(changed)) + m.group(2)
+                    sites.append(dict(line=number, col=m.start(), old=m.group(0), new=new, kind="crp"))
+        indent = len(line) - len(line.lstrip())
+        if starts_statement and not stripped.startswith(KEYWORDS) and (
+                ASSIGNMENT.match(stripped) or CALL.match(stripped) or STEP.match(stripped) or IF_LINE.match(stripped)):
+            sites.append(dict(line=number, col=indent, old=stripped, new=";", kind="sdl"))
+        for m in re.finditer(r"\bif \(", line):
+            close = matching_paren(line, m.end() - 1)
+            if close > 0:
+                condition = line[m.end():close]
+                sites.append(dict(line=number, col=m.end(), old=condition, new="!(" + condition + ")", kind="neg"))
+    for site in sites:
+        site["file"] = rel
+    return sites
+
+
+def all_sites(root):
+    files = sorted(p for p in (root / "player").iterdir()
+                   if p.suffix in (".cpp", ".h") and p.name not in SKIPPED_FILES)
+    return {f"player/{p.name}": sites_of(p, f"player/{p.name}") for p in files}
+
+
+def sample(by_file, count, seed):
+    """Each file's share of `count` (at least one site per file with any)."""
+    total = sum(len(s) for s in by_file.values())
+    if count <= 0 or count >= total:
+        return [s for sites in by_file.values() for s in sites]
+    chosen = []
+    for rel, sites in by_file.items():
+        if not sites:
+            continue
+        share = max(1, round(count * len(sites) / total))
+        rng = random.Random(f"{seed}:{rel}")
+        picked = sorted(rng.sample(range(len(sites)), min(share, len(sites))))
+        chosen.extend(sites[i] for i in picked)
+    return chosen
+
+
+def apply(text, site):
+    lines = text.split("\n")
+    line = lines[site["line"] - 1]
+    col = site["col"]
+    if line[col:col + len(site["old"])] != site["old"]:
+        raise RuntimeError(f"site moved: {site}")
+    lines[site["line"] - 1] = line[:col] + site["new"] + line[col + len(site["old"]):]
+    return "\n".join(lines)
+
+
+def describe(site):
+    return (f'{site["file"]}:{site["line"]}:{site["col"] + 1}  [{site["kind"]}] '
+            f'{site["old"].strip()!r} -> {site["new"].strip()!r}')
+
+
+class Runner:
+    def __init__(self, root, build, timeout_floor):
+        self.root, self.build = root, build
+        self.env = dict(os.environ, CCACHE_DIR=str(build / "ccache"), CCACHE_MAXSIZE="2G")
+        self.timeout_floor = timeout_floor
+        self.programs = []  # (target, filter, time limit)
+
+    def ninja(self, *targets):
+        return subprocess.run(["ninja", "-C", str(self.build), *targets], env=self.env, stdout=subprocess.PIPE,
+                              stderr=subprocess.STDOUT, text=True).returncode == 0
+
+    def run(self, target, gfilter, limit):
+        exe = next(self.build.glob(f"tests/**/{target}"))
+        args = [str(exe), "--gtest_fail_fast", "--gtest_brief=1"]
+        if gfilter:
+            args.append("--gtest_filter=" + gfilter)
+        try:
+            return subprocess.run(args, cwd=self.build, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                  timeout=limit).returncode == 0
+        except subprocess.TimeoutExpired:
+            return False
+
+    def calibrate(self):
+        """Builds the clean programs and sets each one's time limit from a clean run."""
+        for target, gfilter in PROGRAMS:
+            if not self.ninja(target):
+                print(f"(no program {target} here: left out)")
+                continue
+            start = time.monotonic()
+            if not self.run(target, gfilter, 600):
+                sys.exit(f"{target} fails on the unmutated sources: fix that first")
+            took = time.monotonic() - start
+            limit = max(self.timeout_floor, 5 * took)
+            self.programs.append((target, gfilter, limit))
+            print(f"{target}: {took:.1f} s clean, limit {limit:.0f} s", flush=True)
+
+    def verdict(self):
+        """killed / survived / stillborn for the sources as they are now."""
+        for target, gfilter, limit in self.programs:
+            if not self.ninja(target):
+                return "stillborn", target
+            if not self.run(target, gfilter, limit):
+                return "killed", target
+        return "survived", None
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--root", type=Path, default=Path(__file__).resolve().parent.parent)
+    parser.add_argument("--build", type=Path, help="build folder (default ROOT/build-mutate)")
+    parser.add_argument("--sample", type=int, default=300, help="mutants drawn (0: every mutant)")
+    parser.add_argument("--seed", default="13")
+    parser.add_argument("--timeout", type=float, default=20, help="least time limit per program, seconds")
+    parser.add_argument("--list", action="store_true", help="print the sample and stop")
+    parser.add_argument("--results", type=Path, help="JSON lines of every verdict (default BUILD/mutants.jsonl)")
+    parser.add_argument("--recheck", type=Path,
+                        help="results of an earlier run of the same sample: only its survivors run again, the "
+                             "rest keep their verdict (tests only added since: a killed mutant stays killed)")
+    args = parser.parse_args()
+    root = args.root.resolve()
+    build = (args.build or root / "build-mutate").resolve()
+    by_file = all_sites(root)
+    mutants = sample(by_file, args.sample, args.seed)
+    print(f"{len(mutants)} mutants of {sum(len(s) for s in by_file.values())} sites "
+          f"in {sum(1 for s in by_file.values() if s)} files (seed {args.seed})", flush=True)
+    earlier = {}
+    if args.recheck:
+        for line in args.recheck.read_text().splitlines():
+            verdict = json.loads(line)
+            earlier[describe(verdict)] = verdict
+        missing = [s for s in mutants if describe(s) not in earlier]
+        if missing:
+            sys.exit(f"{len(missing)} mutants of this sample are not in {args.recheck}: run the whole sample")
+    if args.list:
+        for site in mutants:
+            print(describe(site))
+        return
+
+    if not (build / "build.ninja").exists():
+        subprocess.run(["cmake", "-S", str(root), "-B", str(build), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug",
+                        "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache", "-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld"],
+                       check=True, stdout=subprocess.DEVNULL)
+    runner = Runner(root, build, args.timeout)
+    runner.calibrate()
+
+    originals = {}
+
+    def restore(*_):
+        for path, text in originals.items():
+            path.write_text(text)
+        originals.clear()
+
+    def interrupted(*_):
+        restore()
+        sys.exit("interrupted: sources restored")
+
+    signal.signal(signal.SIGINT, interrupted)
+    signal.signal(signal.SIGTERM, interrupted)
+    counts = {"killed": 0, "survived": 0, "stillborn": 0}
+    survivors = []
+    results = open(args.results or build / "mutants.jsonl", "w")
+    try:
+        for index, site in enumerate(mutants, 1):
+            if earlier and earlier[describe(site)]["outcome"] != "survived":
+                outcome, by = earlier[describe(site)]["outcome"], earlier[describe(site)]["by"]
+                counts[outcome] += 1
+                results.write(json.dumps(dict(site, outcome=outcome, by=by)) + "\n")
+                continue
+            path = root / site["file"]
+            text = path.read_text()
+            originals[path] = text
+            path.write_text(apply(text, site))
+            try:
+                outcome, by = runner.verdict()
+            finally:
+                restore()
+            counts[outcome] += 1
+            if outcome == "survived":
+                survivors.append(site)
+            results.write(json.dumps(dict(site, outcome=outcome, by=by)) + "\n")
+            results.flush()
+            print(f"[{index}/{len(mutants)}] {outcome:9} {describe(site)}" + (f"  ({by})" if by else ""),
+                  flush=True)
+    finally:
+        restore()
+        results.close()
+        runner.ninja(*[p[0] for p in runner.programs])  # leave the folder built from the clean sources
+    print("\nSurvivors:")
+    for site in survivors:
+        print("  " + describe(site))
+    live = counts["killed"] + counts["survived"]
+    score = 100.0 * counts["killed"] / live if live else 0.0
+    print(f"\nkilled {counts['killed']}, survived {counts['survived']}, stillborn {counts['stillborn']} "
+          f"(not counted): score {score:.1f} %")
+
+
+if __name__ == "__main__":
+    main()
