@@ -19,7 +19,8 @@ cleanup() {
   tm kill-server 2>/dev/null || true
   # The server does not always take its socket with it.
   [[ -z $socket_path ]] || rm -f "$socket_path"
-  rm -rf "$work"
+  # The pane's shell may still be writing its history as the server goes.
+  rm -rf "$work" 2>/dev/null || { sleep 1; rm -rf "$work"; }
 }
 trap cleanup EXIT
 
