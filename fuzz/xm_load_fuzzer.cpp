@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zumbrik::ModuleArena arena;
     zumbrik::PlayerState state{};
     zumbrik::ModuleSource source = zumbrik::MakeMemorySource(data, static_cast<std::uint32_t>(size));
-    const bool loaded = zumbrik::LoadModule(source, arena, state);
+    const bool loaded = zumbrik::LoadModule(source, arena, state) == zumbrik::LoadResult::Loaded;
     source.Close();
     if (!loaded) return 0;
     CheckRecords(state);

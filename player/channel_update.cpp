@@ -1,7 +1,7 @@
 #include "player/channel_update.h"
 
-
 #include "player/engine_arithmetic.h"
+#include "player/oscillators.h"
 
 namespace zumbrik {
 
@@ -10,12 +10,6 @@ namespace {
 const InstrumentRecord kNoInstrument{};
 
 constexpr std::int64_t kVolumeCap = 0xFF000;  // 64 x 64 x 255
-
-// Q[i] = 64 sin(pi i / 128), rounded, i = 0..64.
-constexpr std::int8_t kQuarterSine[65] = {0,  2,  3,  5,  6,  8,  9,  11, 12, 14, 16, 17, 19, 20, 22, 23, 24,
-                                          26, 27, 29, 30, 32, 33, 34, 36, 37, 38, 39, 41, 42, 43, 44, 45, 46,
-                                          47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 56, 57, 58, 59, 59, 60, 60,
-                                          61, 61, 62, 62, 62, 63, 63, 63, 64, 64, 64, 64, 64, 64};
 
 MixVoice& OtherVoiceOfPair(PlayerState& state, MixVoice* voice) {
     const std::ptrdiff_t index = voice - state.voices;
@@ -26,7 +20,8 @@ void StartNoteOnVoice(PlayerState& state, ChannelState& channel, const SampleRec
     MixVoice* voice = channel.voice;
     if (voice->sample != nullptr) {
         // The old sound ramps out on this voice while the new one starts on
-        // the other; the first eleven fields travel along.
+        // the other, which takes over its volume, panning, start offset,
+        // position, step and ramp.
         MixVoice& next = OtherVoiceOfPair(state, voice);
         next.volume = voice->volume;
         next.panning = voice->panning;
@@ -60,6 +55,28 @@ void SetTargets(MixVoice& voice) {
     voice.targetLeft = voice.volume * (255 - voice.panning) / 255;
 }
 
+// The channel's loudness on the voice: volume and its offset, global
+// volume, envelope and fade-out.
+void UpdateVoiceVolume(const PlayerState& state, const ChannelState& channel, MixVoice& voice) {
+    const std::int64_t loudness = ClampTo(static_cast<std::int64_t>(channel.volume) + channel.volumeDelta,
+                                         -2 * std::int64_t{kVolumeLimit}, 2 * std::int64_t{kVolumeLimit});
+    const std::int64_t global = ClampTo(state.globalVolume, -kVolumeLimit, kVolumeLimit);
+    const std::int64_t t = ClampTo(loudness * 255 * global, 0, kVolumeCap);
+    const std::int64_t envelope = ClampTo(channel.volumeEnvState.value, 0, 64);
+    const std::int64_t fade = ClampTo(channel.fadeoutVolume, 0, 65536);
+    voice.volume = static_cast<std::uint32_t>((t * envelope * fade) >> 35);
+    SetTargets(voice);
+}
+
+// The panning, shifted by the envelope the less the nearer it is to an edge.
+void UpdateVoicePanning(const ChannelState& channel, MixVoice& voice) {
+    const std::int64_t p = channel.panning;
+    const std::int64_t e = channel.panningEnvState.value;
+    const std::int64_t room = 128 - (p > 128 ? p - 128 : 128 - p);
+    voice.panning = static_cast<std::uint32_t>(ClampTo(p + (e - 32) * (room >> 5), 0, 255));
+    SetTargets(voice);
+}
+
 }  // namespace
 
 const InstrumentRecord& ChannelInstrument(const PlayerState& state, const ChannelState& channel) {
@@ -70,80 +87,34 @@ const InstrumentRecord& ChannelInstrument(const PlayerState& state, const Channe
     return state.instruments[channel.instrument];
 }
 
-SampleRecord& InstrumentSample(const InstrumentRecord& instrument, std::uint8_t note) {
+SampleRecord* FindInstrumentSample(const InstrumentRecord& instrument, std::uint8_t note) {
     if (note >= sizeof instrument.keymap) {
-        return NoSample;
+        return nullptr;
     }
     const std::uint8_t k = instrument.keymap[note];
-    if (k >= kInstrumentSamples || instrument.samples[k] == nullptr) {
-        return NoSample;
-    }
-    return *instrument.samples[k];
+    return k < kInstrumentSamples ? instrument.samples[k] : nullptr;
 }
 
-std::int32_t AutoVibratoWave(std::uint8_t vibratoType, std::int32_t position) {
-    const std::int32_t pos = position & 255;
-    switch (vibratoType) {
-        case 0: {
-            std::int32_t j = pos & 127;
-            if (j > 64) {
-                j = 128 - j;
-            }
-            const std::int32_t w = kQuarterSine[j];
-            return (pos & 128) != 0 ? -w : w;
-        }
-        case 1:
-            return pos < 128 ? 64 : -64;
-        case 2:
-            return (128 - ((pos + 128) & 255)) >> 1;
-        default:
-            return (128 - ((128 - pos) & 255)) >> 1;
-    }
+const SampleRecord& InstrumentSample(const InstrumentRecord& instrument, std::uint8_t note) {
+    const SampleRecord* sample = FindInstrumentSample(instrument, note);
+    return sample != nullptr ? *sample : kNoSample;
 }
 
 void UpdateChannel(PlayerState& state, ChannelState& channel, const SampleRecord& sample,
                    const InstrumentRecord& instrument) {
-    // 1. Auto-vibrato, on every tick; the depth grows over the sweep.
-    const std::int32_t pos = channel.autoVibratoPosition;
-    std::int64_t amount = static_cast<std::int64_t>(AutoVibratoWave(instrument.vibratoType, pos)) * instrument.vibratoDepth;
-    if (instrument.vibratoSweep != 0) {
-        amount = amount * channel.autoVibratoSweep / instrument.vibratoSweep;
-    }
-    channel.periodDelta = AddSaturated(channel.periodDelta, amount >> 6, kPeriodLimit);
-    channel.autoVibratoSweep = channel.autoVibratoSweep + 1 < instrument.vibratoSweep
-                                   ? channel.autoVibratoSweep + 1
-                                   : static_cast<std::int32_t>(instrument.vibratoSweep);
-    channel.autoVibratoPosition = (pos + instrument.vibratoRate) & 255;
+    // The auto-vibrato runs on every tick, so the pitch is always updated.
+    channel.periodDelta = AddSaturated(channel.periodDelta, StepAutoVibrato(channel, instrument), kPeriodLimit);
     channel.updateFlags |= UpdatePitch;
-
-    // 2. Note start.
     if ((channel.updateFlags & StartNote) != 0) {
         StartNoteOnVoice(state, channel, sample);
     }
     MixVoice& voice = *channel.voice;
-
-    // 3. Volume.
     if ((channel.updateFlags & UpdateVolume) != 0) {
-        const std::int64_t loudness = ClampTo(static_cast<std::int64_t>(channel.volume) + channel.volumeDelta,
-                                             -2 * std::int64_t{kVolumeLimit}, 2 * std::int64_t{kVolumeLimit});
-        const std::int64_t global = ClampTo(state.globalVolume, -kVolumeLimit, kVolumeLimit);
-        const std::int64_t t = ClampTo(loudness * 255 * global, 0, kVolumeCap);
-        const std::int64_t envelope = ClampTo(channel.volumeEnvState.value, 0, 64);
-        const std::int64_t fade = ClampTo(channel.fadeoutVolume, 0, 65536);
-        voice.volume = static_cast<std::uint32_t>((t * envelope * fade) >> 35);
-        SetTargets(voice);
+        UpdateVoiceVolume(state, channel, voice);
     }
-
-    // 4. Panning, shifted by the envelope less the nearer it is to an edge.
     if ((channel.updateFlags & UpdatePanning) != 0) {
-        const std::int64_t p = channel.panning;
-        const std::int64_t e = channel.panningEnvState.value;
-        const std::int64_t room = 128 - (p > 128 ? p - 128 : 128 - p);
-        voice.panning = static_cast<std::uint32_t>(ClampTo(p + (e - 32) * (room >> 5), 0, 255));
-        SetTargets(voice);
+        UpdateVoicePanning(channel, voice);
     }
-
-    // 5. Pitch.
     const Step step = FrequencyStep(PeriodFrequency(state, channel.period, channel.periodDelta));
     voice.stepInteger = step.integer;
     voice.stepFraction = step.fraction;

@@ -12,11 +12,11 @@ namespace zumbrik {
 // channel plays no sample and stays silent.
 const InstrumentRecord& ChannelInstrument(const PlayerState& state, const ChannelState& channel);
 
-// The sample that note selects in the instrument, or NoSample.
-SampleRecord& InstrumentSample(const InstrumentRecord& instrument, std::uint8_t note);
-
-// Auto-vibrato waveform value (-64..64) at position 0..255.
-std::int32_t AutoVibratoWave(std::uint8_t vibratoType, std::int32_t position);
+// The sample that note selects in the instrument, or kNoSample.
+const SampleRecord& InstrumentSample(const InstrumentRecord& instrument, std::uint8_t note);
+// The same sample for the one effect that changes it (set finetune); null
+// when the note selects none.
+SampleRecord* FindInstrumentSample(const InstrumentRecord& instrument, std::uint8_t note);
 
 // Turns the channel's state after a tick into its voice: auto-vibrato, note
 // start on the voice pair, volume, panning and step.

@@ -19,13 +19,4 @@ inline std::int32_t AddSaturated(std::int32_t value, std::int64_t delta, std::in
     return ClampTo(static_cast<std::int64_t>(value) + delta, -limit, limit);
 }
 
-// Arithmetic right shifts, spelled out so the intent survives review: the
-// player's fixed-point formulas round negative values toward minus infinity.
-inline std::int64_t ShiftRight(std::int64_t value, int bits) {
-    return value >> bits;
-}
-inline std::int32_t ShiftRight(std::int32_t value, int bits) {
-    return value >> bits;
-}
-
 }  // namespace zumbrik

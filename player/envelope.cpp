@@ -1,5 +1,7 @@
 #include "player/envelope.h"
 
+#include <initializer_list>
+
 #include "player/engine_arithmetic.h"
 
 namespace zumbrik {
@@ -97,6 +99,16 @@ void AdvanceEnvelope(ChannelState& channel, const InstrumentRecord& instrument, 
     }
     e.tick = AddSaturated(e.tick, 1, kPeriodLimit);
     e.value = e.accumulator >> 16;
+}
+
+void RestartEnvelopes(ChannelState& channel) {
+    for (EnvelopeState* envelope : {&channel.volumeEnvState, &channel.panningEnvState}) {
+        envelope->tick = 0;
+        envelope->nextPoint = 0;
+        envelope->delta = 0;
+        envelope->finished = 0;
+    }
+    channel.keyReleased = 0;
 }
 
 void SetVolumeEnvelopePosition(ChannelState& channel, const InstrumentRecord& instrument, std::int32_t position) {

@@ -1,5 +1,6 @@
 #include "player/mixer.h"
 
+#include "player/cpu_dispatch.h"
 #include "player/mixer_kernel.h"
 
 namespace zumbrik {
@@ -22,8 +23,8 @@ void StorePosition(MixVoice& voice, std::uint64_t position) {
 }
 
 // Mixes `frames` frames of a voice that meets no boundary on the way.
-void MixFrames(const MixVoice& voice, const SampleRecord& sample, std::uint64_t step, bool ramping, VoiceRun& run,
-               std::uint32_t* out, std::uint32_t frames) {
+void MixFrames(MixRunFunction mixRun, const MixVoice& voice, const SampleRecord& sample, std::uint64_t step,
+               bool ramping, VoiceRun& run, std::uint32_t* out, std::uint32_t frames) {
     run.delta = voice.backwards == 0 ? step : 0 - step;
     if (!ramping && run.left == 0 && run.right == 0) {
         // Silent and steady: nothing to add, only the position moves (the
@@ -34,7 +35,7 @@ void MixFrames(const MixVoice& voice, const SampleRecord& sample, std::uint64_t 
     run.stepLeft = ramping ? voice.rampStepLeft : 0;
     run.stepRight = ramping ? voice.rampStepRight : 0;
     // The record holds length + 3 samples: the guard and two more.
-    kMixRun(sample.data, sample.length + 3, run, out, frames);
+    mixRun(sample.data, sample.length + 3, run, out, frames);
 }
 
 void StopVoice(MixVoice& voice) {
@@ -97,9 +98,8 @@ void StartRampIfNeeded(MixVoice& voice) {
     voice.rampFramesLeft = (voice.rampStepRight != 0 || voice.rampStepLeft != 0) ? kRampFrames : 0;
 }
 
-}  // namespace
-
-void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frames) {
+// MixOneVoice with the mix-run kernel given, read once per Mix.
+void MixVoiceWith(MixRunFunction mixRun, MixVoice& voice, std::int32_t* destination, std::uint32_t frames) {
     // Unsigned view of the accumulators: their sums wrap by design.
     auto* out = reinterpret_cast<std::uint32_t*>(destination);
     std::uint32_t framesLeft = frames;
@@ -171,7 +171,7 @@ void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frame
 
             // Mix.
             VoiceRun run{position, 0, voice.currentLeft, voice.currentRight, 0, 0};
-            MixFrames(voice, sample, step, ramping, run, out, count);
+            MixFrames(mixRun, voice, sample, step, ramping, run, out, count);
             StorePosition(voice, run.position);
             voice.currentLeft = run.left;
             voice.currentRight = run.right;
@@ -206,13 +206,20 @@ void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frame
     }
 }
 
+}  // namespace
+
+void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frames) {
+    MixVoiceWith(ActiveKernels().mixRun, voice, destination, frames);
+}
+
 void Mix(PlayerState& state, std::int32_t* destination, std::uint32_t frames) {
     if (state.voices == nullptr) {
         return;
     }
+    const MixRunFunction mixRun = ActiveKernels().mixRun;
     const std::int32_t voiceCount = 2 * state.channelCount;
     for (std::int32_t v = 0; v < voiceCount; ++v) {
-        MixOneVoice(state.voices[v], destination, frames);
+        MixVoiceWith(mixRun, state.voices[v], destination, frames);
     }
 }
 

@@ -2,10 +2,10 @@
 
 #include <array>
 
+#include "player/cpu_dispatch.h"
 #include "player/mixer.h"
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define ZUMBRIK_MIX_AVX2 1
+#if ZUMBRIK_AVX2_KERNELS
 #include <immintrin.h>
 #endif
 
@@ -31,7 +31,7 @@ void MixRunPortable(const std::int16_t* data, std::uint32_t /*entries*/, VoiceRu
     run.right = right;
 }
 
-#if ZUMBRIK_MIX_AVX2
+#if ZUMBRIK_AVX2_KERNELS
 
 namespace {
 
@@ -165,31 +165,12 @@ __attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, std::u
 
 }  // namespace
 
-MixRunFunction VectorMixRun() {
-    __builtin_cpu_init();  // may run from a static initialiser, before the runtime's own
-    return __builtin_cpu_supports("avx2") ? MixRunAvx2 : nullptr;
-}
+MixRunFunction Avx2MixRun() { return MixRunAvx2; }
 
 #else
 
-MixRunFunction VectorMixRun() {
-    return nullptr;
-}
+MixRunFunction Avx2MixRun() { return nullptr; }
 
 #endif
-
-// Constant-initialised to the portable version, so that anything mixing
-// during static initialisation still works (with the same bits), then
-// upgraded once before main.
-MixRunFunction kMixRun = MixRunPortable;
-
-namespace {
-const bool kMixRunChosen = [] {
-    if (const MixRunFunction vector = VectorMixRun()) {
-        kMixRun = vector;
-    }
-    return true;
-}();
-}  // namespace
 
 }  // namespace zumbrik

@@ -26,11 +26,8 @@ using MixRunFunction = void (*)(const std::int16_t* data, std::uint32_t entries,
 void MixRunPortable(const std::int16_t* data, std::uint32_t entries, VoiceRun& run, std::uint32_t* out,
                     std::uint32_t frames);
 
-// The vector version when this processor has one (AVX2 on x86-64), else null.
-MixRunFunction VectorMixRun();
-
-// The fastest version this processor runs; chosen once at start-up, before
-// any player thread exists, and only read afterwards.
-extern MixRunFunction kMixRun;
+// The AVX2 version when this build has one, else null; whether the
+// processor runs it is the CPU dispatch's question.
+MixRunFunction Avx2MixRun();
 
 }  // namespace zumbrik

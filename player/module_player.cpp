@@ -13,9 +13,9 @@ namespace {
 // and never destroyed: at exit the output thread may still be running, and
 // destroying what it renders from would pull the floor from under it. An
 // exit handler ends the thread instead (registered with the device).
-PlayerBlocks& ThePlayer() {
-    alignas(PlayerBlocks) static unsigned char storage[sizeof(PlayerBlocks)];
-    static PlayerBlocks* const player = new (storage) PlayerBlocks();
+BackgroundPlayer& ThePlayer() {
+    alignas(BackgroundPlayer) static unsigned char storage[sizeof(BackgroundPlayer)];
+    static BackgroundPlayer* const player = new (storage) BackgroundPlayer();
     return *player;
 }
 
@@ -60,7 +60,7 @@ std::uint32_t GetElapsedMs() { return ThePlayer().control.levelLog.elapsedMs.loa
 void UseWaveDevice(WaveDevice* device) {
     static const bool exitHandlerRegistered = std::atexit(StopAtExit) == 0;
     (void)exitHandlerRegistered;
-    PlayerBlocks& player = ThePlayer();
+    BackgroundPlayer& player = ThePlayer();
     StopPlayback(player);
     player.device = device;
 }

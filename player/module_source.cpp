@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <limits>
+#include <system_error>
 
 #include "platform/resource_lookup.h"
 
@@ -54,6 +56,18 @@ void CachedFileRead(ModuleSource& source, std::uint8_t* destination, std::int64_
     }
 }
 
+// A directory or a device opens on some systems and then reads nothing.
+bool IsRegularFile(const char* path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(std::filesystem::path(path), error);
+}
+
+std::int64_t FileLength(const char* path) {
+    std::error_code error;
+    const std::uintmax_t length = std::filesystem::file_size(std::filesystem::path(path), error);
+    return error ? 0 : static_cast<std::int64_t>(length);
+}
+
 }  // namespace
 
 ModuleSource MakeMemorySource(const void* data, std::uint32_t size) {
@@ -94,7 +108,8 @@ bool ModuleSource::Open() {
         case SourceKind::File:
             size = kFileSourceSize;
             cacheStart = kNothingCached;
-            file = path != nullptr ? std::fopen(path, "rb") : nullptr;
+            file = path != nullptr && IsRegularFile(path) ? std::fopen(path, "rb") : nullptr;
+            fileLength = file != nullptr ? FileLength(path) : 0;
             return file != nullptr && cache != nullptr;
     }
     return false;

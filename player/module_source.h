@@ -18,7 +18,8 @@ inline constexpr std::int64_t kNothingCached = -kFileCacheBlock;
 // The byte stream a module is loaded from: sequential reads plus an absolute
 // or relative seek, over a resource, a block of memory or a file read through
 // an 8 KB cache. No operation reports failure except Open, whose false (a file
-// that cannot be opened) the loader turns into a failed load.
+// that cannot be opened, or is no regular file) the loader turns into a
+// failed load.
 //
 // Reads past the end: the memory kinds deliver nothing there and leave the
 // destination as it was, yet advance the position by the full count; the file
@@ -37,6 +38,7 @@ struct ModuleSource {
     const char* path = nullptr;             // file
     std::uintptr_t resourceId = 0;          // resource
     std::uintptr_t resourceModule = 0;      // resource: 0 = the program itself
+    std::int64_t fileLength = 0;            // file: its length when opened (size stays unbounded)
 
     bool Open();
     void Read(void* destination, std::int64_t count);
@@ -46,6 +48,9 @@ struct ModuleSource {
     // A memory or resource source whose position has reached its size: every
     // further read delivers nothing until a seek moves the position back.
     bool Exhausted() const { return kind != SourceKind::File && position >= size; }
+
+    // The bytes the source really holds, past which reads deliver nothing or zeros.
+    std::int64_t Length() const { return kind == SourceKind::File ? fileLength : size; }
 };
 
 ModuleSource MakeMemorySource(const void* data, std::uint32_t size);

@@ -12,7 +12,7 @@ namespace {
 std::uint32_t PlayingSegment(WaveDevice& device) { return (device.GetPosition() >> 12) & (kRingSegments - 1); }
 
 // A jump asked for by JumpToOrder takes effect at the next row start.
-void ApplyJumpRequest(PlayerBlocks& player) {
+void ApplyJumpRequest(BackgroundPlayer& player) {
     const std::int32_t order = player.jumpRequest.exchange(-1, std::memory_order_relaxed);
     if (order < 0) return;
     player.state.pendingRow = 0;
@@ -21,7 +21,7 @@ void ApplyJumpRequest(PlayerBlocks& player) {
 
 }  // namespace
 
-void RunOutputThread(PlayerBlocks& player) {
+void RunOutputThread(BackgroundPlayer& player) {
     for (;;) {
         const std::uint32_t playing = PlayingSegment(*player.device);
         for (;;) {

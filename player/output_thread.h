@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/player_blocks.h"
+#include "player/background_player.h"
 
 namespace zumbrik {
 
@@ -8,6 +8,6 @@ namespace zumbrik {
 // device plays and renders the segments behind it, one per wake-up, until
 // the stop request is set or a play-once song ends (then it tears the player
 // down itself and returns).
-void RunOutputThread(PlayerBlocks& player);
+void RunOutputThread(BackgroundPlayer& player);
 
 }  // namespace zumbrik

@@ -11,7 +11,7 @@ namespace zumbrik {
 
 namespace {
 
-ModuleSource ChooseSource(PlayerBlocks& player, std::uintptr_t source, std::uintptr_t sizeOrModule,
+ModuleSource ChooseSource(BackgroundPlayer& player, std::uintptr_t source, std::uintptr_t sizeOrModule,
                           std::uint32_t flags) {
     if (flags & MemorySource) {
         return MakeMemorySource(reinterpret_cast<const void*>(source), static_cast<std::uint32_t>(sizeOrModule));
@@ -20,16 +20,16 @@ ModuleSource ChooseSource(PlayerBlocks& player, std::uintptr_t source, std::uint
     return MakeResourceSource(source, sizeOrModule);
 }
 
-std::uint32_t FailureExit(PlayerBlocks& player) {
+std::uint32_t FailureExit(BackgroundPlayer& player) {
     ReleaseDeviceAndModule(player);
     return 0;
 }
 
 }  // namespace
 
-PlayerBlocks::~PlayerBlocks() { StopPlayback(*this); }
+BackgroundPlayer::~BackgroundPlayer() { StopPlayback(*this); }
 
-std::uint32_t StartPlayback(PlayerBlocks& player, std::uintptr_t source, std::uintptr_t sizeOrModule,
+std::uint32_t StartPlayback(BackgroundPlayer& player, std::uintptr_t source, std::uintptr_t sizeOrModule,
                             std::uint32_t flags) {
     StopPlayback(player);
     // The game never passes 0; taken as "stop the music" and reported as no music playing.
@@ -49,9 +49,9 @@ std::uint32_t StartPlayback(PlayerBlocks& player, std::uintptr_t source, std::ui
     if (!player.deviceOpen) return FailureExit(player);
     player.moduleHeld = true;
 
-    const bool loaded = LoadModule(player.source, player.arena, player.state);
+    const LoadResult loaded = LoadModule(player.source, player.arena, player.state);
     player.source.Close();
-    if (!loaded) return FailureExit(player);
+    if (loaded != LoadResult::Loaded) return FailureExit(player);
 
     player.header = WaveHeader{reinterpret_cast<std::uint8_t*>(player.ring), kRingBytes, WhdrBeginLoop | WhdrEndLoop,
                                0xFFFFFFFFu};
@@ -76,7 +76,7 @@ std::uint32_t StartPlayback(PlayerBlocks& player, std::uintptr_t source, std::ui
     return 1;
 }
 
-void StopPlayback(PlayerBlocks& player) {
+void StopPlayback(BackgroundPlayer& player) {
     if (player.outputThread.joinable()) {
         player.stopRequest.store(1, std::memory_order_relaxed);
         player.outputThread.join();
@@ -84,7 +84,7 @@ void StopPlayback(PlayerBlocks& player) {
     ReleaseDeviceAndModule(player);
 }
 
-void ReleaseDeviceAndModule(PlayerBlocks& player) {
+void ReleaseDeviceAndModule(BackgroundPlayer& player) {
     player.control.writeSegment = 0;
     if (player.deviceOpen) {
         player.deviceOpen = false;

@@ -4,9 +4,9 @@ namespace zumbrik {
 
 namespace {
 // Enough zeros for the mixer to read a guard sample past an empty sample.
-std::int16_t noSampleData[3] = {0, 0, 0};
+const std::int16_t kNoSampleData[3] = {0, 0, 0};
 }  // namespace
 
-SampleRecord NoSample = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, noSampleData};
+const SampleRecord kNoSample = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, kNoSampleData};
 
 }  // namespace zumbrik

@@ -4,7 +4,7 @@
 namespace zumbrik {
 
 // The module as loaded and the song state the sequencer and mixer share.
-// Everything but PlayerState, NoSample and MixBuffer is allocated from the
+// Everything but PlayerState, kNoSample and MixBuffer is allocated from the
 // module arena, zero-filled, and freed with it at once.
 
 struct PatternCell {
@@ -36,12 +36,13 @@ struct SampleRecord {
     std::uint8_t packing;   // 0xAD: 4-bit delta-table data
     std::uint8_t loopType;  // LoopType; a 3 from the file stays 3
     // length + 3 decoded samples, allocated in the same block right after the
-    // header; entry loopStart + loopLength is the guard sample.
-    std::int16_t* data;
+    // header (the loader writes them there); entry loopStart + loopLength is
+    // the guard sample.
+    const std::int16_t* data;
 };
 
 // Stands for an absent sample: silent, length 0, no relative note or finetune.
-extern SampleRecord NoSample;
+extern const SampleRecord kNoSample;
 
 struct EnvelopePoint {
     std::uint16_t x;  // tick
@@ -94,9 +95,6 @@ struct MixVoice {
     std::uint16_t rampFramesLeft;
     std::uint8_t backwards;
 };
-
-// The first eleven fields move to the other voice of the pair at a note start.
-inline constexpr int kVoiceHandOverFields = 11;
 
 enum UpdateFlags : std::uint8_t {
     UpdatePitch = 0x01,

@@ -1,26 +1,18 @@
 #include "player/row_processing.h"
 
 #include "player/channel_update.h"
+#include "player/effect_codes.h"
 #include "player/engine_arithmetic.h"
+#include "player/oscillators.h"
+#include "player/row_effects.h"
 #include "player/song_position.h"
-#include "player/tick_effects.h"
+#include "player/volume_column.h"
 
 namespace zumbrik {
 
 namespace {
 
-constexpr std::uint8_t kTonePortamento = 0x03;
-constexpr std::uint8_t kTonePortamentoVolumeSlide = 0x05;
-constexpr std::uint8_t kTremolo = 0x07;
-constexpr std::uint8_t kPositionJump = 0x0B;
-constexpr std::uint8_t kPatternBreak = 0x0D;
-constexpr std::uint8_t kExtended = 0x0E;
-constexpr std::uint8_t kSpeedTempo = 0x0F;
-constexpr std::uint8_t kKeyOff = 0x14;
-constexpr std::uint8_t kLastRowEffect = 0x21;
-constexpr std::uint8_t kKeyOffNote = 97;
-
-bool IsNote(std::uint8_t note) { return note >= 1 && note <= 96; }
+bool IsNote(std::uint8_t note) { return note >= 1 && note <= kHighestNote; }
 
 std::int32_t OrderAfterBreak(const PlayerState& state, std::int32_t order) {
     return order >= state.songLength ? 0 : order;
@@ -32,7 +24,8 @@ void ResetFromInstrument(ChannelState& channel, const SampleRecord& sample) {
     channel.volumeEnvState.value = 64;
     channel.panningEnvState.value = 32;
     channel.fadeoutVolume = 65536;
-    RestartEnvelopesAndOscillators(channel);
+    RestartEnvelopes(channel);
+    RestartOscillators(channel);
     channel.updateFlags |= UpdateVolume | UpdatePanning;
 }
 
@@ -56,33 +49,33 @@ void StepEnvelopesAndFade(ChannelState& channel, const InstrumentRecord& instrum
 bool ApplyFlowEffect(PlayerState& state, ChannelState& channel, const PatternCell& cell, bool& jumpSeen) {
     const std::uint8_t param = cell.param;
     switch (cell.effect) {
-        case kPositionJump:
+        case effect::kPositionJump:
             state.pendingOrder = OrderAfterBreak(state, param);
             state.pendingRow = 0;
             jumpSeen = true;
             return true;
-        case kPatternBreak:
+        case effect::kPatternBreak:
             // Two decimal digits, a nibble above 9 taken at face value.
             state.pendingRow = 10 * (param >> 4) + (param & 15);
             if (!jumpSeen) {
                 state.pendingOrder = OrderAfterBreak(state, state.orderIndex + 1);
             }
             return true;
-        case kSpeedTempo:
+        case effect::kSpeedTempo:
             if (param < 0x20) {
                 state.speed = param;
             } else {
                 SetTempoBpm(state, param);
             }
             return true;
-        case kExtended:
+        case effect::kExtended:
             break;
         default:
             return false;
     }
     const std::uint8_t y = param & 15;
     switch (param >> 4) {
-        case 0x6:
+        case extended_effect::kPatternLoop:
             if (y == 0) {
                 channel.loopRow = state.row;
             } else if (channel.loopCount == 0) {
@@ -95,7 +88,7 @@ bool ApplyFlowEffect(PlayerState& state, ChannelState& channel, const PatternCel
                 }
             }
             return true;
-        case 0xE:
+        case extended_effect::kPatternDelay:
             state.patternDelayTicks = y * state.speed;
             return true;
         default:
@@ -103,65 +96,70 @@ bool ApplyFlowEffect(PlayerState& state, ChannelState& channel, const PatternCel
     }
 }
 
-void ApplyCell(PlayerState& state, ChannelState& channel, const PatternCell& cell, bool& jumpSeen) {
-    // 1, 2. A tone portamento keeps the note and instrument it slides from.
-    const bool portaRow = cell.effect == kTonePortamento || cell.effect == kTonePortamentoVolumeSlide;
-    if (!portaRow) {
-        if (cell.instrument >= 1 && cell.instrument <= 128) {
-            channel.instrument = static_cast<std::uint8_t>(cell.instrument - 1);
-        }
-        if (IsNote(cell.note)) {
-            channel.note = static_cast<std::uint8_t>(cell.note - 1);
-        }
+// A tone portamento keeps the note and instrument it slides from; any
+// other row takes the cell's.
+void TakeNoteAndInstrument(ChannelState& channel, const PatternCell& cell, bool portaRow) {
+    if (portaRow) {
+        return;
     }
-    // 3, 4.
-    const InstrumentRecord& instrument = ChannelInstrument(state, channel);
-    SampleRecord& sample = InstrumentSample(instrument, channel.note);
-    const SoundBeforeCell before{channel.period, channel.volume, channel.panning};
+    if (cell.instrument >= 1 && cell.instrument <= 128) {
+        channel.instrument = static_cast<std::uint8_t>(cell.instrument - 1);
+    }
+    if (IsNote(cell.note)) {
+        channel.note = static_cast<std::uint8_t>(cell.note - 1);
+    }
+}
 
-    // 5. The last tremolo offset stays in the volume once the effect changes.
-    if (cell.effect != kTremolo && channel.lastEffect == kTremolo) {
+// The last tremolo offset stays in the volume once the effect changes.
+void KeepTremoloOffset(ChannelState& channel, std::uint8_t effectCode) {
+    if (effectCode != effect::kTremolo && channel.lastEffect == effect::kTremolo) {
         channel.volume = AddSaturated(channel.volume, channel.volumeDelta, kVolumeLimit);
     }
-    channel.lastEffect = cell.effect;
+    channel.lastEffect = effectCode;
+}
 
-    // 6.
+// A new note sets the period it plays at; a portamento (effect or volume
+// column) only takes it as its target later.
+void StartNewNote(const PlayerState& state, ChannelState& channel, const PatternCell& cell,
+                  const SampleRecord& sample, bool portaRow) {
+    const std::int32_t realNote = cell.note - 1 + sample.relativeNote;
+    channel.realNote = static_cast<std::uint8_t>(realNote & 0xFF);
+    const std::int32_t period = NotePeriod(state, realNote, sample.finetune);
+    channel.notePeriod = period;
+    if (!portaRow && DecodeVolumeColumn(cell.volume).command != VolumeCommand::TonePortamento) {
+        channel.period = period;
+    }
+    channel.updateFlags |= StartNote;
+}
+
+void ApplyCell(PlayerState& state, ChannelState& channel, const PatternCell& cell, bool& jumpSeen) {
+    const bool portaRow = cell.effect == effect::kTonePortamento || cell.effect == effect::kTonePortamentoVolumeSlide;
+    TakeNoteAndInstrument(channel, cell, portaRow);
+    const InstrumentRecord& instrument = ChannelInstrument(state, channel);
+    const SampleRecord& sample = InstrumentSample(instrument, channel.note);
+    const SoundBeforeCell before{channel.period, channel.volume, channel.panning};
+
+    KeepTremoloOffset(channel, cell.effect);
     channel.volumeDelta = 0;
     channel.periodDelta = 0;
     channel.updateFlags = UpdatePitch | UpdateVolume;
 
-    // 7. New note.
     if (IsNote(cell.note)) {
-        const std::int32_t realNote = cell.note - 1 + sample.relativeNote;
-        channel.realNote = static_cast<std::uint8_t>(realNote & 0xFF);
-        const std::int32_t period = NotePeriod(state, realNote, sample.finetune);
-        channel.notePeriod = period;
-        if (!portaRow && cell.volume < 0xF0) {
-            channel.period = period;
-        }
-        channel.updateFlags |= StartNote;
+        StartNewNote(state, channel, cell, sample, portaRow);
     }
-
-    // 8. Instrument reset, also on a porta row.
+    // The instrument resets the sound even on a portamento row.
     if (cell.instrument != 0) {
         ResetFromInstrument(channel, sample);
     }
-
-    // 9, 10.
-    ApplyVolumeColumn(channel, cell.volume);
-    if (cell.note >= kKeyOffNote || cell.effect == kKeyOff) {
+    ApplyVolumeColumnOnRow(channel, cell.volume);
+    if (cell.note >= kKeyOffNote || cell.effect == effect::kKeyOff) {
         channel.keyReleased = 1;
     }
-
-    // 11.
     StepEnvelopesAndFade(channel, instrument);
-
-    // 12.
-    if (cell.effect >= 0x01 && cell.effect <= kLastRowEffect && !ApplyFlowEffect(state, channel, cell, jumpSeen)) {
+    if (cell.effect >= effect::kPortamentoUp && cell.effect <= effect::kLastRowEffect &&
+        !ApplyFlowEffect(state, channel, cell, jumpSeen)) {
         ApplyRowEffect(state, channel, cell, sample, instrument, before);
     }
-
-    // 13.
     UpdateChannel(state, channel, sample, instrument);
 }
 

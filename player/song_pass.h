@@ -2,7 +2,8 @@
 #include <cstdint>
 
 #include "player/player_records.h"
-#include "player/segment_renderer.h"
+#include "player/sample_conversion.h"
+#include "player/sequencer.h"
 
 namespace zumbrik {
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "player/load_result.h"
 #include "player/module_arena.h"
 #include "player/module_source.h"
 #include "player/player_records.h"
@@ -10,11 +11,12 @@ namespace zumbrik {
 inline constexpr std::uint32_t kMaxSampleFrames = std::uint32_t{1} << 22;
 
 // Opens the source and reads an XM module in one forward pass into `state`
-// and records allocated from `arena`. Returns false when the module breaks a
-// limit, the file cannot be opened or the arena is exhausted; the caller then
-// releases the arena (which frees whatever was built) and, in every case,
-// closes the source. The loader is lenient: a truncated module loads from the
-// bytes its source delivers past the end.
-bool LoadModule(ModuleSource& source, ModuleArena& arena, PlayerState& state);
+// and records allocated from `arena`. Anything but Loaded says why the module
+// was refused: it breaks a limit, the file cannot be opened, the arena's cap
+// is reached, or it is no XM file at all. The caller then releases the arena
+// (which frees whatever was built) and, in every case, closes the source.
+// The loader is lenient: a truncated module loads from the bytes its source
+// delivers past the end.
+LoadResult LoadModule(ModuleSource& source, ModuleArena& arena, PlayerState& state);
 
 }  // namespace zumbrik

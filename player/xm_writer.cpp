@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "player/xm_layout.h"
+
 namespace zumbrik {
 
 namespace {
-
-constexpr std::size_t kInstrumentImageSize = 263;
 
 void Put8(std::vector<std::uint8_t>& out, std::uint32_t value) { out.push_back(static_cast<std::uint8_t>(value)); }
 
@@ -60,8 +60,8 @@ std::vector<std::uint8_t> SampleData(const XmSample& sample) {
 
 std::vector<std::uint8_t> SampleHeaderImage(const XmSample& sample) {
     const std::uint32_t frames = static_cast<std::uint32_t>(sample.values.size());
-    std::uint8_t type = static_cast<std::uint8_t>(sample.loopType & 3);
-    if (sample.is16Bit) type |= 0x10;
+    std::uint8_t type = static_cast<std::uint8_t>(sample.loopType & xm::kSampleLoopBits);
+    if (sample.is16Bit) type |= xm::kSample16Bit;
     std::vector<std::uint8_t> image;
     Put32(image, sample.lengthField.value_or(frames * FrameBytes(sample)));
     Put32(image, sample.loopStartField.value_or(sample.loopStart * FrameBytes(sample)));
@@ -71,15 +71,15 @@ std::vector<std::uint8_t> SampleHeaderImage(const XmSample& sample) {
     Put8(image, sample.typeField.value_or(type));
     Put8(image, sample.panning);
     Put8(image, static_cast<std::uint8_t>(sample.relativeNote));
-    Put8(image, sample.packingField.value_or(sample.packed4Bit ? 0xAD : 0));
-    PutText(image, sample.name, 22);
+    Put8(image, sample.packingField.value_or(sample.packed4Bit ? xm::kPacked4Bit : 0));
+    PutText(image, sample.name, xm::kSampleNameBytes);
     return image;
 }
 
 std::vector<std::uint8_t> InstrumentHeaderImage(const XmInstrument& instrument) {
     std::vector<std::uint8_t> image;
     Put32(image, instrument.headerSize);
-    PutText(image, instrument.name, 22);
+    PutText(image, instrument.name, xm::kInstrumentNameBytes);
     Put8(image, instrument.type);
     Put16(image, instrument.sampleCountField.value_or(static_cast<std::uint16_t>(instrument.samples.size())));
     Put32(image, instrument.sampleHeaderSize);
@@ -100,7 +100,7 @@ std::vector<std::uint8_t> InstrumentHeaderImage(const XmInstrument& instrument) 
     Put8(image, instrument.vibratoDepth);
     Put8(image, instrument.vibratoRate);
     Put16(image, instrument.fadeout);
-    image.resize(kInstrumentImageSize, 0);  // reserved bytes
+    image.resize(xm::kInstrumentHeaderBytes, 0);  // reserved bytes
     return image;
 }
 
@@ -143,18 +143,22 @@ std::vector<std::uint8_t> EncodePatternCells(const XmPattern& pattern, std::uint
     const std::size_t count = static_cast<std::size_t>(pattern.rows) * (channels & 0xFF);
     for (std::size_t i = 0; i < count; ++i) {
         const XmCell cell = i < pattern.cells.size() ? pattern.cells[i] : XmCell{};
-        const std::uint8_t fields[5] = {cell.note, cell.instrument, cell.volume, cell.effect, cell.param};
+        const std::uint8_t fields[xm::kCellBytes] = {cell.note, cell.instrument, cell.volume, cell.effect, cell.param};
+        constexpr std::uint8_t kFieldBits[xm::kCellBytes] = {xm::kCellNote, xm::kCellInstrument, xm::kCellVolume,
+                                                             xm::kCellEffect, xm::kCellParam};
         std::uint8_t mask = 0;
-        for (int f = 0; f < 5; ++f) {
-            if (fields[f] != 0) mask = static_cast<std::uint8_t>(mask | (1 << f));
+        for (std::size_t f = 0; f < xm::kCellBytes; ++f) {
+            if (fields[f] != 0) mask = static_cast<std::uint8_t>(mask | kFieldBits[f]);
         }
-        if (pattern.encoding == XmPatternEncoding::Unpacked || mask == 0x1F) {
+        constexpr std::uint8_t kAllFields = xm::kCellNote | xm::kCellInstrument | xm::kCellVolume | xm::kCellEffect |
+                                            xm::kCellParam;
+        if (pattern.encoding == XmPatternEncoding::Unpacked || mask == kAllFields) {
             for (std::uint8_t field : fields) Put8(data, field);
             continue;
         }
-        Put8(data, 0x80u | mask);
-        for (int f = 0; f < 5; ++f) {
-            if (mask & (1 << f)) Put8(data, fields[f]);
+        Put8(data, xm::kCellPacked | mask);
+        for (std::size_t f = 0; f < xm::kCellBytes; ++f) {
+            if (mask & kFieldBits[f]) Put8(data, fields[f]);
         }
     }
     return data;
@@ -162,13 +166,13 @@ std::vector<std::uint8_t> EncodePatternCells(const XmPattern& pattern, std::uint
 
 std::vector<std::uint8_t> WriteXm(const XmModule& module) {
     std::vector<std::uint8_t> out;
-    PutText(out, "Extended Module: ", 17);
-    PutText(out, module.name, 20);
-    Put8(out, 0x1A);
-    PutText(out, module.trackerName, 20);
+    PutText(out, xm::kIdText, xm::kIdTextBytes);
+    PutText(out, module.name, xm::kModuleNameBytes);
+    Put8(out, xm::kNameEndByte);
+    PutText(out, module.trackerName, xm::kTrackerNameBytes);
     Put16(out, module.version);
     Put32(out, module.headerSize);
-    const std::size_t orderCount = std::min<std::size_t>(module.orders.size(), 256);
+    const std::size_t orderCount = std::min<std::size_t>(module.orders.size(), xm::kOrderTableBytes);
     Put16(out, module.songLengthField.value_or(static_cast<std::uint16_t>(orderCount)));
     Put16(out, module.restartPosition);
     Put16(out, module.channels);
@@ -177,9 +181,9 @@ std::vector<std::uint8_t> WriteXm(const XmModule& module) {
     Put16(out, module.flags);
     Put16(out, module.tempo);
     Put16(out, module.bpm);
-    for (std::size_t i = 0; i < 256; ++i) Put8(out, i < orderCount ? module.orders[i] : 0);
-    // The patterns start at 60 + header size, which may lie inside the order table.
-    out.resize(60 + static_cast<std::size_t>(module.headerSize), 0);
+    for (std::size_t i = 0; i < xm::kOrderTableBytes; ++i) Put8(out, i < orderCount ? module.orders[i] : 0);
+    // The patterns start where the header size says, which may lie inside the order table.
+    out.resize(xm::kHeaderSizeBase + static_cast<std::size_t>(module.headerSize), 0);
 
     for (const XmPattern& pattern : module.patterns) {
         const std::vector<std::uint8_t> data = EncodePatternCells(pattern, module.channels);

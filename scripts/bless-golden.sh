@@ -8,10 +8,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZUMBRIK_BUILD_DIR:-$root/build-tests}
 table=$root/tests/player/golden_renders.txt
 cmake -S "$root" -B "$build" >/dev/null
-cmake --build "$build" -j2 --target engine_golden_test >/dev/null
+cmake --build "$build" -j2 --target golden_render_test >/dev/null
 fresh=$(mktemp)
 trap 'rm -f "$fresh"' EXIT
-ZUMBRIK_BLESS_GOLDEN="$fresh" "$build/tests/player/engine_golden_test" \
+ZUMBRIK_BLESS_GOLDEN="$fresh" "$build/tests/player/golden_render_test" \
   --gtest_filter=GoldenRenders.EveryCaseRendersItsBlessedSamples >/dev/null
 # One line per case (name and everything blessed for it), to compare by name.
 flatten() { [ -f "$1" ] || return 0; awk '/^case /{if(c)print c; c=$0; next} /^#/{next} {c=c" "$0} END{if(c)print c}' "$1"; }

@@ -28,18 +28,12 @@ SKIPPED_FILES = {"xm_writer.cpp", "xm_writer.h"}
 # Programs in the order they are tried (the cheapest killers first), with the
 # cases left out: real-module corpus, sound devices, and cases of many seconds.
 PROGRAMS = [
-    ("engine_golden_test", ""),
-    ("engine_effects_test", ""),
-    ("engine_song_test", ""),
-    ("engine_channel_test", ""),
-    ("engine_mixer_test", ""),
-    ("engine_hostile_test", ""),
-    ("loader_xm_test", ""),
-    ("loader_source_test", ""),
-    ("loader_info_test", ""),
-    ("engine_render_command_test", ""),
-    ("music_player_test", "-MusicExitTest.*"),
-    ("music_theme_test", ""),
+    ("golden_render_test", ""),
+    ("player_test", ""),
+    ("hostile_modules_test", ""),
+    ("xm_tool_test", ""),
+    ("module_player_test", "-MusicExitTest.*"),
+    ("compose_theme_test", ""),
 ]
 
 SWAPS = {

@@ -7,6 +7,8 @@
 
 #include "app/xm_tool/commands.h"
 #include "app/xm_tool/module_file.h"
+#include "player/effect_codes.h"
+#include "player/xm_layout.h"
 
 namespace zumbrik {
 
@@ -30,13 +32,14 @@ std::string Trimmed(const char* text, std::size_t width) {
 }
 
 HeaderText ReadHeaderText(const std::string& path) {
-    char header[60] = {};
+    char header[xm::kHeaderSize] = {};
     std::ifstream file(path, std::ios::binary);
     file.read(header, sizeof header);
     HeaderText text;
-    text.moduleName = Trimmed(header + 17, 20);
-    text.trackerName = Trimmed(header + 38, 20);
-    text.version = static_cast<unsigned char>(header[58]) | static_cast<unsigned char>(header[59]) << 8;
+    text.moduleName = Trimmed(header + xm::kModuleName, xm::kModuleNameBytes);
+    text.trackerName = Trimmed(header + xm::kTrackerName, xm::kTrackerNameBytes);
+    text.version = static_cast<unsigned char>(header[xm::kVersion]) |
+                   static_cast<unsigned char>(header[xm::kVersion + 1]) << 8;
     return text;
 }
 
@@ -54,11 +57,11 @@ std::string LoopName(const SampleRecord& sample) {
 }
 
 std::string EnvelopeText(std::uint8_t points, std::uint8_t type) {
-    if ((type & 1) == 0) return "off";
+    if ((type & xm::kEnvelopeOn) == 0) return "off";
     std::ostringstream text;
     text << static_cast<int>(points) << " points";
-    if (type & 2) text << ", sustain";
-    if (type & 4) text << ", loop";
+    if (type & xm::kEnvelopeSustain) text << ", sustain";
+    if (type & xm::kEnvelopeLoop) text << ", loop";
     return text.str();
 }
 
@@ -70,14 +73,14 @@ void DescribeSong(const PlayerState& state, const HeaderText& text, std::ostream
     out << "song length: " << state.songLength << ", restart at " << state.restartPosition << "\n";
     out << "tempo:       " << state.defaultTempo << " ticks per row, " << state.defaultBpm << " BPM ("
         << state.samplesPerTick << " frames per tick)\n";
-    out << "frequencies: " << ((state.moduleFlags & 1) ? "linear" : "Amiga") << "\n";
+    out << "frequencies: " << ((state.moduleFlags & xm::kLinearFrequencies) ? "linear" : "Amiga") << "\n";
     out << "orders:     ";
     for (int i = 0; i < state.songLength; ++i) out << " " << static_cast<int>(state.orderTable[i]);
     out << "\n";
 }
 
 void DescribePatterns(const PlayerState& state, std::ostream& out) {
-    std::array<std::uint32_t, 36> effectCells{};
+    std::array<std::uint32_t, effect::kNamedEffects> effectCells{};
     std::uint32_t volumeColumnCells = 0;
     out << "patterns:    " << state.patternCount << "\n";
     for (int p = 0; p < state.patternCount; ++p) {
@@ -87,9 +90,9 @@ void DescribePatterns(const PlayerState& state, std::ostream& out) {
             for (std::size_t i = 0; i < std::size_t{pattern.rows} * static_cast<std::size_t>(state.channelCount);
                  ++i) {
                 const PatternCell& cell = pattern.cells[i];
-                if (cell.note >= 1 && cell.note <= 96) ++notes;
-                if (cell.note >= 97) ++keyOffs;
-                if (cell.volume >= 0x10) ++volumeColumnCells;
+                if (cell.note >= 1 && cell.note <= kHighestNote) ++notes;
+                if (cell.note >= kKeyOffNote) ++keyOffs;
+                if (cell.volume >= volume_column::kFirstSetVolume) ++volumeColumnCells;
                 if ((cell.effect != 0 || cell.param != 0) && cell.effect < effectCells.size()) {
                     ++effectCells[cell.effect];
                 }
@@ -141,7 +144,7 @@ void DescribeInstruments(const PlayerState& state, std::ostream& out) {
         for (int s = 0; s < samples; ++s) {
             const SampleRecord& sample = *instrument.samples[s];
             out << "    sample " << std::setw(2) << s << ": " << sample.length << " frames, "
-                << (sample.is16Bit ? "16-bit" : "8-bit") << (sample.packing == 0xAD ? " 4-bit packed" : "") << ", "
+                << (sample.is16Bit ? "16-bit" : "8-bit") << (sample.packing == xm::kPacked4Bit ? " 4-bit packed" : "") << ", "
                 << LoopName(sample);
             if (sample.loopType != NoLoop) out << " " << sample.loopStart << "+" << sample.loopLength;
             out << ", volume " << static_cast<int>(sample.volume) << ", finetune "

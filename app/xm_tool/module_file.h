@@ -14,8 +14,8 @@ struct LoadedModule {
     PlayerState state{};
 };
 
-// Loads the module at path; on failure writes the tool's one-line error for a
-// missing file or a rejected module and returns null.
+// Loads the module at path; on failure writes the tool's one-line error,
+// "zumbrik-xm: PATH: REASON", and returns null.
 std::unique_ptr<LoadedModule> LoadModuleFile(const std::string& path, std::ostream& err);
 
 }  // namespace zumbrik

@@ -15,7 +15,7 @@
 
 #include "bench/player/peer_renderers.h"
 #include "player/module_arena.h"
-#include "player/mixer_kernel.h"
+#include "player/cpu_dispatch.h"
 #include "player/module_source.h"
 #include "player/song_pass.h"
 #include "player/xm_loader.h"
@@ -45,7 +45,7 @@ std::optional<OwnFigures> RenderOwn(std::vector<std::uint8_t>& module) {
     ModuleArena arena;
     PlayerState state{};
     ModuleSource source = MakeMemorySource(module.data(), static_cast<std::uint32_t>(module.size()));
-    const bool loaded = LoadModule(source, arena, state);
+    const bool loaded = LoadModule(source, arena, state) == LoadResult::Loaded;
     source.Close();
     if (!loaded) return std::nullopt;
     auto pass = std::make_unique<SongPass>(state, true);
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (const char* portable = std::getenv("ZUMBRIK_BENCH_PORTABLE"); portable != nullptr && *portable == '1') {
-        kMixRun = MixRunPortable;
+        UseKernels(KernelChoice::Portable);
     }
     const std::vector<PeerRenderer> peers = withPeers ? AvailablePeers() : std::vector<PeerRenderer>{};
 

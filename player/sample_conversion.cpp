@@ -1,0 +1,71 @@
+#include "player/sample_conversion.h"
+
+#include "player/cpu_dispatch.h"
+
+#if ZUMBRIK_AVX2_KERNELS
+#include <immintrin.h>
+#endif
+
+namespace zumbrik {
+
+void ConvertAtUnityPortable(const std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count) {
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::int32_t a = accumulators[i];
+        const std::uint32_t sign = a < 0 ? 0xFFFFFFFFu : 0u;
+        const std::uint32_t units = VoiceUnits((static_cast<std::uint32_t>(a) ^ sign) - sign);
+        samples[i] = static_cast<std::int16_t>((units ^ sign) - sign);
+    }
+}
+
+#if ZUMBRIK_AVX2_KERNELS
+
+namespace {
+
+// VoiceUnits on eight accumulators at once, with their signs put back.
+__attribute__((target("avx2"))) inline __m256i ConvertEight(__m256i accumulators) {
+    const __m256i magnitude = _mm256_abs_epi32(accumulators);  // INT_MIN stays 0x80000000, i.e. 2^31
+    __m256i sixtyFourths = _mm256_srli_epi32(_mm256_add_epi32(magnitude, _mm256_set1_epi32(8160)), 6);
+    sixtyFourths = _mm256_min_epi32(sixtyFourths, _mm256_set1_epi32(255 * 32767 + 254));
+    const __m256i estimate = _mm256_add_epi32(_mm256_add_epi32(sixtyFourths, _mm256_srli_epi32(sixtyFourths, 8)),
+                                              _mm256_add_epi32(_mm256_srli_epi32(sixtyFourths, 16), _mm256_set1_epi32(1)));
+    __m256i units = _mm256_srli_epi32(estimate, 8);
+    const __m256i remainder = _mm256_sub_epi32(sixtyFourths, _mm256_sub_epi32(_mm256_slli_epi32(units, 8), units));
+    units = _mm256_sub_epi32(units, _mm256_cmpgt_epi32(remainder, _mm256_set1_epi32(254)));  // + 1 where short
+    return _mm256_sign_epi32(units, accumulators);
+}
+
+__attribute__((target("avx2"))) void ConvertAtUnityAvx2(const std::int32_t* accumulators, std::int16_t* samples,
+                                                       std::uint32_t count) {
+    std::uint32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const __m256i low = ConvertEight(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(accumulators + i)));
+        const __m256i high = ConvertEight(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(accumulators + i + 8)));
+        // packs works within 128-bit lanes; the permute puts the halves in order.
+        const __m256i packed = _mm256_permute4x64_epi64(_mm256_packs_epi32(low, high), 0xD8);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(samples + i), packed);
+    }
+    ConvertAtUnityPortable(accumulators + i, samples + i, count - i);
+}
+
+}  // namespace
+
+ConvertFunction Avx2ConvertAtUnity() { return ConvertAtUnityAvx2; }
+
+#else
+
+ConvertFunction Avx2ConvertAtUnity() { return nullptr; }
+
+#endif
+
+void ConvertAccumulators(const std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count,
+                         std::uint32_t masterVolume) {
+    if (masterVolume >= kUnityVolume) {
+        ActiveKernels().convertAtUnity(accumulators, samples, count);  // the common case needs no scaling
+        return;
+    }
+    for (std::uint32_t i = 0; i < count; ++i) {
+        samples[i] = ConvertAccumulator(accumulators[i], masterVolume);
+    }
+}
+
+}  // namespace zumbrik

@@ -1,0 +1,106 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include "app/xm_tool/commands.h"
+#include "player/xm_writer.h"
+
+namespace zumbrik {
+namespace {
+
+using ::testing::HasSubstr;
+
+class InfoCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path_ = (std::filesystem::temp_directory_path() /
+                 ("zumbrik_info_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".xm"))
+                    .string();
+    }
+    void TearDown() override { std::filesystem::remove(path_); }
+
+    void Write(const std::vector<std::uint8_t>& bytes) {
+        std::FILE* file = std::fopen(path_.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+    int Run(const std::vector<std::string>& args) {
+        out_.str("");
+        err_.str("");
+        return InfoCommand(args, out_, err_);
+    }
+
+    std::string path_;
+    std::ostringstream out_, err_;
+};
+
+TEST_F(InfoCommandTest, DescribesTheModule) {
+    XmModule module;
+    module.name = "tetra theme";
+    module.channels = 2;
+    module.tempo = 5;
+    module.bpm = 150;
+    module.orders = {0, 1, 5};
+    XmPattern pattern;
+    pattern.rows = 2;
+    pattern.cells = {{49, 1, 0x40, 0x0F, 3}, {97, 0, 0, 0, 0}, {0, 0, 0, 0x0A, 0x10}};
+    module.patterns = {pattern, pattern};
+    XmInstrument instrument;
+    XmSample sample;
+    sample.is16Bit = true;
+    sample.values = {1, 2, 3, 4};
+    sample.loopType = 2;
+    sample.loopStart = 1;
+    sample.loopLength = 2;
+    XmSample packed;
+    packed.packed4Bit = true;
+    packed.values = {1, 2};
+    instrument.samples = {sample, packed};
+    instrument.volumeEnvelope.pointCount = 3;
+    instrument.volumeEnvelope.type = 3;
+    module.instruments = {instrument};
+    Write(WriteXm(module));
+
+    ASSERT_EQ(Run({path_}), 0) << err_.str();
+    const std::string text = out_.str();
+    EXPECT_THAT(text, HasSubstr("\"tetra theme\""));
+    EXPECT_THAT(text, HasSubstr("channels:    2\n"));
+    EXPECT_THAT(text, HasSubstr("5 ticks per row, 150 BPM (800 frames per tick)"));
+    EXPECT_THAT(text, HasSubstr("orders:      0 1 5\n"));
+    EXPECT_THAT(text, HasSubstr("patterns:    6\n"));
+    EXPECT_THAT(text, HasSubstr("pattern   5:  64 rows, 0 notes, 0 key-offs, not in the file"));
+    EXPECT_THAT(text, HasSubstr("pattern   1:   2 rows, 1 notes, 1 key-offs"));
+    EXPECT_THAT(text, HasSubstr("effects used: Ax2 Fx2; volume column in 2 cells"));
+    EXPECT_THAT(text, HasSubstr("volume envelope 3 points, sustain"));
+    EXPECT_THAT(text, HasSubstr("4 frames, 16-bit, ping-pong loop 1+2"));
+    EXPECT_THAT(text, HasSubstr("2 frames, 8-bit 4-bit packed, no loop"));
+}
+
+TEST_F(InfoCommandTest, FailuresAreOneLineAndNonZero) {
+    EXPECT_EQ(Run({path_ + "_missing"}), 1);
+    EXPECT_THAT(err_.str(), HasSubstr("cannot open the file\n"));
+    const std::string error = err_.str();
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1);
+    EXPECT_TRUE(out_.str().empty());
+
+    XmModule rejected;
+    rejected.channels = 65;
+    rejected.patterns.resize(1);
+    Write(WriteXm(rejected));
+    EXPECT_EQ(Run({path_}), 1);
+    EXPECT_THAT(err_.str(), HasSubstr(": channel count not between 1 and 64\n"));
+    EXPECT_TRUE(out_.str().empty());
+
+    EXPECT_EQ(Run({}), 2);
+    EXPECT_EQ(Run({path_, "extra"}), 2);
+}
+
+}  // namespace
+}  // namespace zumbrik

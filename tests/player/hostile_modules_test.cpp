@@ -1,0 +1,118 @@
+// Random songs and damaged files: every one that loads must render its
+// frames and stop (the sanitizer build checks the reads and the arithmetic).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "tests/player/song_stepper.h"
+#include "player/song_pass.h"
+
+namespace zumbrik {
+namespace {
+
+XmModule RandomSong(std::mt19937& random) {
+    const auto below = [&](std::uint32_t n) { return static_cast<std::uint32_t>(random() % n); };
+    XmModule module;
+    module.channels = static_cast<std::uint16_t>(1 + below(8));
+    module.flags = static_cast<std::uint16_t>(below(2));
+    module.tempo = static_cast<std::uint16_t>(below(8));
+    module.bpm = static_cast<std::uint16_t>(32 + below(224));
+    module.orders = {0, 1, 0};
+    module.restartPosition = static_cast<std::uint16_t>(below(4));
+    for (int p = 0; p < 2; ++p) {
+        XmPattern pattern;
+        pattern.rows = static_cast<std::uint16_t>(1 + below(16));
+        pattern.cells.resize(static_cast<std::size_t>(pattern.rows) * module.channels);
+        for (XmCell& cell : pattern.cells) {
+            cell.note = static_cast<std::uint8_t>(below(4) == 0 ? below(128) : below(98));  // 98..127 count as key-off
+            cell.instrument = static_cast<std::uint8_t>(below(4));
+            cell.volume = static_cast<std::uint8_t>(below(256));
+            cell.effect = static_cast<std::uint8_t>(below(0x24));
+            cell.param = static_cast<std::uint8_t>(below(256));
+        }
+        module.patterns.push_back(pattern);
+    }
+    for (int i = 0; i < 2; ++i) {
+        XmInstrument instrument;
+        for (std::uint8_t& k : instrument.keymap) k = static_cast<std::uint8_t>(below(3));
+        for (XmEnvelope* envelope : {&instrument.volumeEnvelope, &instrument.panningEnvelope}) {
+            envelope->pointCount = static_cast<std::uint8_t>(below(14));
+            for (XmEnvelopePoint& point : envelope->points) {
+                point.x = static_cast<std::uint16_t>(below(40));
+                point.y = static_cast<std::uint16_t>(below(80));
+            }
+            envelope->sustain = static_cast<std::uint8_t>(below(14));
+            envelope->loopStart = static_cast<std::uint8_t>(below(14));
+            envelope->loopEnd = static_cast<std::uint8_t>(below(14));
+            envelope->type = static_cast<std::uint8_t>(below(8));
+        }
+        instrument.vibratoType = static_cast<std::uint8_t>(below(5));
+        instrument.vibratoSweep = static_cast<std::uint8_t>(below(256));
+        instrument.vibratoDepth = static_cast<std::uint8_t>(below(256));
+        instrument.vibratoRate = static_cast<std::uint8_t>(below(256));
+        instrument.fadeout = static_cast<std::uint16_t>(below(0x1000));
+        for (std::uint32_t s = 0; s < 2; ++s) {
+            XmSample sample;
+            sample.is16Bit = below(2) == 1;
+            sample.values.resize(1 + below(64));
+            for (std::int32_t& value : sample.values) {
+                value = sample.is16Bit ? static_cast<std::int32_t>(below(65536)) - 32768
+                                       : static_cast<std::int32_t>(below(256)) - 128;
+            }
+            sample.loopType = static_cast<std::uint8_t>(below(4));
+            sample.loopStart = below(static_cast<std::uint32_t>(sample.values.size()));
+            sample.loopLength = below(3);  // loops of 0, 1 and 2 frames
+            sample.finetune = static_cast<std::int8_t>(below(256));
+            sample.relativeNote = static_cast<std::int8_t>(below(256));
+            sample.volume = static_cast<std::uint8_t>(below(80));
+            sample.panning = static_cast<std::uint8_t>(below(256));
+            instrument.samples.push_back(sample);
+        }
+        module.instruments.push_back(instrument);
+    }
+    return module;
+}
+
+// Renders `frames` frames, looping; returns how many came out.
+std::uint64_t RenderLooping(PlayerState& state, std::uint64_t frames) {
+    SongPass pass(state, false, frames);
+    std::vector<std::int16_t> out(2 * 1024);
+    while (pass.Render(out.data(), 1024) != 0) {
+    }
+    return pass.FramesRendered();
+}
+
+TEST(HostileSongs, RandomCellsEnvelopesAndLoopsRenderAndStop) {
+    std::mt19937 random(2024);
+    for (int trial = 0; trial < 60; ++trial) {
+        auto song = test::LoadSong(RandomSong(random));
+        ASSERT_NE(song, nullptr) << trial;
+        ASSERT_EQ(RenderLooping(song->state, 48000), 48000u) << trial;
+        EXPECT_EQ(kNoSample.finetune, 0);
+    }
+}
+
+TEST(HostileSongs, DamagedFilesThatLoadRenderAndStop) {
+    std::mt19937 random(99);
+    int loaded = 0;
+    for (int trial = 0; trial < 150; ++trial) {
+        std::vector<std::uint8_t> bytes = WriteXm(RandomSong(random));
+        for (int flips = 0; flips < 8; ++flips) {
+            bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
+        }
+        ModuleArena arena(std::size_t{64} << 20);
+        PlayerState state{};
+        ModuleSource source = MakeMemorySource(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+        const bool ok = LoadModule(source, arena, state) == LoadResult::Loaded;
+        source.Close();
+        if (!ok) continue;
+        ++loaded;
+        ASSERT_EQ(RenderLooping(state, 24000), 24000u) << trial;
+    }
+    EXPECT_GT(loaded, 50);
+}
+
+}  // namespace
+}  // namespace zumbrik

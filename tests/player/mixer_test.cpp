@@ -1,0 +1,290 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <vector>
+
+#include "player/cpu_dispatch.h"
+#include "player/mixer.h"
+#include "player/mixer_kernel.h"
+
+namespace zumbrik {
+namespace {
+
+constexpr std::int32_t kFullVolume = 255 * 128;
+
+// A sample record over its own data, with room for the guard and the two
+// entries after it, as the loader lays it out.
+struct TestSample {
+    std::vector<std::int16_t> data;
+    SampleRecord record{};
+
+    TestSample(std::vector<std::int16_t> values, std::uint8_t loopType = NoLoop, std::uint32_t loopStart = 0,
+               std::uint32_t loopLength = 0) {
+        const auto length = static_cast<std::uint32_t>(values.size());
+        data = values;
+        data.resize(values.size() + 3, 0);
+        if (loopType == NoLoop) {
+            loopStart = 0;
+            loopLength = length;
+        }
+        const std::uint32_t loopEnd = loopStart + loopLength;
+        if (loopType == ForwardLoop) data[loopEnd] = data[loopStart];
+        if (loopType == PingPongLoop) data[loopEnd] = data[loopEnd - 1];
+        record.length = length;
+        record.loopStart = loopStart;
+        record.loopLength = loopLength;
+        record.loopType = loopType;
+        record.data = data.data();
+    }
+};
+
+// A voice already at full volume on both sides (no ramp pending).
+MixVoice SteadyVoice(const SampleRecord& sample, std::uint32_t stepInteger = 1, std::uint32_t stepFraction = 0) {
+    MixVoice voice{};
+    voice.sample = &sample;
+    voice.stepInteger = stepInteger;
+    voice.stepFraction = stepFraction;
+    voice.targetLeft = voice.targetRight = 255;
+    voice.currentLeft = voice.currentRight = kFullVolume;
+    return voice;
+}
+
+std::vector<std::int32_t> MixFrames(MixVoice& voice, std::uint32_t frames) {
+    std::vector<std::int32_t> out(2 * static_cast<std::size_t>(frames), 0);
+    MixOneVoice(voice, out.data(), frames);
+    return out;
+}
+
+std::vector<std::int32_t> LeftOf(const std::vector<std::int32_t>& frames) {
+    std::vector<std::int32_t> left;
+    for (std::size_t i = 0; i < frames.size(); i += 2) left.push_back(frames[i]);
+    return left;
+}
+
+TEST(MixerInterpolation, IsExactAtWholeAndHalfPositionsAndRoundsDown) {
+    EXPECT_EQ(InterpolateSample(100, 30000, 0), 6400);
+    EXPECT_EQ(InterpolateSample(100, 103, 0x80000000u), 6400 + 3 * 32);
+    EXPECT_EQ(InterpolateSample(0, 1, 0xFFFFFFFFu), 63);
+    EXPECT_EQ(InterpolateSample(0, -1, 0xFFFFFFFFu), -64);  // toward minus infinity
+    EXPECT_EQ(InterpolateSample(-32768, 32767, 0x80000000u), -32768 * 64 + 65535 * 32);
+    // Full volume turns s x 64 back into s x 16320; a negative product is
+    // rounded toward zero before the last halving.
+    EXPECT_EQ(VoiceContribution(64 * 1000, kFullVolume), 1000 * 16320);
+    EXPECT_EQ(VoiceContribution(-64, 1), 0);
+    EXPECT_EQ(VoiceContribution(-192, 1), -1);
+    EXPECT_EQ(VoiceContribution(192, 1), 1);
+}
+
+TEST(MixerVoice, PlaysAnUnloopedSampleFrameByFrameThenStops) {
+    TestSample sample({1000, -2000, 3000, -4000});
+    MixVoice voice = SteadyVoice(sample.record);
+    const auto out = MixFrames(voice, 7);
+    const std::vector<std::int32_t> left = LeftOf(out);
+    EXPECT_EQ(left, (std::vector<std::int32_t>{1000 * 16320, -2000 * 16320, 3000 * 16320, -4000 * 16320, 0, 0, 0}));
+    EXPECT_EQ(out[1], 1000 * 16320);
+    EXPECT_EQ(voice.sample, nullptr);
+    EXPECT_EQ(voice.position, 0u);
+}
+
+TEST(MixerVoice, HalfStepInterpolatesBetweenNeighbours) {
+    TestSample sample({0, 1000, 3000, 3000});
+    MixVoice voice = SteadyVoice(sample.record, 0, 0x80000000u);
+    const std::vector<std::int32_t> left = LeftOf(MixFrames(voice, 4));
+    EXPECT_EQ(left, (std::vector<std::int32_t>{0, 500 * 16320, 1000 * 16320, 2000 * 16320}));
+}
+
+TEST(MixerVoice, SitsOnItsBoundaryAtDistanceZero) {
+    TestSample unlooped({5, 6, 7});
+    MixVoice stopped = SteadyVoice(unlooped.record);
+    stopped.position = 3;
+    EXPECT_EQ(LeftOf(MixFrames(stopped, 2)), (std::vector<std::int32_t>{0, 0}));
+    EXPECT_EQ(stopped.sample, nullptr);
+
+    TestSample looped({1, 2, 3, 4}, ForwardLoop, 1, 3);
+    MixVoice wrapped = SteadyVoice(looped.record);
+    wrapped.position = 4;
+    EXPECT_EQ(LeftOf(MixFrames(wrapped, 4)), (std::vector<std::int32_t>{2 * 16320, 3 * 16320, 4 * 16320, 2 * 16320}));
+}
+
+TEST(MixerVoice, ForwardLoopsRepeatTheirSpanIncludingALoopOfOne) {
+    TestSample sample({1, 2, 3, 4}, ForwardLoop, 1, 3);
+    MixVoice voice = SteadyVoice(sample.record);
+    EXPECT_EQ(LeftOf(MixFrames(voice, 9)),
+              (std::vector<std::int32_t>{1 * 16320, 2 * 16320, 3 * 16320, 4 * 16320, 2 * 16320, 3 * 16320, 4 * 16320,
+                                         2 * 16320, 3 * 16320}));
+
+    TestSample single({10, 20, 30}, ForwardLoop, 2, 1);
+    EXPECT_EQ(single.data[3], 30);  // the guard equals the looped sample
+    MixVoice held = SteadyVoice(single.record, 0, 0x40000000u);
+    const std::vector<std::int32_t> left = LeftOf(MixFrames(held, 20));
+    for (std::size_t i = 8; i < left.size(); ++i) EXPECT_EQ(left[i], 30 * 16320) << i;
+}
+
+TEST(MixerVoice, PingPongLoopsTurnAtBothEndsAndStayInside) {
+    TestSample sample({0, 100, 200, 300, 400}, PingPongLoop, 1, 3);
+    MixVoice voice = SteadyVoice(sample.record);
+    const std::vector<std::int32_t> left = LeftOf(MixFrames(voice, 14));
+    std::vector<std::int32_t> expected;
+    for (int s : {0, 100, 200, 300, 300, 300, 200, 100, 200, 300, 300, 300, 200, 100}) expected.push_back(s * 16320);
+    EXPECT_EQ(left, expected);
+
+    // Steps far longer than the loop, and a loop of one frame, still end up
+    // inside the loop after every turn, with the frames all mixed.
+    for (std::uint32_t loopLength : {1u, 3u}) {
+        for (std::uint32_t step : {1u, 7u, 37u}) {
+            TestSample bouncy(std::vector<std::int16_t>(64, 500), PingPongLoop, 10, loopLength);
+            MixVoice v = SteadyVoice(bouncy.record, step, 0x12345678u);
+            const std::vector<std::int32_t> mixed = LeftOf(MixFrames(v, 1024));
+            EXPECT_EQ(mixed.back(), 500 * 16320) << loopLength << " " << step;
+            EXPECT_GE(v.position, 10u);
+            EXPECT_LE(v.position, 10u + loopLength);
+        }
+    }
+}
+
+TEST(MixerVoice, PingPongFromLoopStartZeroNeverReadsBeforeTheData) {
+    // Fractional steps round the frame count; the backward run must stop at
+    // the loop start rather than step below frame 0 (ASan watches the reads).
+    TestSample sample({7, 7, 7, 7, 7, 7, 7}, PingPongLoop, 0, 7);
+    for (std::uint32_t fraction : {0x0000001Fu, 0x55555555u, 0xFFFFFFF0u}) {
+        MixVoice voice = SteadyVoice(sample.record, 0, fraction);
+        voice.position = 3;
+        voice.backwards = 1;
+        const std::vector<std::int32_t> left = LeftOf(MixFrames(voice, 1024));
+        for (std::int32_t value : left) ASSERT_EQ(value, 7 * 16320);
+        EXPECT_LT(voice.position, 8u);
+    }
+}
+
+TEST(MixerVoice, AVanishingStepCrawlsAtAbout40Hz) {
+    TestSample sample(std::vector<std::int16_t>(100, 1), ForwardLoop, 0, 100);
+    MixVoice voice = SteadyVoice(sample.record, 0, 0);
+    MixFrames(voice, 1024);
+    EXPECT_EQ(voice.stepFraction, 0x369D00u);
+    const std::uint64_t advanced = (std::uint64_t{voice.position} << 32) | voice.positionFraction;
+    EXPECT_EQ(advanced, std::uint64_t{1024} * 0x369D00u);
+}
+
+TEST(MixerVoice, HugeStepsStopAtTheEndOfTheData) {
+    // 40 frames per output frame: a divisor cut to 32 bits would let the
+    // voice run on for 13 frames, far past the 100 frames it has.
+    TestSample sample(std::vector<std::int16_t>(100, 3));
+    MixVoice voice = SteadyVoice(sample.record, 40, 0);
+    const std::vector<std::int32_t> left = LeftOf(MixFrames(voice, 16));
+    EXPECT_EQ(left[0], 3 * 16320);
+    EXPECT_EQ(left[2], 3 * 16320);
+    for (std::size_t i = 3; i < left.size(); ++i) EXPECT_EQ(left[i], 0) << i;
+    EXPECT_EQ(voice.sample, nullptr);
+}
+
+TEST(MixerRamp, NoteStartsFadeInOver128Frames) {
+    TestSample sample(std::vector<std::int16_t>(400, 1000), ForwardLoop, 0, 400);
+    MixVoice voice{};
+    voice.sample = &sample.record;
+    voice.stepInteger = 1;
+    voice.targetLeft = 127;
+    voice.targetRight = 0;
+    const auto out = MixFrames(voice, 200);
+    for (int k : {0, 1, 64, 127}) {
+        EXPECT_EQ(out[2 * k], VoiceContribution(64000, 127 * k)) << k;
+    }
+    EXPECT_EQ(out[2 * 128], VoiceContribution(64000, 127 * 128));
+    EXPECT_EQ(out[2 * 199], VoiceContribution(64000, 127 * 128));
+    EXPECT_EQ(out[2 * 199 + 1], 0);
+    EXPECT_EQ(voice.rampFramesLeft, 0);
+    EXPECT_EQ(voice.currentLeft, 127 * 128);
+}
+
+TEST(MixerRamp, ATargetChangeMidRampStartsAFreshRampFromTheVolumeReached) {
+    TestSample sample(std::vector<std::int16_t>(400, 1000), ForwardLoop, 0, 400);
+    MixVoice voice{};
+    voice.sample = &sample.record;
+    voice.stepInteger = 1;
+    voice.targetLeft = voice.targetRight = 100;
+    MixFrames(voice, 64);
+    ASSERT_EQ(voice.currentLeft, 64 * 100);
+    voice.targetLeft = voice.targetRight = 20;
+    const auto out = MixFrames(voice, 130);
+    const std::int32_t step = (20 * 128 - 6400) >> 7;
+    EXPECT_EQ(out[0], VoiceContribution(64000, 6400));
+    EXPECT_EQ(out[2], VoiceContribution(64000, 6400 + step));
+    EXPECT_EQ(voice.currentLeft, 6400 + 128 * step);
+    EXPECT_EQ(voice.rampFramesLeft, 0);
+}
+
+TEST(MixerRamp, AFadedVoiceRampsOutAndGoesOnSilently) {
+    TestSample sample(std::vector<std::int16_t>(300, 1000), ForwardLoop, 0, 300);
+    MixVoice voice = SteadyVoice(sample.record);
+    voice.targetLeft = voice.targetRight = 0;
+    const auto out = MixFrames(voice, 256);
+    EXPECT_NE(out[2 * 100], 0);
+    EXPECT_EQ(out[2 * 128], 0);
+    EXPECT_EQ(out[2 * 255], 0);
+    EXPECT_EQ(voice.sample, &sample.record);
+    EXPECT_EQ(voice.position, 256u);
+}
+
+TEST(Mixer, AddsEveryVoiceIntoTheSameFrames) {
+    TestSample a(std::vector<std::int16_t>(50, 10));
+    TestSample b(std::vector<std::int16_t>(50, -3));
+    MixVoice voices[4] = {SteadyVoice(a.record), {}, {}, SteadyVoice(b.record)};
+    PlayerState state{};
+    state.channelCount = 2;
+    state.voices = voices;
+    std::vector<std::int32_t> out(8, 1);
+    Mix(state, out.data(), 4);
+    EXPECT_EQ(out[6], 1 + 7 * 16320);
+    EXPECT_EQ(out[7], 1 + 7 * 16320);
+}
+
+}  // namespace
+}  // namespace zumbrik
+
+namespace zumbrik {
+namespace {
+
+TEST(MixerKernel, VectorVersionMatchesThePortableOneBitForBit) {
+    const std::optional<Kernels> avx2 = KernelsFor(KernelChoice::Avx2);
+    if (!avx2) GTEST_SKIP() << "no vector version on this processor";
+    const MixRunFunction vector = avx2->mixRun;
+    std::mt19937 random(7);
+    std::vector<std::int16_t> data(5003);
+    for (std::int16_t& value : data) value = static_cast<std::int16_t>(random());
+    data[100] = -32768;
+    data[101] = 32767;
+    for (int trial = 0; trial < 2000; ++trial) {
+        const std::uint32_t frames = random() % 300;
+        const bool backward = trial % 3 == 0;
+        // Steps below one frame, up to six, and beyond take its three ways of
+        // fetching samples; whole steps land every frame on a sample.
+        const std::uint32_t whole = trial % 5 == 2 ? 6 + random() % 4 : random() % 4;
+        const std::uint64_t step = trial % 4 == 1 ? (std::uint64_t{random() % 2} << 32)
+                                                  : (std::uint64_t{whole} << 32) | random();
+        // Keep every frame inside the data, as the boundary logic does.
+        const std::uint64_t span = step * frames + (std::uint64_t{2} << 32);
+        const std::uint64_t room = (std::uint64_t{4990} << 32) - span;
+        const std::uint64_t offset = (static_cast<std::uint64_t>(random()) << 20) % room;
+        VoiceRun run{};
+        run.position = backward ? offset + span : offset;
+        run.delta = backward ? 0 - step : step;
+        run.left = static_cast<std::int32_t>(random() % 40000) - 4000;
+        run.right = static_cast<std::int32_t>(random() % 40000) - 4000;
+        run.stepLeft = trial % 2 == 0 ? static_cast<std::int32_t>(random() % 256) - 128 : 0;
+        run.stepRight = trial % 2 == 0 ? static_cast<std::int32_t>(random() % 256) - 128 : 0;
+        VoiceRun expectedRun = run;
+        std::vector<std::uint32_t> expected(2 * std::size_t{frames} + 2, 5);
+        std::vector<std::uint32_t> actual = expected;
+        const auto entries = static_cast<std::uint32_t>(data.size());
+        MixRunPortable(data.data(), entries, expectedRun, expected.data(), frames);
+        vector(data.data(), entries, run, actual.data(), frames);
+        ASSERT_EQ(actual, expected) << "trial " << trial;
+        ASSERT_EQ(run.position, expectedRun.position);
+        ASSERT_EQ(run.left, expectedRun.left);
+        ASSERT_EQ(run.right, expectedRun.right);
+    }
+}
+
+}  // namespace
+}  // namespace zumbrik

@@ -1,0 +1,50 @@
+#pragma once
+// A module from tests/support/xm_builder.h, written as XM bytes, loaded by
+// the real loader, then stepped tick by tick.
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "player/module_arena.h"
+#include "player/module_source.h"
+#include "player/sequencer.h"
+#include "player/xm_loader.h"
+#include "player/xm_writer.h"
+#include "tests/support/xm_builder.h"
+
+namespace zumbrik::test {
+
+struct Song {
+    std::vector<std::uint8_t> bytes;
+    ModuleArena arena;
+    PlayerState state{};
+    SongClock clock;
+    bool ended = false;
+
+    // Runs one whole tick (whatever its length turns out to be).
+    void Tick(bool playOnce = false) {
+        std::vector<std::int32_t> scratch(2);
+        ended = ended || !RenderFrames(state, scratch.data(), 1, playOnce, clock);
+        if (!ended && state.tickFramesLeft > 0) {
+            scratch.assign(2 * static_cast<std::size_t>(state.tickFramesLeft), 0);
+            RenderFrames(state, scratch.data(), static_cast<std::uint32_t>(state.tickFramesLeft), playOnce, clock);
+        }
+    }
+    void Ticks(int count) {
+        for (int i = 0; i < count; ++i) Tick();
+    }
+    ChannelState& Channel(int c = 0) { return state.channels[c]; }
+    MixVoice& Voice(int c = 0) { return *state.channels[c].voice; }
+};
+
+inline std::unique_ptr<Song> LoadSong(const XmModule& module) {
+    auto song = std::make_unique<Song>();
+    song->bytes = WriteXm(module);
+    ModuleSource source = MakeMemorySource(song->bytes.data(), static_cast<std::uint32_t>(song->bytes.size()));
+    const bool loaded = LoadModule(source, song->arena, song->state) == LoadResult::Loaded;
+    source.Close();
+    return loaded ? std::move(song) : nullptr;
+}
+
+}  // namespace zumbrik::test
