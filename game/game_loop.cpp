@@ -2,6 +2,7 @@
 
 #include "console/panel_text.h"
 #include "console/piece_drawing.h"
+#include "game/game_scores.h"
 #include "game/line_clearing.h"
 #include "game/key_input.h"
 #include "game/piece_rules.h"
@@ -122,9 +123,10 @@ void LockPiece(GameIo& io, GameState& state) {
     state.pieceActive = false;
     if (!MergeIntoWell(state.fallingPiece, state.well)) {
         // The score and level texts keep the old game's values until the restart.
-        state.progress = ScoreState{};
         state.gameOver = true;
         ShowGameOver(game);
+        RecordGameOver(io, state);
+        state.progress = ScoreState{};
     }
     state.fallInterval = state.progress.baseSpeed;
     state.passCounter = 0;

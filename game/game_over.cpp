@@ -2,6 +2,7 @@
 
 #include "console/panel_text.h"
 #include "console/well_effects.h"
+#include "game/game_scores.h"
 #include "game/key_input.h"
 
 namespace zumbrik {
@@ -37,6 +38,7 @@ void RestartGame(GameIo& io, GameState& state) {
     ShowLevel(game, 0, state.thresholds[0]);
     ShowScore(game, 0);
     WipeGameOver(game);
+    WipeTablePlaceIfShown(io, state);
 }
 
 }  // namespace zumbrik

@@ -3,6 +3,7 @@
 #include "console/panel_text.h"
 #include "console/piece_drawing.h"
 #include "console/screen_layout.h"
+#include "game/game_scores.h"
 #include "player/module_player.h"
 
 namespace zumbrik {
@@ -34,6 +35,7 @@ void StartGame(GameIo& io, GameState& state) {
     state.random = GameRandom(SeedFromTimeOfDay(io.clock.GetSystemTime()));
     state.nextShape = state.random.Next() % kBasicShapeCount;
     ShowWellDigits(game, state.well);
+    ShowTableAtStart(io, state);
     // A failure here only means silence: the game runs on without music.
     PlayModule(kModuleResourceId, 0, 0);
 }

@@ -14,11 +14,15 @@
 
 namespace zumbrik {
 
+struct ScoreBook;
+
 // What the game talks to.
 struct GameIo {
     ConsoleSurface& surface;
     ConsoleInput& input;
     Clock& clock;
+    // Where finished games are recorded; none in runs that keep no scores.
+    ScoreBook* scores = nullptr;
 };
 
 // The whole state of a run. It lives in RunGame's frame and is handed to the
@@ -42,6 +46,8 @@ struct GameState {
     bool musicOn = true;
     // F switches pieces between a blank and a dot in each cell.
     bool dotStyle = false;
+    // The game-over place line is on screen until the restart.
+    bool tablePlaceShown = false;
     GameRandom random{};
     ConsoleBuffers buffers{};
     PauseScreen pause{};

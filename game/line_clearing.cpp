@@ -44,6 +44,7 @@ void ClearRowsAndScore(ConsoleBuffer gameBuffer, Clock& clock, Well& well, Score
     if (!ClearTopFullRow(gameBuffer, clock, well)) return;
     do {
         progress.score += RowAward(progress.baseSpeed, m);
+        ++progress.lines;
         ShowScore(gameBuffer, progress.score);
         ++m;
         while (progress.levelIndex < kTopLevelIndex && progress.score >= thresholds[progress.levelIndex]) {

@@ -1,15 +1,17 @@
 #include "game/run_game.h"
 
 #include "game/game_loop.h"
+#include "game/game_scores.h"
 
 namespace zumbrik {
 
-int RunGame(ConsoleSurface& surface, ConsoleInput& input, Clock& clock) {
-    GameIo io{surface, input, clock};
+int RunGame(ConsoleSurface& surface, ConsoleInput& input, Clock& clock, ScoreBook* scores) {
+    GameIo io{surface, input, clock, scores};
     GameState state;
     StartGame(io, state);
     while (LoopIteration(io, state) == LoopStep::Continue) {
     }
+    RecordGameLeft(io, state);
     QuitGame(io, state);
     return 0;
 }

@@ -6,7 +6,10 @@
 
 namespace zumbrik {
 
+struct ScoreBook;
+
 // The whole game: start-up, the loop and its states, until Escape. Returns 0.
-int RunGame(ConsoleSurface& surface, ConsoleInput& input, Clock& clock);
+// Finished games go into `scores`, when given.
+int RunGame(ConsoleSurface& surface, ConsoleInput& input, Clock& clock, ScoreBook* scores = nullptr);
 
 }  // namespace zumbrik

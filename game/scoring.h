@@ -19,6 +19,8 @@ struct ScoreState {
     std::uint32_t levelIndex = 0;
     // Passes per fall step at this level: always 21 - levelIndex.
     std::uint32_t baseSpeed = kStartBaseSpeed;
+    // Rows cleared in this game, for the score table.
+    std::uint32_t lines = 0;
 };
 
 // Points for the m-th row of one cascade at the current level.

@@ -15,7 +15,7 @@
 
 namespace zumbrik {
 
-int RunInTerminal(GameEntry game) {
+int RunInTerminal(const GameEntry& game) {
     if (!TerminalSession::AreTerminals(STDIN_FILENO, STDOUT_FILENO)) {
         std::fputs("zumbrik: стандартный ввод и вывод должны быть терминалом\n", stderr);
         return 2;

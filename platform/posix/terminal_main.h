@@ -1,15 +1,17 @@
 #pragma once
+#include <functional>
+
 #include "platform/console_surface.h"
 #include "platform/clock.h"
 #include "platform/console_input.h"
 
 namespace zumbrik {
 
-using GameEntry = int (*)(ConsoleSurface&, ConsoleInput&, Clock&);
+using GameEntry = std::function<int(ConsoleSurface&, ConsoleInput&, Clock&)>;
 
 // Runs a game on the terminal of standard input and output, and puts the
 // terminal back afterwards. Without a terminal on both it says so on stderr
 // and returns 2 before touching anything.
-int RunInTerminal(GameEntry game);
+int RunInTerminal(const GameEntry& game);
 
 }  // namespace zumbrik

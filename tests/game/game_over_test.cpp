@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/virtual/memory_score_store.h"
 #include "player/module_player.h"
 #include "tests/game/game_run.h"
 
@@ -102,6 +103,62 @@ TEST(GameOverTest, WaitingForEnterLetsTimePassInsteadOfSpinning) {
     EXPECT_LE(waits, 60u);
     EXPECT_LE(run.input.peeks - peeksBefore, waits + 1);
     EXPECT_TRUE(run.console.StandardOutputActive());
+}
+
+// A memory table for the scored tests below.
+struct TableRun {
+    MemoryScoreStore store;
+    ScoreBook book{store, {}};
+    GameRun run;
+    TableRun() { run.scores = &book; }
+};
+
+TEST(GameOverTest, TheEndedGameTakesItsPlaceInTheTableShownUnderTheGameOverLines) {
+    TableRun t;
+    bool restarted = false;
+    StackUntilGameOver(
+        t.run,
+        [&] {
+            const ScreenBuffer& s = t.run.Screen();
+            EXPECT_EQ(TextAt(s, 52, 17, 18), u"МЕСТО В ТАБЛИЦЕ: 1");
+            EXPECT_TRUE(AttributeRun(s, 52, 17, 18, 0x09));
+            EXPECT_EQ(TextAt(s, 52, 12, 9), u"РЕКОРД: 0");
+            t.run.script.KeyDownAt(t.run.clock.NowMs() + 200, kVkReturn);
+        },
+        [&] {
+            restarted = true;
+            EXPECT_EQ(TextAt(t.run.Screen(), 52, 17, 21), std::u16string(21, u' '));
+            t.run.script.KeyDown(kVkEscape);
+        });
+    EXPECT_EQ(t.run.Run(), 0);
+    EXPECT_TRUE(restarted);
+    ASSERT_TRUE(t.store.file.has_value());
+    const std::optional<ScoreTable> table = ParseScoreTable(*t.store.file);
+    ASSERT_TRUE(table.has_value());
+    ASSERT_EQ(table->size(), 1u);
+    EXPECT_EQ((*table)[0], (ScoreEntry{0, 1, 0, "2026-12-01T10:20:30", "tester"}));
+    EXPECT_TRUE(t.book.notes.empty());
+}
+
+TEST(GameOverTest, AFolderThatCannotBeWrittenCostsTheScoreButNotTheGame) {
+    TableRun t;
+    t.store.unwritable = true;
+    bool restarted = false;
+    StackUntilGameOver(
+        t.run,
+        [&] {
+            EXPECT_EQ(TextAt(t.run.Screen(), 52, 17, 21), std::u16string(21, u' '));
+            t.run.script.KeyDownAt(t.run.clock.NowMs() + 200, kVkReturn);
+        },
+        [&] {
+            restarted = true;
+            t.run.script.KeyDown(kVkEscape);
+        });
+    EXPECT_EQ(t.run.Run(), 0);
+    EXPECT_TRUE(restarted);
+    EXPECT_FALSE(t.store.file.has_value());
+    ASSERT_EQ(t.book.notes.size(), 1u);
+    EXPECT_NE(t.book.notes[0].find("не удалось сохранить"), std::string::npos) << t.book.notes[0];
 }
 
 }  // namespace

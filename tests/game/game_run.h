@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "game/score_keeping.h"
 #include "platform/memory_console/memory_console.h"
 #include "platform/virtual/manual_clock.h"
 #include "platform/virtual/scripted_input.h"
@@ -58,6 +59,8 @@ public:
     std::vector<std::u16string> ScreenText() const;
     std::vector<ColourAttribute> ScreenAttributes() const;
 
+    // Where the run records its games; none by default.
+    ScoreBook* scores = nullptr;
     MemoryConsole console;
     ManualClock clock;
     ScriptedInput script;

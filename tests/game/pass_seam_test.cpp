@@ -84,6 +84,7 @@ TEST_F(PassSeamTest, FourRowsAtOnceScoreTheCascadeAndRaiseTheLevel) {
     EXPECT_EQ(state.fallInterval, 21u);
     EXPECT_FALSE(state.gameOver);
     EXPECT_EQ(TextAt(run.Screen(), 52, 6, 10), u"СЧЁТ: 2300");
+    EXPECT_EQ(state.progress.lines, 4u);
     EXPECT_EQ(TextAt(run.Screen(), 52, 8, 24), u"СЛОЖНОСТЬ: 6            ");
     EXPECT_EQ(TextAt(run.Screen(), 52, 10, 23), u"До следующей: 2500     ");
     // The two marked cells came down four rows with their colours; the rest of

@@ -1,0 +1,19 @@
+#pragma once
+#include <cstdio>
+#include <string>
+
+#include "game/score_keeping.h"
+
+namespace zumbrik {
+
+// The table as `zumbrik --scores` prints it: a heading and one line per game,
+// or one line saying there is none yet.
+std::string FormatScoreListing(const ScoreTable& table);
+
+// Prints the listing on out and the book's notes on err; status 0.
+int PrintScores(ScoreBook& book, std::FILE* out, std::FILE* err);
+
+// The notes a run collected, one line each, for stderr.
+void PrintNotes(const ScoreBook& book, std::FILE* err);
+
+}  // namespace zumbrik

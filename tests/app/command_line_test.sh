@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The game's command line: --scores prints the table from the data folder (or
+# says there is none) and exits 0 without making anything; anything else is a
+# usage error, status 2 with one line on stderr.
+# Usage: command_line_test.sh PATH_TO_ZUMBRIK
+set -euo pipefail
+export LC_ALL=C.UTF-8
+game=$(realpath "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME=$work/home XDG_DATA_HOME=$work/data
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+"$game" --scores >"$work/out" 2>"$work/err" || fail "--scores on no table: status $?"
+[[ $(cat "$work/out") == "Рекордов пока нет." && ! -s $work/err ]] || fail "no-table output: $(cat "$work/out" "$work/err")"
+[[ ! -e $work/data ]] || fail "--scores made the data folder"
+
+mkdir -p "$work/data/zumbrik"
+printf 'zumbrik-scores 1\n# columns\n4200\t5\t30\t2026-11-30T20:00:00\tanna maria\n90\t1\t2\t2026-12-01T08:05:00\tbo\n' \
+  >"$work/data/zumbrik/scores"
+"$game" --scores >"$work/out" 2>"$work/err" || fail "--scores: status $?"
+[[ $(sed -n 2p "$work/out") =~ ^\ 1\ +4200\ +5\ +30\ +2026-11-30\ 20:00:00\ +anna\ maria$ ]] ||
+  fail "first entry: $(sed -n 2p "$work/out")"
+[[ $(sed -n 3p "$work/out") =~ ^\ 2\ +90\ +1\ +2 ]] || fail "second entry: $(sed -n 3p "$work/out")"
+[[ $(wc -l <"$work/out") == 3 ]] || fail "listing length"
+
+status=0
+"$game" --frobnicate >"$work/out" 2>"$work/err" || status=$?
+[[ $status == 2 && ! -s $work/out && $(wc -l <"$work/err") == 1 ]] || fail "unknown option: status $status"
+status=0
+"$game" --scores --scores >"$work/out" 2>"$work/err" || status=$?
+[[ $status == 2 ]] || fail "two commands: status $status"
+echo "command line checks passed"
