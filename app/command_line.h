@@ -1,20 +1,30 @@
 #pragma once
+#include <cstdio>
 #include <string>
 
 namespace zumbrik {
 
-// What the game's command line asks for. A new option is one more command
-// and one more row in the table of command_line.cpp.
-enum class Command { Play, ShowScores, Usage };
+// What the game's command line asks for. A new option is one more row in the
+// table of command_line.cpp (and one more command, unless it changes how the
+// game plays).
+enum class Command { Play, ShowScores, Help, Version, Usage };
 
 struct CommandLine {
     Command command = Command::Play;
+    bool music = true;  // --no-music: start with the music off
     // The argument that made the line a usage error.
     std::string offending;
 };
 
-inline constexpr char kUsageLine[] = "использование: zumbrik [--scores]";
+inline constexpr char kUsageLine[] = "использование: zumbrik [--no-music] | --scores | --help | --version";
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);
+
+// What --help prints: the usage line, then one line per option.
+std::string HelpText();
+
+// Runs --help or --version: prints to `out`; 0, or 1 when the text could not
+// be written.
+int PrintInformation(Command command, std::FILE* out);
 
 }  // namespace zumbrik

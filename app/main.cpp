@@ -15,6 +15,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", kUsageLine);
         return 2;
     }
+    if (line.command == Command::Help || line.command == Command::Version) {
+        return PrintInformation(line.command, stdout);
+    }
     PosixScoreStore store(PosixScoreStore::DefaultFolder());
     ScoreBook book{store, {}};
     if (line.command == Command::ShowScores) return PrintScores(book, stdout, stderr);
@@ -22,9 +25,10 @@ int main(int argc, char** argv) {
     // outlive main; the player stops itself at exit before it is destroyed.
     static AlsaWaveDevice sound;
     UseWaveDevice(&sound);
+    const GameOptions options{line.music};
     const int status = RunInTerminal(
-        [&book](ConsoleSurface& surface, ConsoleInput& input, Clock& clock) {
-            return RunGame(surface, input, clock, &book);
+        [&book, options](ConsoleSurface& surface, ConsoleInput& input, Clock& clock) {
+            return RunGame(surface, input, clock, &book, options);
         });
     // After the terminal is back, so the lines stay readable.
     PrintNotes(book, stderr);

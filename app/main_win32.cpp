@@ -42,6 +42,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", kUsageLine);
         return 2;
     }
+    if (line.command == Command::Help || line.command == Command::Version) {
+        return PrintInformation(line.command, stdout);
+    }
     Win32ScoreStore store(Win32ScoreStore::DefaultFolder());
     ScoreBook book{store, {}};
     if (line.command == Command::ShowScores) return PrintScores(book, stdout, stderr);
@@ -54,7 +57,7 @@ int main(int argc, char** argv) {
         // so the device outlives the music the game leaves playing at Escape.
         static WinmmWaveDevice wave;
         UseWaveDevice(&wave);
-        status = RunGame(console, input, clock, &book);
+        status = RunGame(console, input, clock, &book, GameOptions{line.music});
     }
     // After the console is back, so the lines stay readable.
     PrintNotes(book, stderr);

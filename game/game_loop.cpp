@@ -43,11 +43,7 @@ bool ApplyKey(GameState& state) {
             state.dotStyle = !state.dotStyle;
             return false;
         case kVkM:
-            if (state.musicOn)
-                PauseModule();
-            else
-                ResumeModule();
-            state.musicOn = !state.musicOn;
+            SwitchMusic(state);
             return false;
         default:
             return false;
@@ -132,6 +128,14 @@ void LockPiece(GameIo& io, GameState& state) {
     state.passCounter = 0;
     if (!state.gameOver) ClearRowsAndScore(game, io.clock, state.well, state.progress, state.thresholds);
     ShowWellDigits(game, state.well);
+}
+
+void SwitchMusic(GameState& state) {
+    if (state.musicOn)
+        PauseModule();
+    else
+        ResumeModule();
+    state.musicOn = !state.musicOn;
 }
 
 }  // namespace zumbrik

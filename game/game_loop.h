@@ -21,5 +21,7 @@ void SpawnPiece(GameIo& io, GameState& state);
 void LockPiece(GameIo& io, GameState& state);
 void RestartGame(GameIo& io, GameState& state);
 void RunPause(GameIo& io, GameState& state);
+// The M key: music off when on, on when off.
+void SwitchMusic(GameState& state);
 
 }  // namespace zumbrik

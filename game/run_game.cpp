@@ -5,10 +5,11 @@
 
 namespace zumbrik {
 
-int RunGame(ConsoleSurface& surface, ConsoleInput& input, Clock& clock, ScoreBook* scores) {
+int RunGame(ConsoleSurface& surface, ConsoleInput& input, Clock& clock, ScoreBook* scores, GameOptions options) {
     GameIo io{surface, input, clock, scores};
     GameState state;
     StartGame(io, state);
+    if (!options.music) SwitchMusic(state);
     while (LoopIteration(io, state) == LoopStep::Continue) {
     }
     RecordGameLeft(io, state);

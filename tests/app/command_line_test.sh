@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The game's command line: --scores prints the table from the data folder (or
-# says there is none) and exits 0 without making anything; anything else is a
-# usage error, status 2 with one line on stderr.
-# Usage: command_line_test.sh PATH_TO_ZUMBRIK
+# says there is none) and exits 0 without making anything; --help and
+# --version print to stdout and exit 0; anything else (an unknown option, two
+# commands, --no-music given twice or with a command) is a usage error, status
+# 2 with one line on stderr.
+# Usage: command_line_test.sh PATH_TO_ZUMBRIK VERSION
 set -euo pipefail
 export LC_ALL=C.UTF-8
 game=$(realpath "$1")
+version=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export HOME=$work/home XDG_DATA_HOME=$work/data
@@ -27,7 +30,19 @@ printf 'zumbrik-scores 1\n# columns\n4200\t5\t30\t2026-11-30T20:00:00\tanna mari
 status=0
 "$game" --frobnicate >"$work/out" 2>"$work/err" || status=$?
 [[ $status == 2 && ! -s $work/out && $(wc -l <"$work/err") == 1 ]] || fail "unknown option: status $status"
-status=0
-"$game" --scores --scores >"$work/out" 2>"$work/err" || status=$?
-[[ $status == 2 ]] || fail "two commands: status $status"
+for line in "--scores --scores" "--help --version" "--no-music --no-music" "--no-music --scores" "--help --no-music"; do
+  status=0
+  # shellcheck disable=SC2086 # the words are the arguments
+  "$game" $line >"$work/out" 2>"$work/err" || status=$?
+  [[ $status == 2 && ! -s $work/out && $(wc -l <"$work/err") == 1 ]] || fail "$line: status $status"
+done
+
+"$game" --version >"$work/out" 2>"$work/err" || fail "--version: status $?"
+[[ $(cat "$work/out") == "zumbrik $version" && ! -s $work/err ]] || fail "--version: $(cat "$work/out" "$work/err")"
+"$game" --help >"$work/out" 2>"$work/err" || fail "--help: status $?"
+for option in --no-music --scores --help --version; do
+  grep -q -- "^  $option " "$work/out" || fail "--help does not list $option"
+done
+usage=$("$game" --bad 2>&1 >/dev/null || true)
+[[ $(head -n1 "$work/out") == "$usage" ]] || fail "--help does not start with the usage line"
 echo "command line checks passed"

@@ -38,7 +38,7 @@ void GameRun::AfterPauseFrame(std::uint64_t frame, std::function<void()> action)
     afterFrame_.emplace(frame, std::move(action));
 }
 
-int GameRun::Run() { return RunGame(console, input, clock, scores); }
+int GameRun::Run() { return RunGame(console, input, clock, scores, options); }
 
 std::vector<std::u16string> GameRun::ScreenText() const {
     std::vector<std::u16string> rows;

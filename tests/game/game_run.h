@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "game/run_game.h"
 #include "game/score_keeping.h"
 #include "platform/memory_console/memory_console.h"
 #include "platform/virtual/manual_clock.h"
@@ -61,6 +62,7 @@ public:
 
     // Where the run records its games; none by default.
     ScoreBook* scores = nullptr;
+    GameOptions options;
     MemoryConsole console;
     ManualClock clock;
     ScriptedInput script;

@@ -61,6 +61,24 @@ TEST(MusicGameTest, TheGameStartsTheThemeAndItsKeysPauseAndResumeIt) {
     EXPECT_FALSE(device.IsOpen());
 }
 
+// --no-music: the theme starts as always, switched off as if by M, and M
+// switches it on.
+TEST(MusicGameTest, WithoutMusicTheThemeStartsSwitchedOff) {
+    CaptureWaveDevice device;
+    UseWaveDevice(&device);
+    testing::GameRun run;
+    run.options.music = false;
+    run.AfterPass(1, [&] {
+        EXPECT_TRUE(device.IsPlaying());
+        EXPECT_TRUE(ModulePaused());
+    });
+    run.KeyAfterPass(2, kVkM);
+    run.AfterPass(3, [&] { EXPECT_FALSE(ModulePaused()) << "M switches it on"; });
+    run.KeyAfterPass(3, kVkEscape);
+    EXPECT_EQ(run.Run(), 0);
+    UseWaveDevice(nullptr);
+}
+
 // Without a sound device the game runs on silently, and its keys still set the flag.
 TEST(MusicGameTest, WithoutASoundDeviceTheGamePlaysOnSilently) {
     UseWaveDevice(nullptr);
