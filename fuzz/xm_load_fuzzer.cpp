@@ -10,6 +10,7 @@
 #include "player/module_arena.h"
 #include "player/module_source.h"
 #include "player/song_pass.h"
+#include "player/song_scan.h"
 #include "player/xm_loader.h"
 
 namespace {
@@ -50,6 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     source.Close();
     if (!loaded) return 0;
     CheckRecords(state);
+    // The scan follows untrusted jumps and loops too; it must end within its bound.
+    const zumbrik::SongScan scan = zumbrik::ScanSong(state, 2);
+    if (scan.rowStarts > zumbrik::kMaxScanRowStarts) std::abort();
     // Looping, so that jumps and the restart position are exercised too.
     static std::int16_t samples[2 * zumbrik::kSegmentFrames];
     auto pass = std::make_unique<zumbrik::SongPass>(state, false, 2 * zumbrik::kOutputRate);

@@ -18,34 +18,8 @@ std::int32_t OrderAfterBreak(const PlayerState& state, std::int32_t order) {
     return order >= state.songLength ? 0 : order;
 }
 
-void ResetFromInstrument(ChannelState& channel, const SampleRecord& sample) {
-    channel.volume = sample.volume;
-    channel.panning = sample.panning;
-    channel.volumeEnvState.value = 64;
-    channel.panningEnvState.value = 32;
-    channel.fadeoutVolume = 65536;
-    RestartEnvelopes(channel);
-    RestartOscillators(channel);
-    channel.updateFlags |= UpdateVolume | UpdatePanning;
-}
+}  // namespace
 
-void StepEnvelopesAndFade(ChannelState& channel, const InstrumentRecord& instrument) {
-    if (EnvelopeActive(instrument, EnvelopeKind::Volume)) {
-        AdvanceEnvelope(channel, instrument, EnvelopeKind::Volume);
-    } else if (channel.keyReleased != 0) {
-        channel.volumeEnvState.value = 0;  // without an envelope a key-off silences at once
-    }
-    if (EnvelopeActive(instrument, EnvelopeKind::Panning)) {
-        AdvanceEnvelope(channel, instrument, EnvelopeKind::Panning);
-    }
-    if (channel.keyReleased != 0) {
-        const std::int64_t faded = static_cast<std::int64_t>(channel.fadeoutVolume) - instrument.fadeout;
-        channel.fadeoutVolume = ClampTo(faded, 0, 65536);
-    }
-}
-
-// The flow effects act in channel order, a later channel overwriting an
-// earlier one. Returns true when the effect was one of them.
 bool ApplyFlowEffect(PlayerState& state, ChannelState& channel, const PatternCell& cell, bool& jumpSeen) {
     const std::uint8_t param = cell.param;
     switch (cell.effect) {
@@ -93,6 +67,34 @@ bool ApplyFlowEffect(PlayerState& state, ChannelState& channel, const PatternCel
             return true;
         default:
             return false;
+    }
+}
+
+namespace {
+
+void ResetFromInstrument(ChannelState& channel, const SampleRecord& sample) {
+    channel.volume = sample.volume;
+    channel.panning = sample.panning;
+    channel.volumeEnvState.value = 64;
+    channel.panningEnvState.value = 32;
+    channel.fadeoutVolume = 65536;
+    RestartEnvelopes(channel);
+    RestartOscillators(channel);
+    channel.updateFlags |= UpdateVolume | UpdatePanning;
+}
+
+void StepEnvelopesAndFade(ChannelState& channel, const InstrumentRecord& instrument) {
+    if (EnvelopeActive(instrument, EnvelopeKind::Volume)) {
+        AdvanceEnvelope(channel, instrument, EnvelopeKind::Volume);
+    } else if (channel.keyReleased != 0) {
+        channel.volumeEnvState.value = 0;  // without an envelope a key-off silences at once
+    }
+    if (EnvelopeActive(instrument, EnvelopeKind::Panning)) {
+        AdvanceEnvelope(channel, instrument, EnvelopeKind::Panning);
+    }
+    if (channel.keyReleased != 0) {
+        const std::int64_t faded = static_cast<std::int64_t>(channel.fadeoutVolume) - instrument.fadeout;
+        channel.fadeoutVolume = ClampTo(faded, 0, 65536);
     }
 }
 

@@ -9,4 +9,10 @@ namespace zumbrik {
 // flow effects) and updates the channel's voice.
 void ProcessRow(PlayerState& state);
 
+// The flow effects of one cell (B, D, F, E6x, E and EEx): they set the pending
+// position, speed, tempo, pattern delay and the channel's loop. They act in
+// channel order, a later channel overwriting an earlier one; jumpSeen carries
+// a B of this row to a later D. Returns true when the effect was one of them.
+bool ApplyFlowEffect(PlayerState& state, ChannelState& channel, const PatternCell& cell, bool& jumpSeen);
+
 }  // namespace zumbrik

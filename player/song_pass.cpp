@@ -3,10 +3,17 @@
 #include <algorithm>
 #include <cstring>
 
+#include "player/song_scan.h"
+
 namespace zumbrik {
 
-SongPass::SongPass(PlayerState& state, bool onePass, std::uint64_t frameLimit)
-    : state_(state), onePass_(onePass), frameLimit_(frameLimit) {}
+SongPass::SongPass(PlayerState& state, bool onePass, std::uint64_t frameLimit, std::uint32_t passes)
+    : state_(state), onePass_(onePass), frameLimit_(frameLimit) {
+    if (onePass_) {
+        const SongScan scan = ScanSong(state_, passes);
+        rowLimit_ = scan.capped ? 0 : scan.rowStarts;
+    }
+}
 
 // In one-pass mode ticks are started here, one at a time, so the row on
 // which the song ends is played to its last frame and nothing after it.
@@ -15,6 +22,7 @@ std::uint32_t SongPass::FramesUntilNextStop(std::uint32_t wanted) {
         return wanted;
     }
     if (state_.tickFramesLeft <= 0) {
+        rowsStarted_ += state_.tick == 0 ? 1 : 0;
         StartTick(state_, false, clock_);
     }
     return std::min(wanted, static_cast<std::uint32_t>(state_.tickFramesLeft));
@@ -29,7 +37,8 @@ std::uint32_t SongPass::Render(std::int16_t* out, std::uint32_t frames) {
     std::uint32_t produced = 0;
     while (produced < allowed) {
         const bool rowOver = state_.tick == 0 && state_.tickFramesLeft <= 0;
-        if (onePass_ && clock_.songEnds > 0 && rowOver) {
+        const bool passesOver = rowLimit_ != 0 ? rowsStarted_ >= rowLimit_ : clock_.songEnds > 0;
+        if (onePass_ && passesOver && rowOver) {
             finished_ = true;
             break;
         }

@@ -8,15 +8,17 @@
 namespace zumbrik {
 
 // Renders a loaded song to 16-bit stereo without a device: either one pass
-// (to the end of the row on which the song runs off its last order) or a
-// fixed number of frames, looping. A pass that never ends stops at the frame
-// limit and says so.
+// or more passes (each ending where ScanSong finds the song's end) or a
+// fixed number of frames, looping. When the scan finds no end, a pass ends
+// on running off the last order, or at the frame limit, which it reports.
 class SongPass {
 public:
     // 30 minutes of audio: the bound for a song whose jumps never end it.
     static constexpr std::uint64_t kDefaultLimitFrames = std::uint64_t{30} * 60 * kOutputRate;
 
-    SongPass(PlayerState& state, bool onePass, std::uint64_t frameLimit = kDefaultLimitFrames);
+    // passes counts only with onePass; the state must be as loaded.
+    SongPass(PlayerState& state, bool onePass, std::uint64_t frameLimit = kDefaultLimitFrames,
+             std::uint32_t passes = 1);
 
     // Renders up to `frames` (at most 1024) frames into out (left, right);
     // returns the frames written, 0 once the pass is over.
@@ -32,6 +34,8 @@ private:
 
     PlayerState& state_;
     bool onePass_;
+    std::uint64_t rowLimit_ = 0;  // row starts of the passes; 0 when the scan found no end
+    std::uint64_t rowsStarted_ = 0;
     std::uint64_t frameLimit_;
     std::uint64_t framesRendered_ = 0;
     SongClock clock_;

@@ -8,6 +8,7 @@
 #include "app/xm_tool/commands.h"
 #include "app/xm_tool/module_file.h"
 #include "player/effect_codes.h"
+#include "player/song_scan.h"
 #include "player/xm_layout.h"
 
 namespace zumbrik {
@@ -77,6 +78,13 @@ void DescribeSong(const PlayerState& state, const HeaderText& text, std::ostream
     out << "orders:     ";
     for (int i = 0; i < state.songLength; ++i) out << " " << static_cast<int>(state.orderTable[i]);
     out << "\n";
+    const SongScan scan = ScanSong(state);
+    const std::uint64_t ms = (scan.frames * 1000 + kOutputRate / 2) / kOutputRate;
+    char duration[96];
+    std::snprintf(duration, sizeof duration, "duration:    %s%llu:%02llu.%03llu%s\n", scan.capped ? "more than " : "",
+                  static_cast<unsigned long long>(ms / 60000), static_cast<unsigned long long>(ms / 1000 % 60),
+                  static_cast<unsigned long long>(ms % 1000), scan.capped ? " (the scan stopped before the end)" : "");
+    out << duration;
 }
 
 void DescribePatterns(const PlayerState& state, std::ostream& out) {

@@ -17,7 +17,9 @@ struct Subcommand {
 // One line per subcommand.
 const Subcommand kSubcommands[] = {
     {"info", "info FILE            header, orders, patterns, instruments, samples, effects used", zumbrik::InfoCommand},
-    {"render", "render FILE OUT.wav [--seconds N]   one pass of the song (or N seconds) as 48 kHz 16-bit stereo WAV",
+    {"render",
+     "render FILE OUT.wav [--seconds N | --loops N]   one pass of the song (N passes, or N seconds) as 48 kHz "
+     "16-bit stereo WAV",
      zumbrik::RenderCommand},
     {"play", "play FILE            through the sound device: space pause, + - volume, arrows orders, q quit",
      zumbrik::PlayCommand},

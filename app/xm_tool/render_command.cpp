@@ -22,8 +22,12 @@ constexpr std::uint32_t kBytesPerFrame = 4;
 struct RenderRequest {
     std::string modulePath;
     std::string wavPath;
-    double seconds = 0;  // 0: one pass of the song
+    double seconds = 0;        // 0: whole passes of the song
+    std::uint32_t loops = 1;   // passes, when seconds is 0
+    bool loopsGiven = false;
 };
+
+constexpr unsigned long kMostLoops = 100;
 
 bool ParseRequest(const std::vector<std::string>& args, RenderRequest& request, std::ostream& err) {
     std::vector<std::string> paths;
@@ -40,12 +44,27 @@ bool ParseRequest(const std::vector<std::string>& args, RenderRequest& request, 
                 return false;
             }
             ++i;
+        } else if (args[i] == "--loops") {
+            char* end = nullptr;
+            const char* text = i + 1 < args.size() ? args[i + 1].c_str() : "";
+            const unsigned long loops = std::strtoul(text, &end, 10);
+            if (end == text || *end != 0 || text[0] == '-' || loops < 1 || loops > kMostLoops) {
+                err << "zumbrik-xm: --loops wants a whole number from 1 to " << kMostLoops << "\n";
+                return false;
+            }
+            request.loops = static_cast<std::uint32_t>(loops);
+            request.loopsGiven = true;
+            ++i;
         } else {
             paths.push_back(args[i]);
         }
     }
+    if (request.loopsGiven && request.seconds > 0) {
+        err << "zumbrik-xm: --loops and --seconds do not go together\n";
+        return false;
+    }
     if (paths.size() != 2) {
-        err << "usage: zumbrik-xm render FILE OUT.wav [--seconds N]\n";
+        err << "usage: zumbrik-xm render FILE OUT.wav [--seconds N | --loops N]\n";
         return false;
     }
     request.modulePath = paths[0];
@@ -114,7 +133,7 @@ int RenderCommand(const std::vector<std::string>& args, std::ostream& out, std::
     const bool onePass = request.seconds == 0;
     const std::uint64_t limit = onePass ? SongPass::kDefaultLimitFrames
                                         : static_cast<std::uint64_t>(request.seconds * kOutputRate + 0.5);
-    auto pass = std::make_unique<SongPass>(state, onePass, limit);
+    auto pass = std::make_unique<SongPass>(state, onePass, limit, request.loops);
     const bool progress = &err == &std::cerr && isatty(STDERR_FILENO) != 0;
     std::int16_t samples[2 * kSegmentFrames];
     std::uint64_t lastShown = 0;

@@ -74,6 +74,8 @@ TEST_F(InfoCommandTest, DescribesTheModule) {
     EXPECT_THAT(text, HasSubstr("channels:    2\n"));
     EXPECT_THAT(text, HasSubstr("5 ticks per row, 150 BPM (800 frames per tick)"));
     EXPECT_THAT(text, HasSubstr("orders:      0 1 5\n"));
+    // 2 + 2 + 64 rows (pattern 5 is missing) of 3 ticks (the F03) at 800 frames.
+    EXPECT_THAT(text, HasSubstr("duration:    0:03.400\n"));
     EXPECT_THAT(text, HasSubstr("patterns:    6\n"));
     EXPECT_THAT(text, HasSubstr("pattern   5:  64 rows, 0 notes, 0 key-offs, not in the file"));
     EXPECT_THAT(text, HasSubstr("pattern   1:   2 rows, 1 notes, 1 key-offs"));

@@ -83,6 +83,20 @@ TEST_F(RenderCommandTest, SecondsRenderThatManyFramesLooping) {
     EXPECT_EQ(ReadAll(wav).size(), 44u + 24000u * 4);
 }
 
+TEST_F(RenderCommandTest, LoopsRenderThatManyPassesThroughTheJumpBack) {
+    XmModule module = EightRowSong();
+    module.orders = {0, 1};
+    module.patterns.push_back(test::PatternOf(4, 1, {{3, {test::Effect(0xB, 1)}}}));  // order 1 for ever
+    const std::string wav = (dir_ / "out.wav").string();
+    ASSERT_EQ(Run({WriteModule(module), wav, "--loops", "3"}), 0) << err_.str();
+    EXPECT_EQ(ReadAll(wav).size(), 44u + (8u + 4u + 4u) * 480 * 4);  // the first pass, then order 1 twice
+    EXPECT_EQ(err_.str(), "");
+
+    EXPECT_EQ(Run({WriteModule(module), wav, "--loops", "0"}), 2);
+    EXPECT_EQ(Run({WriteModule(module), wav, "--loops", "2", "--seconds", "1"}), 2);
+    EXPECT_EQ(Run({WriteModule(module), wav, "--loops"}), 2);
+}
+
 TEST_F(RenderCommandTest, ErrorsAreOneLineWithAFailingStatus) {
     const std::string wav = (dir_ / "out.wav").string();
     EXPECT_EQ(Run({(dir_ / "missing.xm").string(), wav}), 1);

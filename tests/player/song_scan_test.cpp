@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "player/song_pass.h"
+#include "player/song_scan.h"
+#include "tests/player/song_stepper.h"
+
+namespace zumbrik {
+namespace {
+
+using test::Effect;
+using test::PatternOf;
+
+struct ScanCase {
+    std::string name;
+    XmModule module;
+    std::uint32_t passes;
+    std::uint64_t rowStarts;
+    std::int32_t endOrder;
+    std::int32_t endRow;
+    bool ranOffEnd;
+    std::uint64_t frames;  // 0: one tick of 480 frames per row
+};
+
+// Two channels, speed 1 at 480 frames a tick: a row is 480 frames unless a case changes that.
+XmModule Song(std::vector<std::uint8_t> orders, std::vector<XmPattern> patterns, std::uint16_t restart = 0) {
+    XmModule module = test::ToneModule(2, 1);
+    module.orders = std::move(orders);
+    module.patterns = std::move(patterns);
+    module.restartPosition = restart;
+    return module;
+}
+
+XmPattern Rows(std::uint16_t rows, std::vector<std::pair<int, std::vector<XmCell>>> filled = {}) {
+    return PatternOf(rows, 2, std::move(filled));
+}
+
+std::vector<ScanCase> Cases() {
+    return {
+        {"runs off its last order", Song({0, 1}, {Rows(4), Rows(4)}), 1, 8, 1, 3, true, 0},
+        {"jumps back to an earlier order", Song({0, 1}, {Rows(4), Rows(4, {{3, {Effect(0xB, 0)}}})}), 1, 8, 1, 3,
+         false, 0},
+        {"jumps back, two passes", Song({0, 1}, {Rows(4), Rows(4, {{3, {Effect(0xB, 0)}}})}), 2, 16, 1, 3, false, 0},
+        {"jumps back to the middle, two passes", Song({0, 1}, {Rows(4), Rows(4, {{3, {Effect(0xB, 1)}}})}), 2, 12,
+         1, 3, false, 0},
+        {"breaks into an order already played (B and D on one row)",
+         Song({0, 1}, {Rows(4), Rows(4, {{1, {Effect(0xB, 0), Effect(0xD, 2)}}})}), 1, 6, 1, 1, false, 0},
+        {"a later B overwrites an earlier D's order",
+         Song({0, 1, 2}, {Rows(4), Rows(4, {{1, {Effect(0xD, 2), Effect(0xB, 1)}}}), Rows(4)}), 1, 6, 1, 1, false, 0},
+        {"a break to a row past the pattern's end, then off the last order",
+         Song({0}, {Rows(4, {{1, {Effect(0xD, 0x12)}}})}), 1, 3, 0, 12, true, 0},
+        {"jumps to itself", Song({0}, {Rows(4, {{0, {Effect(0xB, 0)}}})}), 1, 1, 0, 0, false, 0},
+        {"a pattern loop plays out before the song ends",
+         Song({0}, {Rows(4, {{1, {Effect(0xE, 0x60)}}, {2, {Effect(0xE, 0x62)}}, {3, {Effect(0xB, 0)}}})}), 1,
+         8, 0, 3, false, 0},
+        {"a loop with no start row loops from row 0",
+         Song({0}, {Rows(3, {{1, {Effect(0xE, 0x61)}}})}), 1, 5, 0, 2, true, 0},
+        {"a pattern delay counts speed times its ticks",
+         Song({0}, {Rows(2, {{0, {Effect(0xF, 2), Effect(0xE, 0xE3)}}})}), 1, 2, 0, 1, true, (8 + 2) * 480},
+        {"speed and tempo change in the middle",
+         Song({0}, {Rows(4, {{2, {Effect(0xF, 3), Effect(0xF, 125)}}})}), 1, 4, 0, 3, true, 2 * 480 + 2 * 3 * 960},
+        {"speed 0 plays one tick a row", Song({0}, {Rows(3, {{0, {Effect(0xF, 0)}}})}), 1, 3, 0, 2, true, 0},
+        {"the second pass starts at the restart position", Song({0, 1}, {Rows(4), Rows(4)}, 1), 2, 12, 1, 3, true,
+         0},
+        {"an order naming a missing pattern plays 64 empty rows", Song({0, 7}, {Rows(4)}), 1, 68, 1, 63, true, 0},
+    };
+}
+
+TEST(SongScan, EndsWhereTheFlowRepeatsOrRunsOff) {
+    for (const ScanCase& c : Cases()) {
+        SCOPED_TRACE(c.name);
+        auto song = test::LoadSong(c.module);
+        ASSERT_NE(song, nullptr);
+        const SongScan scan = ScanSong(song->state, c.passes);
+        EXPECT_FALSE(scan.capped);
+        EXPECT_EQ(scan.rowStarts, c.rowStarts);
+        EXPECT_EQ(scan.endOrder, c.endOrder);
+        EXPECT_EQ(scan.endRow, c.endRow);
+        EXPECT_EQ(scan.ranOffEnd, c.ranOffEnd);
+        EXPECT_EQ(scan.frames, c.frames != 0 ? c.frames : c.rowStarts * 480);
+
+        // The real sequencer, rendering the passes, takes exactly the scanned time.
+        SongPass pass(song->state, true, SongPass::kDefaultLimitFrames, c.passes);
+        std::vector<std::int16_t> out(2 * kSegmentFrames);
+        while (pass.Render(out.data(), kSegmentFrames) != 0) {
+        }
+        EXPECT_FALSE(pass.HitLimit());
+        EXPECT_EQ(pass.FramesRendered(), scan.frames);
+        EXPECT_EQ(song->state.orderIndex, scan.endOrder);
+        EXPECT_EQ(song->state.row, scan.endRow);
+    }
+}
+
+TEST(SongScan, WritesNothingIntoTheModule) {
+    XmModule module = Song({0}, {Rows(2, {{0, {Effect(0xE, 0x53), Effect(0xF, 3)}}, {1, {Effect(0xB, 0)}}})});
+    auto song = test::LoadSong(module);
+    ASSERT_NE(song, nullptr);
+    const PlayerState before = song->state;
+    const std::int8_t finetune = song->state.instruments[0].samples[0]->finetune;
+    ScanSong(song->state, 3);
+    EXPECT_EQ(song->state.speed, before.speed);
+    EXPECT_EQ(song->state.samplesPerTick, before.samplesPerTick);
+    EXPECT_EQ(song->state.pendingOrder, before.pendingOrder);
+    EXPECT_EQ(song->state.instruments[0].samples[0]->finetune, finetune);
+}
+
+}  // namespace
+}  // namespace zumbrik
