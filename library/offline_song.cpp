@@ -8,8 +8,8 @@
 #include "player/module_arena.h"
 #include "player/module_source.h"
 #include "player/player_records.h"
-#include "player/song_duration.h"
 #include "player/song_pass.h"
+#include "player/song_scan.h"
 #include "player/xm_loader.h"
 #include "zumbrik/player.h"
 
@@ -35,13 +35,13 @@ LoadResult Load(const void* data, std::uint32_t size, LoadedSong& song) {
     return result;
 }
 
-// Seconds of one pass, or a negative number when there is no memory for
-// them. The sequencer changes the song it runs (E5x writes into the sample
-// records), so it runs on a copy of its own, never mixed.
-double OnePassSeconds(const void* data, std::uint32_t size) {
-    auto copy = std::make_unique<LoadedSong>();
-    if (Load(data, size, *copy) != LoadResult::Loaded) return -1;
-    const std::uint64_t frames = zumbrik::OnePassFrames(copy->state, zumbrik::SongPass::kDefaultLimitFrames);
+// Seconds of one pass of a song as loaded, from the same scan that ends the
+// rendered pass; a song whose end the scan cannot find renders to the frame
+// limit, so that is its length.
+double OnePassSeconds(const zumbrik::PlayerState& state) {
+    const zumbrik::SongScan scan = zumbrik::ScanSong(state);
+    const std::uint64_t frames =
+        scan.capped ? zumbrik::SongPass::kDefaultLimitFrames : std::min(scan.frames, zumbrik::SongPass::kDefaultLimitFrames);
     return static_cast<double>(frames) / zumbrik::kOutputRate;
 }
 
@@ -75,13 +75,8 @@ ZumbrikSong* zumbrik_song_open(const void* data, size_t size, int* error) {
             SetError(error, static_cast<int>(result));
             return nullptr;
         }
+        song->seconds = OnePassSeconds(song->song.state);
         song->pass = std::make_unique<zumbrik::SongPass>(song->song.state, true);
-        song->seconds = OnePassSeconds(data, bytes);
-        if (song->seconds < 0) {
-            // The bytes loaded once: only memory can be short the second time.
-            SetError(error, ZUMBRIK_ERROR_NO_MEMORY);
-            return nullptr;
-        }
     } catch (const std::bad_alloc&) {
         SetError(error, ZUMBRIK_ERROR_NO_MEMORY);
         return nullptr;
