@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/xm_tool/commands.h"
+#include "player/cpu_dispatch.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ struct Subcommand {
 
 // One line per subcommand.
 const Subcommand kSubcommands[] = {
-    {"info", "info FILE            header, orders, patterns, instruments, samples, effects used", zumbrik::InfoCommand},
+    {"info", "info FILE [--verbose]   header, orders, patterns, instruments, samples, effects used", zumbrik::InfoCommand},
     {"render", "render FILE OUT.wav [--seconds N]   one pass of the song (or N seconds) as 48 kHz 16-bit stereo WAV",
      zumbrik::RenderCommand},
     {"play", "play FILE            through the sound device: space pause, + - volume, arrows orders, q quit",
@@ -32,6 +33,11 @@ int Usage(std::ostream& out) {
 
 int main(int argc, char** argv) {
     if (argc < 2) return Usage(std::cerr);
+    // A tool run to measure or compare a kernel set must not quietly run another.
+    if (const std::string problem = zumbrik::TakeKernelProblem(); !problem.empty()) {
+        std::cerr << "zumbrik-xm: " << problem << "\n";
+        return 2;
+    }
     for (const Subcommand& command : kSubcommands) {
         if (std::strcmp(argv[1], command.name) == 0) {
             return command.run(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "player/cpu_dispatch.h"
@@ -200,7 +201,7 @@ TEST(MixerVoice, PingPongTurnsBelowFrameZeroMirrorInBothKernelSets) {
             EXPECT_EQ(voice.backwards, c.lastBackwards);
         }
     }
-    if (!UseKernels(KernelChoice::Avx2)) UseKernels(KernelChoice::Portable);
+    UseKernels(KernelSelectionAtStart().running);
 }
 
 TEST(MixerVoice, AVanishingStepCrawlsAtAbout40Hz) {
@@ -289,6 +290,34 @@ TEST(Mixer, AddsEveryVoiceIntoTheSameFrames) {
 
 namespace zumbrik {
 namespace {
+
+TEST(KernelSelection, HonoursAKnownRequestElseRunsTheBestAndSaysWhy) {
+    struct Case {
+        const char* requested;
+        bool avx2Available;
+        KernelChoice running;
+        const char* problemPart;  // null: no problem
+    };
+    const Case cases[] = {
+        {nullptr, true, KernelChoice::Avx2, nullptr},
+        {"", false, KernelChoice::Portable, nullptr},
+        {"portable", true, KernelChoice::Portable, nullptr},
+        {"avx2", true, KernelChoice::Avx2, nullptr},
+        {"avx2", false, KernelChoice::Portable, "no AVX2"},
+        {"AVX2", true, KernelChoice::Avx2, "=AVX2: unknown"},
+        {"sse\x1b[2J", false, KernelChoice::Portable, "=sse?[2J: unknown"},
+    };
+    for (const Case& c : cases) {
+        const KernelSelection selection = SelectKernels(c.requested, c.avx2Available);
+        const std::string shown = c.requested ? c.requested : "(unset)";
+        EXPECT_EQ(selection.running, c.running) << shown;
+        if (c.problemPart == nullptr) {
+            EXPECT_EQ(selection.problem, "") << shown;
+        } else {
+            EXPECT_NE(selection.problem.find(c.problemPart), std::string::npos) << shown << ": " << selection.problem;
+        }
+    }
+}
 
 TEST(MixerKernel, VectorVersionMatchesThePortableOneBitForBit) {
     const std::optional<Kernels> avx2 = KernelsFor(KernelChoice::Avx2);
