@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <string>
 
 #include "app/command_line.h"
 #include "app/score_listing.h"
@@ -6,6 +7,7 @@
 #include "platform/posix/alsa_wave_device.h"
 #include "platform/posix/posix_score_store.h"
 #include "platform/posix/terminal_main.h"
+#include "player/cpu_dispatch.h"
 #include "player/module_player.h"
 
 int main(int argc, char** argv) {
@@ -17,6 +19,11 @@ int main(int argc, char** argv) {
     }
     if (line.command == Command::Help || line.command == Command::Version) {
         return PrintInformation(line.command, stdout);
+    }
+    // Said before the terminal is taken, so the line stays readable.
+    if (const std::string problem = TakeKernelProblem(); !problem.empty()) {
+        std::fprintf(stderr, "zumbrik: %s; using the %s kernels\n", problem.c_str(),
+                     KernelName(KernelSelectionAtStart().running));
     }
     PosixScoreStore store(PosixScoreStore::DefaultFolder());
     ScoreBook book{store, {}};

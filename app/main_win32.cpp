@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 #include "app/command_line.h"
 #include "app/score_listing.h"
@@ -13,6 +14,7 @@
 #include "platform/win32/win32_input.h"
 #include "platform/win32/win32_score_store.h"
 #include "platform/win32/winmm_wave_device.h"
+#include "player/cpu_dispatch.h"
 #include "player/module_player.h"
 
 namespace {
@@ -44,6 +46,11 @@ int main(int argc, char** argv) {
     }
     if (line.command == Command::Help || line.command == Command::Version) {
         return PrintInformation(line.command, stdout);
+    }
+    // Said before the terminal is taken, so the line stays readable.
+    if (const std::string problem = TakeKernelProblem(); !problem.empty()) {
+        std::fprintf(stderr, "zumbrik: %s; using the %s kernels\n", problem.c_str(),
+                     KernelName(KernelSelectionAtStart().running));
     }
     Win32ScoreStore store(Win32ScoreStore::DefaultFolder());
     ScoreBook book{store, {}};

@@ -1,5 +1,9 @@
 #include "player/cpu_dispatch.h"
 
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+
 namespace zumbrik {
 
 namespace {
@@ -15,11 +19,20 @@ bool ProcessorHasAvx2() {
 #endif
 }
 
-// Constant-initialised, then upgraded once before main.
+// Constant-initialised, then set once before main.
 Kernels activeKernels = kPortableKernels;
 
+KernelSelection& StartSelection() {
+    static KernelSelection selection{KernelChoice::Portable, {}};
+    return selection;
+}
+
+std::atomic<bool> problemTaken{false};
+
 const bool kKernelsChosen = [] {
-    UseKernels(KernelChoice::Avx2);
+    const bool avx2Available = KernelsFor(KernelChoice::Avx2).has_value();
+    StartSelection() = SelectKernels(std::getenv("ZUMBRIK_KERNEL"), avx2Available);
+    UseKernels(StartSelection().running);
     return true;
 }();
 
@@ -38,6 +51,29 @@ std::optional<Kernels> KernelsFor(KernelChoice choice) {
         }
     }
     return std::nullopt;
+}
+
+const char* KernelName(KernelChoice choice) { return choice == KernelChoice::Avx2 ? "avx2" : "portable"; }
+
+KernelSelection SelectKernels(const char* requested, bool avx2Available) {
+    const KernelChoice best = avx2Available ? KernelChoice::Avx2 : KernelChoice::Portable;
+    if (requested == nullptr || *requested == 0) return {best, {}};
+    if (std::strcmp(requested, "portable") == 0) return {KernelChoice::Portable, {}};
+    if (std::strcmp(requested, "avx2") == 0) {
+        if (avx2Available) return {KernelChoice::Avx2, {}};
+        return {best, "ZUMBRIK_KERNEL=avx2: this processor or build has no AVX2 kernels"};
+    }
+    std::string shown;
+    for (std::size_t i = 0; i < 40 && requested[i] != 0; ++i) shown += requested[i];
+    for (char& c : shown) c = c >= 32 && c < 127 ? c : '?';  // the line goes to a terminal
+    return {best, "ZUMBRIK_KERNEL=" + shown + ": unknown kernel set (portable or avx2)"};
+}
+
+const KernelSelection& KernelSelectionAtStart() { return StartSelection(); }
+
+std::string TakeKernelProblem() {
+    if (StartSelection().problem.empty() || problemTaken.exchange(true, std::memory_order_relaxed)) return {};
+    return StartSelection().problem;
 }
 
 const Kernels& ActiveKernels() { return activeKernels; }

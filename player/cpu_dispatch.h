@@ -1,5 +1,6 @@
 #pragma once
 #include <optional>
+#include <string>
 
 #include "player/mixer_kernel.h"
 #include "player/sample_conversion.h"
@@ -34,6 +35,30 @@ std::optional<Kernels> KernelsFor(KernelChoice choice);
 // Until then the portable ones, so that anything rendering during static
 // initialisation still works, with the same bits.
 const Kernels& ActiveKernels();
+
+const char* KernelName(KernelChoice choice);  // "portable", "avx2"
+
+// What became of a request for a kernel set (the ZUMBRIK_KERNEL variable:
+// "portable", "avx2", unset or empty for the best the processor has).
+struct KernelSelection {
+    KernelChoice running;
+    std::string problem;  // one line when the request could not be honoured, else empty
+};
+
+// The selection for a request; an unknown or unavailable one falls back to
+// the best the processor has, with the problem said (without the fallback:
+// what follows is each program's decision).
+KernelSelection SelectKernels(const char* requested, bool avx2Available);
+
+// The selection made from ZUMBRIK_KERNEL before main; the player runs it.
+// Each program decides what a problem means: the module tool refuses to run,
+// the game and other users of the library say it and go on.
+const KernelSelection& KernelSelectionAtStart();
+
+// The problem line of the start-up selection the first time it is asked
+// for, then empty: whoever tells it first (a program before it takes the
+// terminal, else the player as it starts) tells it once.
+std::string TakeKernelProblem();
 
 // Makes the player run the kernels of a choice, for comparing them (a
 // benchmark, a test). Only while no player thread runs. False, with nothing

@@ -61,17 +61,12 @@ void WrapForward(MixVoice& voice, std::uint64_t loopStart, std::uint64_t loopEnd
 // A ping-pong turn mirrors the position about the boundary it crossed, and
 // again about the other end while it lies outside the loop; done modulo twice
 // the loop length so a step much longer than the loop cannot spin here.
-void TurnPingPong(MixVoice& voice, std::uint64_t loopStart, std::uint64_t loopEnd) {
+// `overshoot` is how far (32.32) the voice went past that boundary: going
+// backward the caller knows it, since below frame 0 the position has wrapped.
+void TurnPingPong(MixVoice& voice, std::uint64_t loopStart, std::uint64_t loopEnd, std::uint64_t overshoot) {
     const std::uint64_t startFixed = loopStart << 32;
     const std::uint64_t endFixed = loopEnd << 32;
     const std::uint64_t lengthFixed = endFixed - startFixed;
-    const std::uint64_t position = PositionOf(voice);
-    std::uint64_t overshoot;
-    if (voice.backwards == 0) {
-        overshoot = position > endFixed ? position - endFixed : 0;
-    } else {
-        overshoot = position < startFixed ? startFixed - position : 0;
-    }
     const std::uint64_t folded = overshoot % (2 * lengthFixed);
     const bool beyondOtherEnd = folded > lengthFixed;
     const std::uint64_t inside = beyondOtherEnd ? folded - lengthFixed : folded;
@@ -140,6 +135,9 @@ void MixVoiceWith(MixRunFunction mixRun, MixVoice& voice, std::int32_t* destinat
             divisor = kCrawlDivisor;
         }
         std::uint64_t framesToBoundary;
+        // Going backward, the count whose last step crosses the loop start
+        // (0 when the count stops short of it, at it or a sliver above).
+        std::uint64_t framesCrossingStart = 0;
         // (Both products stay below 2^63 under these bounds.)
         if (divisor < (std::uint64_t{1} << 42) && framesLeft <= 65536 && (distance >> 5) > divisor * framesLeft &&
             (voice.backwards == 0 || distance >= step * framesLeft)) {
@@ -155,8 +153,9 @@ void MixVoiceWith(MixRunFunction mixRun, MixVoice& voice, std::int32_t* destinat
                 // The rounded count may overshoot the loop start by a sliver;
                 // below a loop start of 0 that would read before the data.
                 const std::uint64_t framesAtOrAboveStart = distance / step + 1;
-                if (framesToBoundary > framesAtOrAboveStart) {
+                if (framesToBoundary >= framesAtOrAboveStart) {
                     framesToBoundary = framesAtOrAboveStart;
+                    framesCrossingStart = framesAtOrAboveStart;
                 }
             }
             std::uint32_t count = framesToBoundary < framesLeft ? static_cast<std::uint32_t>(framesToBoundary) : framesLeft;
@@ -198,7 +197,17 @@ void MixVoiceWith(MixRunFunction mixRun, MixVoice& voice, std::int32_t* destinat
         if (sample.loopType == ForwardLoop && hasLoop) {
             WrapForward(voice, loopStart, loopEnd);
         } else if (sample.loopType == PingPongLoop && hasLoop) {
-            TurnPingPong(voice, loopStart, loopEnd);
+            std::uint64_t overshoot = 0;
+            if (voice.backwards == 0) {
+                const std::uint64_t endFixed = loopEnd << 32;
+                const std::uint64_t reached = PositionOf(voice);
+                overshoot = reached > endFixed ? reached - endFixed : 0;
+            } else if (framesCrossingStart != 0) {
+                // The last frame read lay at the loop start + the remainder
+                // of the distance; one more step goes below it by the rest.
+                overshoot = step - (distance - (framesCrossingStart - 1) * step);
+            }
+            TurnPingPong(voice, loopStart, loopEnd, overshoot);
         } else {
             StopVoice(voice);
             return;

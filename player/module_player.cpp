@@ -1,8 +1,11 @@
 #include "player/module_player.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <string>
 
+#include "player/cpu_dispatch.h"
 #include "player/playback.h"
 
 namespace zumbrik {
@@ -24,6 +27,12 @@ void StopAtExit() { StopPlayback(ThePlayer()); }
 }  // namespace
 
 std::uint32_t PlayModule(std::uintptr_t source, std::uintptr_t sizeOrModule, std::uint32_t flags) {
+    // A kernel request that could not be honoured is said, not fatal: music
+    // is no reason for a program to refuse to run.
+    if (const std::string line = TakeKernelProblem(); !line.empty()) {
+        std::fprintf(stderr, "zumbrik: %s; using the %s kernels\n", line.c_str(),
+                     KernelName(KernelSelectionAtStart().running));
+    }
     return StartPlayback(ThePlayer(), source, sizeOrModule, flags);
 }
 

@@ -4,9 +4,11 @@
 #include <iomanip>
 #include <memory>
 #include <sstream>
+#include <vector>
 
 #include "app/xm_tool/commands.h"
 #include "app/xm_tool/module_file.h"
+#include "player/cpu_dispatch.h"
 #include "player/effect_codes.h"
 #include "player/song_scan.h"
 #include "player/xm_layout.h"
@@ -165,15 +167,25 @@ void DescribeInstruments(const PlayerState& state, std::ostream& out) {
 }  // namespace
 
 int InfoCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) {
-        err << "usage: zumbrik-xm info FILE\n";
+    std::vector<std::string> paths;
+    bool verbose = false;
+    for (const std::string& arg : args) {
+        if (arg == "--verbose") {
+            verbose = true;
+        } else {
+            paths.push_back(arg);
+        }
+    }
+    if (paths.size() != 1) {
+        err << "usage: zumbrik-xm info FILE [--verbose]\n";
         return 2;
     }
-    const std::string& path = args[0];
+    const std::string& path = paths[0];
     const auto module = LoadModuleFile(path, err);
     if (!module) return 1;
     const PlayerState& state = module->state;
     DescribeSong(state, ReadHeaderText(path), out);
+    if (verbose) out << "kernels:     " << KernelName(KernelSelectionAtStart().running) << "\n";
     DescribePatterns(state, out);
     DescribeInstruments(state, out);
     return 0;

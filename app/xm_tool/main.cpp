@@ -5,6 +5,7 @@
 
 #include "app/xm_tool/commands.h"
 #include "zumbrik/version.h"
+#include "player/cpu_dispatch.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ struct Subcommand {
 
 // One line per subcommand.
 const Subcommand kSubcommands[] = {
-    {"info", "info FILE            header, orders, patterns, instruments, samples, effects used", zumbrik::InfoCommand},
+    {"info", "info FILE [--verbose]   header, orders, patterns, instruments, samples, effects used", zumbrik::InfoCommand},
     {"render",
      "render FILE OUT.wav [--seconds N | --loops N]   one pass of the song (N passes, or N seconds) as 48 kHz "
      "16-bit stereo WAV",
@@ -47,6 +48,11 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "--version") == 0) {
         std::cout << "zumbrik-xm " ZUMBRIK_VERSION "\n";
         return 0;
+    }
+    // A tool run to measure or compare a kernel set must not quietly run another.
+    if (const std::string problem = zumbrik::TakeKernelProblem(); !problem.empty()) {
+        std::cerr << "zumbrik-xm: " << problem << "\n";
+        return 2;
     }
     for (const Subcommand& command : kSubcommands) {
         if (std::strcmp(argv[1], command.name) == 0) {

@@ -2,7 +2,7 @@
 // audio, CPU seconds, times real time and nanoseconds per voice-frame, with
 // the same figures for the peer players this build found, and medians.
 //   ZUMBRIK_CORPUS_DIR=DIR zumbrik_player_bench [REPEATS [own]]   ("own": no peers)
-// ZUMBRIK_BENCH_PORTABLE=1 measures the portable mixing loop instead of the vector one.
+// ZUMBRIK_KERNEL=portable (or avx2) measures that kernel set; the line "kernels:" says which ran.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -100,9 +100,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no modules in %s (fill it with scripts/fetch-corpus.sh)\n", corpus.string().c_str());
         return 1;
     }
-    if (const char* portable = std::getenv("ZUMBRIK_BENCH_PORTABLE"); portable != nullptr && *portable == '1') {
-        UseKernels(KernelChoice::Portable);
+    // A measurement of one kernel set must not quietly run another.
+    if (const std::string problem = TakeKernelProblem(); !problem.empty()) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+        return 2;
     }
+    std::printf("kernels: %s\n", KernelName(KernelSelectionAtStart().running));
     const std::vector<PeerRenderer> peers = withPeers ? AvailablePeers() : std::vector<PeerRenderer>{};
 
     std::printf("%-44s %8s %8s %8s %8s", "module", "song s", "cpu s", "x real", "ns/vf");

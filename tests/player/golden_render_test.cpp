@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/player/song_stepper.h"
+#include "player/cpu_dispatch.h"
 #include "player/song_pass.h"
 
 namespace zumbrik {
@@ -447,6 +448,13 @@ TEST(GoldenRenders, EveryCaseRendersItsBlessedSamples) {
         const std::vector<std::int16_t> samples = Render(c.module);
         ASSERT_GT(samples.size(), 2 * kSegmentFrames) << c.name << ": the module did not load or ended at once";
         digests.push_back(DigestOf(samples));
+        // Every kernel set this processor has must give the same bits.
+        for (const KernelChoice other : {KernelChoice::Portable, KernelChoice::Avx2}) {
+            if (other == KernelSelectionAtStart().running || !UseKernels(other)) continue;
+            const std::vector<std::int16_t> again = Render(c.module);
+            UseKernels(KernelSelectionAtStart().running);
+            EXPECT_TRUE(again == samples) << c.name << ": the " << KernelName(other) << " kernels render other bits";
+        }
     }
     if (const char* bless = std::getenv("ZUMBRIK_BLESS_GOLDEN")) {
         WriteTable(bless, cases, digests);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "player/cpu_dispatch.h"
@@ -158,6 +159,51 @@ TEST(MixerVoice, PingPongFromLoopStartZeroNeverReadsBeforeTheData) {
     }
 }
 
+// A backward step that ends below frame 0 still mirrors about the loop start
+// (folding back into the loop when it overshoots it). The data is a straight
+// ramp of 1000 per frame, so each frame's output tells the position it read.
+TEST(MixerVoice, PingPongTurnsBelowFrameZeroMirrorInBothKernelSets) {
+    struct Case {
+        std::uint32_t loopStart, loopLength, stepInteger, stepFraction;  // 1.39: 0x63D70A3D, 4.97: 0xF851EB85
+        double start;                    // backward from here
+        std::vector<double> read;        // positions of the frames mixed, worked by hand
+        double last;                     // where the voice is after them
+        std::uint8_t lastBackwards;
+    };
+    const std::vector<Case> cases = {
+        // 1.06 - 1.39 = -0.33: mirrored about 1 to 2.33, forward.
+        {1, 7, 1, 0x63D70A3Du, 5.23, {5.23, 3.84, 2.45, 1.06, 2.33, 3.72, 5.11}, 6.50, 0},
+        // 2.07 - 4.97 = -2.90 mirrors to 2.90 forward; 2.90 + 4.97 = 7.87 is
+        // 4.87 past 3, beyond the other end: 1.87 forward; 6.84 -> 0.84
+        // forward; 5.81 -> 3 - 2.81 = 0.19 backward; 0.19 - 4.97 = -4.78,
+        // 4.78 past 0, beyond 3: 3 - 1.78 = 1.22 backward; 1.22 - 4.97 =
+        // -3.75 -> 3 - 0.75 = 2.25 backward.
+        {0, 3, 4, 0xF851EB85u, 1.04, {1.04, 2.07, 2.90, 1.87, 0.84, 0.19, 1.22}, 2.25, 1},
+    };
+    for (const KernelChoice choice : {KernelChoice::Portable, KernelChoice::Avx2}) {
+        if (!UseKernels(choice)) continue;  // no vector version on this processor
+        for (const Case& c : cases) {
+            TestSample sample({0, 1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000}, PingPongLoop, c.loopStart,
+                              c.loopLength);
+            sample.data[c.loopStart + c.loopLength] = static_cast<std::int16_t>(1000 * (c.loopStart + c.loopLength));
+            MixVoice voice = SteadyVoice(sample.record, c.stepInteger, c.stepFraction);
+            const auto startFixed = static_cast<std::uint64_t>(c.start * 4294967296.0);
+            voice.position = static_cast<std::uint32_t>(startFixed >> 32);
+            voice.positionFraction = static_cast<std::uint32_t>(startFixed);
+            voice.backwards = 1;
+            const auto frames = static_cast<std::uint32_t>(c.read.size());
+            const std::vector<std::int32_t> left = LeftOf(MixFrames(voice, frames));
+            for (std::uint32_t k = 0; k < frames; ++k) {
+                EXPECT_NEAR(left[k] / (255.0 * 64000.0), c.read[k], 0.005)
+                    << "kernels " << static_cast<int>(choice) << ", loop from " << c.loopStart << ", frame " << k;
+            }
+            EXPECT_NEAR(voice.position + voice.positionFraction / 4294967296.0, c.last, 0.005);
+            EXPECT_EQ(voice.backwards, c.lastBackwards);
+        }
+    }
+    UseKernels(KernelSelectionAtStart().running);
+}
+
 TEST(MixerVoice, AVanishingStepCrawlsAtAbout40Hz) {
     TestSample sample(std::vector<std::int16_t>(100, 1), ForwardLoop, 0, 100);
     MixVoice voice = SteadyVoice(sample.record, 0, 0);
@@ -244,6 +290,34 @@ TEST(Mixer, AddsEveryVoiceIntoTheSameFrames) {
 
 namespace zumbrik {
 namespace {
+
+TEST(KernelSelection, HonoursAKnownRequestElseRunsTheBestAndSaysWhy) {
+    struct Case {
+        const char* requested;
+        bool avx2Available;
+        KernelChoice running;
+        const char* problemPart;  // null: no problem
+    };
+    const Case cases[] = {
+        {nullptr, true, KernelChoice::Avx2, nullptr},
+        {"", false, KernelChoice::Portable, nullptr},
+        {"portable", true, KernelChoice::Portable, nullptr},
+        {"avx2", true, KernelChoice::Avx2, nullptr},
+        {"avx2", false, KernelChoice::Portable, "no AVX2"},
+        {"AVX2", true, KernelChoice::Avx2, "=AVX2: unknown"},
+        {"sse\x1b[2J", false, KernelChoice::Portable, "=sse?[2J: unknown"},
+    };
+    for (const Case& c : cases) {
+        const KernelSelection selection = SelectKernels(c.requested, c.avx2Available);
+        const std::string shown = c.requested ? c.requested : "(unset)";
+        EXPECT_EQ(selection.running, c.running) << shown;
+        if (c.problemPart == nullptr) {
+            EXPECT_EQ(selection.problem, "") << shown;
+        } else {
+            EXPECT_NE(selection.problem.find(c.problemPart), std::string::npos) << shown << ": " << selection.problem;
+        }
+    }
+}
 
 TEST(MixerKernel, VectorVersionMatchesThePortableOneBitForBit) {
     const std::optional<Kernels> avx2 = KernelsFor(KernelChoice::Avx2);
