@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "player/cpu_dispatch.h"
 #include "zumbrik/version.h"
 
 namespace zumbrik {
@@ -61,6 +62,21 @@ int PrintInformation(Command command, std::FILE* out) {
     const std::string text = command == Command::Help ? HelpText() : "zumbrik " ZUMBRIK_VERSION "\n";
     std::fputs(text.c_str(), out);
     return std::fflush(out) == 0 && std::ferror(out) == 0 ? 0 : 1;
+}
+
+std::optional<int> AnswerBeforeTheGame(const CommandLine& line, std::FILE* out, std::FILE* err) {
+    if (line.command == Command::Usage) {
+        std::fprintf(err, "%s\n", kUsageLine);
+        return 2;
+    }
+    if (line.command == Command::Help || line.command == Command::Version) {
+        return PrintInformation(line.command, out);
+    }
+    if (const std::string problem = TakeKernelProblem(); !problem.empty()) {
+        std::fprintf(err, "zumbrik: %s; using the %s kernels\n", problem.c_str(),
+                     KernelName(KernelSelectionAtStart().running));
+    }
+    return std::nullopt;
 }
 
 }  // namespace zumbrik

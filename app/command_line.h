@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace zumbrik {
@@ -26,5 +27,11 @@ std::string HelpText();
 // Runs --help or --version: prints to `out`; 0, or 1 when the text could not
 // be written.
 int PrintInformation(Command command, std::FILE* out);
+
+// What both game entries do before anything else: a usage error, --help and
+// --version end the run here (its exit status); otherwise a problem with the
+// chosen mixing kernels is said on `err` (before the terminal is taken, so
+// the line stays readable) and the run goes on (nothing).
+std::optional<int> AnswerBeforeTheGame(const CommandLine& line, std::FILE* out, std::FILE* err);
 
 }  // namespace zumbrik

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <string>
 
 #include "app/command_line.h"
 #include "app/score_listing.h"
@@ -14,7 +13,6 @@
 #include "platform/win32/win32_input.h"
 #include "platform/win32/win32_score_store.h"
 #include "platform/win32/winmm_wave_device.h"
-#include "player/cpu_dispatch.h"
 #include "player/module_player.h"
 
 namespace {
@@ -40,18 +38,7 @@ int main(int argc, char** argv) {
     using namespace zumbrik;
     const Utf8ConsoleOutput utf8;
     const CommandLine line = ParseCommandLine(argc, argv);
-    if (line.command == Command::Usage) {
-        std::fprintf(stderr, "%s\n", kUsageLine);
-        return 2;
-    }
-    if (line.command == Command::Help || line.command == Command::Version) {
-        return PrintInformation(line.command, stdout);
-    }
-    // Said before the terminal is taken, so the line stays readable.
-    if (const std::string problem = TakeKernelProblem(); !problem.empty()) {
-        std::fprintf(stderr, "zumbrik: %s; using the %s kernels\n", problem.c_str(),
-                     KernelName(KernelSelectionAtStart().running));
-    }
+    if (const auto status = AnswerBeforeTheGame(line, stdout, stderr)) return *status;
     Win32ScoreStore store(Win32ScoreStore::DefaultFolder());
     ScoreBook book{store, {}};
     if (line.command == Command::ShowScores) return PrintScores(book, stdout, stderr);
