@@ -18,14 +18,14 @@ build=${ZUMBRIK_AARCH64_BUILD_DIR:-$root/build-aarch64}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/aarch64-linux-gnu.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
 
-# Left out: the terminal tests (a pseudo-terminal, tmux), the ALSA device,
-# the layer probes (they rebuild the tree) and the benchmarks.
-test_programs=(
-  player_test corpus_test hostile_modules_test golden_render_test module_player_test compose_theme_test
-  xm_tool_test play_command_test
-  console_test game_rules_test game_loop_test game_music_test model_test
-  memory_console_test virtual_platform_test capture_wave_device_test posix_score_store_test
-)
+# Every test program under tests/, new ones too, but for those that need a
+# terminal (a pseudo-terminal) or the ALSA device, and the layer probes (their
+# tests rebuild the tree). Benchmarks live under bench/ and are not built.
+mapfile -t test_programs < <(ninja -C "$build" -t targets all |
+  sed -nE 's#^tests/.*/([^/:]+): CXX_EXECUTABLE_LINKER.*#\1#p' |
+  grep -vxE 'posix_terminal_test|alsa_wave_device_test|layer_probe_.*' | sort -u)
+[ ${#test_programs[@]} -gt 0 ] || { echo "aarch64-ci: no test program found in $build" >&2; exit 1; }
+printf 'Test programs: %s\n' "${test_programs[*]}"
 cmake --build "$build" -j"$(nproc)" --target "${test_programs[@]}"
 printf 'Built after %d s\n' $((SECONDS - started))
 
