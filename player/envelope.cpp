@@ -43,7 +43,7 @@ EnvelopeShape ShapeOf(const InstrumentRecord& instrument, EnvelopeKind kind) {
     const bool loops = (type & 4) != 0 && loopStart < count && loopEnd < count;
     shape.loopStart = loopStart;
     shape.loopEnd = loops ? loopEnd : kNoIndex;
-    shape.active = (type & 1) != 0 && count >= 2;
+    shape.active = EnvelopeActive(instrument, kind);
     return shape;
 }
 
@@ -62,8 +62,12 @@ EnvelopeState& StateOf(ChannelState& channel, EnvelopeKind kind) {
 
 }  // namespace
 
+// Asked twice per channel on every tick: only the two fields it needs.
 bool EnvelopeActive(const InstrumentRecord& instrument, EnvelopeKind kind) {
-    return ShapeOf(instrument, kind).active;
+    const bool volume = kind == EnvelopeKind::Volume;
+    const std::uint8_t type = volume ? instrument.volumeType : instrument.panningType;
+    const std::int32_t count = volume ? instrument.volumePointCount : instrument.panningPointCount;
+    return (type & 1) != 0 && count >= 2;
 }
 
 void AdvanceEnvelope(ChannelState& channel, const InstrumentRecord& instrument, EnvelopeKind kind) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "player/channel_update.h"
@@ -139,6 +140,28 @@ TEST(AutoVibrato, SweepZeroActsAtFullDepthAndASweepGrowsLinearly) {
     EXPECT_EQ(AutoVibratoWave(2, 127), -64);
     EXPECT_EQ(AutoVibratoWave(3, 129), -64);
     EXPECT_EQ(AutoVibratoWave(3, 255), -1);
+}
+
+// Each kind reads its own type and point count; the other kind is set the
+// opposite way, so reading the wrong fields fails.
+TEST(Envelope, RunsWithTypeBitZeroAndTwoPoints) {
+    struct Case {
+        std::uint8_t type;
+        std::uint8_t points;
+        bool active;
+    };
+    for (const Case c : {Case{1, 2, true}, Case{1 | 2 | 4, 200, true}, Case{1, 1, false}, Case{1, 0, false},
+                         Case{2 | 4, 12, false}, Case{0, 12, false}}) {
+        InstrumentRecord instrument{};
+        instrument.volumeType = c.type;
+        instrument.volumePointCount = c.points;
+        instrument.panningType = c.active ? 0 : 1;
+        instrument.panningPointCount = c.active ? 0 : 12;
+        EXPECT_EQ(EnvelopeActive(instrument, EnvelopeKind::Volume), c.active) << int{c.type} << " " << int{c.points};
+        std::swap(instrument.volumeType, instrument.panningType);
+        std::swap(instrument.volumePointCount, instrument.panningPointCount);
+        EXPECT_EQ(EnvelopeActive(instrument, EnvelopeKind::Panning), c.active) << int{c.type} << " " << int{c.points};
+    }
 }
 
 TEST(Envelope, HoldsAtSustainUntilKeyOffThenMovesOn) {
