@@ -43,9 +43,10 @@ std::optional<Kernels> KernelsFor(KernelChoice choice) {
     switch (choice) {
         case KernelChoice::Portable:
             return kPortableKernels;
+        case KernelChoice::Neon:
         case KernelChoice::Sse2: {
-            // The conversion's portable loop already vectorises to SSE2.
-            const MixRunFunction mixRun = Sse2MixRun();
+            // The conversion's portable loop already vectorises to these.
+            const MixRunFunction mixRun = choice == KernelChoice::Neon ? NeonMixRun() : Sse2MixRun();
             if (mixRun == nullptr) return std::nullopt;
             return Kernels{mixRun, ConvertAtUnityPortable};
         }
@@ -62,6 +63,8 @@ std::optional<Kernels> KernelsFor(KernelChoice choice) {
 
 const char* KernelName(KernelChoice choice) {
     switch (choice) {
+        case KernelChoice::Neon:
+            return "neon";
         case KernelChoice::Sse2:
             return "sse2";
         case KernelChoice::Avx2:

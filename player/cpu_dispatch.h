@@ -23,12 +23,14 @@ struct Kernels {
 
 enum class KernelChoice {
     Portable,  // plain C++, on any processor
+    Neon,      // AArch64 (every such processor has NEON)
     Sse2,      // x86-64 (every such processor has SSE2)
     Avx2,      // x86-64 with AVX2
 };
 
 // Every choice, the slowest first.
-inline constexpr KernelChoice kAllKernelChoices[] = {KernelChoice::Portable, KernelChoice::Sse2, KernelChoice::Avx2};
+inline constexpr KernelChoice kAllKernelChoices[] = {KernelChoice::Portable, KernelChoice::Neon, KernelChoice::Sse2,
+                                                   KernelChoice::Avx2};
 
 // The kernels of a choice, or nothing when this build or this processor
 // lacks them.
@@ -40,7 +42,7 @@ std::optional<Kernels> KernelsFor(KernelChoice choice);
 // initialisation still works, with the same bits.
 const Kernels& ActiveKernels();
 
-const char* KernelName(KernelChoice choice);  // "portable", "sse2", "avx2"
+const char* KernelName(KernelChoice choice);  // "portable", "neon", "sse2", "avx2"
 
 // What became of a request for a kernel set (the ZUMBRIK_KERNEL variable:
 // a kernel name, unset or empty for the best the processor has).

@@ -8,6 +8,13 @@
 #define ZUMBRIK_SSE2_KERNELS 0
 #endif
 
+// The NEON kernels: AArch64, where NEON is always there.
+#if defined(__aarch64__)
+#define ZUMBRIK_NEON_KERNELS 1
+#else
+#define ZUMBRIK_NEON_KERNELS 0
+#endif
+
 namespace zumbrik {
 
 // One stretch of a voice without boundary: `frames` frames from `position`
@@ -37,7 +44,8 @@ void MixRunPortable(const std::int16_t* data, std::uint32_t entries, VoiceRun& r
 // processor runs it is the CPU dispatch's question.
 MixRunFunction Avx2MixRun();
 
-// The SSE2 version when this build has one, else null.
+// The SSE2 and NEON versions when this build has them, else null.
 MixRunFunction Sse2MixRun();
+MixRunFunction NeonMixRun();
 
 }  // namespace zumbrik

@@ -70,12 +70,15 @@ bool InSixteenBits(std::int64_t volume) { return volume >= 0 && volume <= 32767;
 
 void MixRunPortable(const std::int16_t* data, std::uint32_t /*entries*/, VoiceRun& run, std::uint32_t* out,
                     std::uint32_t frames) {
-    if (frames == 0) return;
+    if (frames < 8) {
+        MixRunExact(data, run, out, frames);  // the vector versions' last frames: too few to block
+        return;
+    }
     const std::int64_t lastLeft = run.left + std::int64_t{run.stepLeft} * (frames - 1);
     const std::int64_t lastRight = run.right + std::int64_t{run.stepRight} * (frames - 1);
     if (!InSixteenBits(run.left) || !InSixteenBits(run.right) || !InSixteenBits(lastLeft) ||
         !InSixteenBits(lastRight)) {
-        MixRunExact(data, run, out, frames);  // only ramps overshooting past 0 come here
+        MixRunExact(data, run, out, frames);  // ramps overshooting past 0, and volumes from hostile input
         return;
     }
     const bool ramp = run.stepLeft != 0 || run.stepRight != 0;

@@ -16,7 +16,7 @@ namespace {
 TEST(KernelSelection, HonoursAKnownRequestElseRunsTheBestAndSaysWhy) {
     struct Case {
         const char* requested;
-        bool vectorsAvailable;  // sse2 and avx2
+        bool vectorsAvailable;  // every set
         KernelChoice running;
         const char* problemPart;  // null: no problem
     };
@@ -28,7 +28,8 @@ TEST(KernelSelection, HonoursAKnownRequestElseRunsTheBestAndSaysWhy) {
         {"avx2", true, KernelChoice::Avx2, nullptr},
         {"avx2", false, KernelChoice::Portable, "no avx2 kernels"},
         {"sse2", false, KernelChoice::Portable, "no sse2 kernels"},
-        {"AVX2", true, KernelChoice::Avx2, "=AVX2: unknown kernel set (portable, sse2, avx2)"},
+        {"neon", true, KernelChoice::Neon, nullptr},
+        {"AVX2", true, KernelChoice::Avx2, "=AVX2: unknown kernel set (portable, neon, sse2, avx2)"},
         {"sse\x1b[2J", false, KernelChoice::Portable, "=sse?[2J: unknown"},
     };
     for (const Case& c : cases) {
