@@ -43,12 +43,15 @@ std::optional<Kernels> KernelsFor(KernelChoice choice) {
     switch (choice) {
         case KernelChoice::Portable:
             return kPortableKernels;
-        case KernelChoice::Neon:
+        case KernelChoice::Neon: {
+            // The conversion's portable loop already vectorises well to NEON.
+            if (NeonMixRun() == nullptr) return std::nullopt;
+            return Kernels{NeonMixRun(), ConvertAtUnityPortable};
+        }
         case KernelChoice::Sse2: {
-            // The conversion's portable loop already vectorises to these.
-            const MixRunFunction mixRun = choice == KernelChoice::Neon ? NeonMixRun() : Sse2MixRun();
-            if (mixRun == nullptr) return std::nullopt;
-            return Kernels{mixRun, ConvertAtUnityPortable};
+            const Kernels sse2{Sse2MixRun(), Sse2ConvertAtUnity()};
+            if (sse2.mixRun == nullptr || sse2.convertAtUnity == nullptr) return std::nullopt;
+            return sse2;
         }
         case KernelChoice::Avx2: {
             const Kernels avx2{Avx2MixRun(), Avx2ConvertAtUnity()};
