@@ -29,9 +29,10 @@ KernelSelection& StartSelection() {
 
 std::atomic<bool> problemTaken{false};
 
+bool Available(KernelChoice choice) { return KernelsFor(choice).has_value(); }
+
 const bool kKernelsChosen = [] {
-    const bool avx2Available = KernelsFor(KernelChoice::Avx2).has_value();
-    StartSelection() = SelectKernels(std::getenv("ZUMBRIK_KERNEL"), avx2Available);
+    StartSelection() = SelectKernels(std::getenv("ZUMBRIK_KERNEL"), Available);
     UseKernels(StartSelection().running);
     return true;
 }();
@@ -42,6 +43,16 @@ std::optional<Kernels> KernelsFor(KernelChoice choice) {
     switch (choice) {
         case KernelChoice::Portable:
             return kPortableKernels;
+        case KernelChoice::Neon: {
+            // The conversion's portable loop already vectorises well to NEON.
+            if (NeonMixRun() == nullptr) return std::nullopt;
+            return Kernels{NeonMixRun(), ConvertAtUnityPortable};
+        }
+        case KernelChoice::Sse2: {
+            const Kernels sse2{Sse2MixRun(), Sse2ConvertAtUnity()};
+            if (sse2.mixRun == nullptr || sse2.convertAtUnity == nullptr) return std::nullopt;
+            return sse2;
+        }
         case KernelChoice::Avx2: {
             const Kernels avx2{Avx2MixRun(), Avx2ConvertAtUnity()};
             if (avx2.mixRun == nullptr || avx2.convertAtUnity == nullptr || !ProcessorHasAvx2()) {
@@ -53,20 +64,36 @@ std::optional<Kernels> KernelsFor(KernelChoice choice) {
     return std::nullopt;
 }
 
-const char* KernelName(KernelChoice choice) { return choice == KernelChoice::Avx2 ? "avx2" : "portable"; }
+const char* KernelName(KernelChoice choice) {
+    switch (choice) {
+        case KernelChoice::Neon:
+            return "neon";
+        case KernelChoice::Sse2:
+            return "sse2";
+        case KernelChoice::Avx2:
+            return "avx2";
+        case KernelChoice::Portable:
+            break;
+    }
+    return "portable";
+}
 
-KernelSelection SelectKernels(const char* requested, bool avx2Available) {
-    const KernelChoice best = avx2Available ? KernelChoice::Avx2 : KernelChoice::Portable;
+KernelSelection SelectKernels(const char* requested, bool (*available)(KernelChoice)) {
+    KernelChoice best = KernelChoice::Portable;
+    for (const KernelChoice choice : kAllKernelChoices) best = available(choice) ? choice : best;
     if (requested == nullptr || *requested == 0) return {best, {}};
-    if (std::strcmp(requested, "portable") == 0) return {KernelChoice::Portable, {}};
-    if (std::strcmp(requested, "avx2") == 0) {
-        if (avx2Available) return {KernelChoice::Avx2, {}};
-        return {best, "ZUMBRIK_KERNEL=avx2: this processor or build has no AVX2 kernels"};
+    std::string names;
+    for (const KernelChoice choice : kAllKernelChoices) {
+        const char* name = KernelName(choice);
+        names += names.empty() ? name : std::string(", ") + name;
+        if (std::strcmp(requested, name) != 0) continue;
+        if (choice == KernelChoice::Portable || available(choice)) return {choice, {}};
+        return {best, std::string("ZUMBRIK_KERNEL=") + name + ": this processor or build has no " + name + " kernels"};
     }
     std::string shown;
     for (std::size_t i = 0; i < 40 && requested[i] != 0; ++i) shown += requested[i];
     for (char& c : shown) c = c >= 32 && c < 127 ? c : '?';  // the line goes to a terminal
-    return {best, "ZUMBRIK_KERNEL=" + shown + ": unknown kernel set (portable or avx2)"};
+    return {best, "ZUMBRIK_KERNEL=" + shown + ": unknown kernel set (" + names + ")"};
 }
 
 const KernelSelection& KernelSelectionAtStart() { return StartSelection(); }

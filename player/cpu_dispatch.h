@@ -23,8 +23,14 @@ struct Kernels {
 
 enum class KernelChoice {
     Portable,  // plain C++, on any processor
+    Neon,      // AArch64 (every such processor has NEON)
+    Sse2,      // x86-64 (every such processor has SSE2)
     Avx2,      // x86-64 with AVX2
 };
+
+// Every choice, the slowest first.
+inline constexpr KernelChoice kAllKernelChoices[] = {KernelChoice::Portable, KernelChoice::Neon, KernelChoice::Sse2,
+                                                   KernelChoice::Avx2};
 
 // The kernels of a choice, or nothing when this build or this processor
 // lacks them.
@@ -36,10 +42,10 @@ std::optional<Kernels> KernelsFor(KernelChoice choice);
 // initialisation still works, with the same bits.
 const Kernels& ActiveKernels();
 
-const char* KernelName(KernelChoice choice);  // "portable", "avx2"
+const char* KernelName(KernelChoice choice);  // "portable", "neon", "sse2", "avx2"
 
 // What became of a request for a kernel set (the ZUMBRIK_KERNEL variable:
-// "portable", "avx2", unset or empty for the best the processor has).
+// a kernel name, unset or empty for the best the processor has).
 struct KernelSelection {
     KernelChoice running;
     std::string problem;  // one line when the request could not be honoured, else empty
@@ -48,7 +54,8 @@ struct KernelSelection {
 // The selection for a request; an unknown or unavailable one falls back to
 // the best the processor has, with the problem said (without the fallback:
 // what follows is each program's decision).
-KernelSelection SelectKernels(const char* requested, bool avx2Available);
+// available(choice) tells whether this processor and build run a choice.
+KernelSelection SelectKernels(const char* requested, bool (*available)(KernelChoice));
 
 // The selection made from ZUMBRIK_KERNEL before main; the player runs it.
 // Each program decides what a problem means: the module tool refuses to run,

@@ -11,26 +11,6 @@
 
 namespace zumbrik {
 
-void MixRunPortable(const std::int16_t* data, std::uint32_t /*entries*/, VoiceRun& run, std::uint32_t* out,
-                    std::uint32_t frames) {
-    std::uint64_t position = run.position;
-    std::int32_t left = run.left;
-    std::int32_t right = run.right;
-    for (std::uint32_t k = 0; k < frames; ++k) {
-        const auto i = static_cast<std::uint32_t>(position >> 32);
-        const std::int64_t sample = InterpolateSample(data[i], data[i + 1], static_cast<std::uint32_t>(position));
-        // The accumulators are plain sums that wrap; unsigned keeps that defined.
-        out[2 * k] += static_cast<std::uint32_t>(VoiceContribution(sample, left));
-        out[2 * k + 1] += static_cast<std::uint32_t>(VoiceContribution(sample, right));
-        left += run.stepLeft;
-        right += run.stepRight;
-        position += run.delta;
-    }
-    run.position = position;
-    run.left = left;
-    run.right = right;
-}
-
 #if ZUMBRIK_AVX2_KERNELS
 
 namespace {

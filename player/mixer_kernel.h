@@ -1,6 +1,20 @@
 #pragma once
 #include <cstdint>
 
+// The SSE2 kernels: x86-64, where SSE2 is always there.
+#if defined(__x86_64__) && defined(__SSE2__)
+#define ZUMBRIK_SSE2_KERNELS 1
+#else
+#define ZUMBRIK_SSE2_KERNELS 0
+#endif
+
+// The NEON kernels: AArch64, where NEON is always there.
+#if defined(__aarch64__)
+#define ZUMBRIK_NEON_KERNELS 1
+#else
+#define ZUMBRIK_NEON_KERNELS 0
+#endif
+
 namespace zumbrik {
 
 // One stretch of a voice without boundary: `frames` frames from `position`
@@ -29,5 +43,9 @@ void MixRunPortable(const std::int16_t* data, std::uint32_t entries, VoiceRun& r
 // The AVX2 version when this build has one, else null; whether the
 // processor runs it is the CPU dispatch's question.
 MixRunFunction Avx2MixRun();
+
+// The SSE2 and NEON versions when this build has them, else null.
+MixRunFunction Sse2MixRun();
+MixRunFunction NeonMixRun();
 
 }  // namespace zumbrik

@@ -5,6 +5,9 @@
 #if ZUMBRIK_AVX2_KERNELS
 #include <immintrin.h>
 #endif
+#if ZUMBRIK_SSE2_KERNELS
+#include <emmintrin.h>
+#endif
 
 namespace zumbrik {
 
@@ -54,6 +57,48 @@ ConvertFunction Avx2ConvertAtUnity() { return ConvertAtUnityAvx2; }
 #else
 
 ConvertFunction Avx2ConvertAtUnity() { return nullptr; }
+
+#endif
+
+#if ZUMBRIK_SSE2_KERNELS
+
+namespace {
+
+// VoiceUnits' magnitudes of four accumulators, unsaturated. Without the
+// clamp the estimate still falls at most one short for every sixty-fourths
+// count up to 2^25 + 127 (its deficit stays below 4/256), so one correction
+// gives the exact quotient, and the pack's saturation then stands for the clamp.
+inline __m128i UnsaturatedUnits(__m128i accumulators, __m128i sign) {
+    const __m128i magnitude = _mm_sub_epi32(_mm_xor_si128(accumulators, sign), sign);  // INT_MIN: 2^31 unsigned
+    const __m128i sixtyFourths = _mm_srli_epi32(_mm_add_epi32(magnitude, _mm_set1_epi32(8160)), 6);
+    const __m128i estimate = _mm_add_epi32(_mm_add_epi32(sixtyFourths, _mm_srli_epi32(sixtyFourths, 8)),
+                                           _mm_add_epi32(_mm_srli_epi32(sixtyFourths, 16), _mm_set1_epi32(1)));
+    const __m128i units = _mm_srli_epi32(estimate, 8);
+    const __m128i remainder = _mm_sub_epi32(sixtyFourths, _mm_sub_epi32(_mm_slli_epi32(units, 8), units));
+    return _mm_sub_epi32(units, _mm_cmpgt_epi32(remainder, _mm_set1_epi32(254)));  // + 1 where short
+}
+
+void ConvertAtUnitySse2(const std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count) {
+    std::uint32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(accumulators + i));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(accumulators + i + 4));
+        const __m128i lowSign = _mm_srai_epi32(low, 31);
+        const __m128i highSign = _mm_srai_epi32(high, 31);
+        const __m128i units = _mm_packs_epi32(UnsaturatedUnits(low, lowSign), UnsaturatedUnits(high, highSign));
+        const __m128i sign = _mm_packs_epi32(lowSign, highSign);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + i), _mm_sub_epi16(_mm_xor_si128(units, sign), sign));
+    }
+    ConvertAtUnityPortable(accumulators + i, samples + i, count - i);
+}
+
+}  // namespace
+
+ConvertFunction Sse2ConvertAtUnity() { return ConvertAtUnitySse2; }
+
+#else
+
+ConvertFunction Sse2ConvertAtUnity() { return nullptr; }
 
 #endif
 

@@ -46,5 +46,6 @@ void ConvertAtUnityPortable(const std::int32_t* accumulators, std::int16_t* samp
 // The AVX2 version when this build has one, else null; whether the
 // processor runs it is the CPU dispatch's question.
 ConvertFunction Avx2ConvertAtUnity();
+ConvertFunction Sse2ConvertAtUnity();  // likewise for SSE2
 
 }  // namespace zumbrik

@@ -1,8 +1,9 @@
 // Renders every module of the corpus once and prints how fast: seconds of
 // audio, CPU seconds, times real time and nanoseconds per voice-frame, with
 // the same figures for the peer players this build found, and medians.
-//   ZUMBRIK_CORPUS_DIR=DIR zumbrik_player_bench [REPEATS [own]]   ("own": no peers)
-// ZUMBRIK_KERNEL=portable (or avx2) measures that kernel set; the line "kernels:" says which ran.
+//   ZUMBRIK_CORPUS_DIR=DIR zumbrik_player_bench [REPEATS [own|all]]
+// "own": no peers; "all": every kernel set this processor runs, side by side.
+// Otherwise the kernel set ZUMBRIK_KERNEL picks (the best one when unset).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -80,6 +81,64 @@ auto BestOf(int repeats, Render render) -> decltype(render()) {
     return best;
 }
 
+// One kernel set's figures over the corpus: per module, and ratios to each peer.
+struct SetFigures {
+    KernelChoice choice;
+    std::vector<double> speeds, nsPerVoiceFrame;
+    std::vector<std::vector<double>> ratios;  // per peer
+};
+
+std::optional<OwnFigures> BestOwn(int repeats, std::vector<std::uint8_t>& bytes) {
+    struct Wrapped {
+        OwnFigures figures;
+        double cpuSeconds() const { return figures.render.cpuSeconds; }
+    };
+    auto own = BestOf(repeats, [&]() -> std::optional<Wrapped> {
+        auto figures = RenderOwn(bytes);
+        if (!figures) return std::nullopt;
+        return Wrapped{*figures};
+    });
+    if (!own) return std::nullopt;
+    return own->figures;
+}
+
+// The peers' speeds on one module (0 where one failed), printed as columns.
+std::vector<double> PeerSpeeds(int repeats, const std::vector<PeerRenderer>& peers, const std::vector<std::uint8_t>& bytes) {
+    std::vector<double> speeds;
+    for (const PeerRenderer& peer : peers) {
+        struct PeerWrapped {
+            RenderFigures figures;
+            double cpuSeconds() const { return figures.cpuSeconds; }
+        };
+        auto theirs = BestOf(repeats, [&]() -> std::optional<PeerWrapped> {
+            auto figures = peer.render(bytes);
+            if (!figures) return std::nullopt;
+            return PeerWrapped{*figures};
+        });
+        if (!theirs || theirs->figures.audioSeconds <= 0) {
+            speeds.push_back(0);
+            std::printf(" %12s %8s", "-", "-");
+            continue;
+        }
+        speeds.push_back(theirs->figures.audioSeconds / std::max(theirs->figures.cpuSeconds, 1e-9));
+        std::printf(" %12.0f %8.2f", speeds.back(), theirs->figures.audioSeconds);
+    }
+    return speeds;
+}
+
+void PrintSummary(const std::vector<SetFigures>& sets, const std::vector<PeerRenderer>& peers, int repeats) {
+    std::printf("\nmedians over the corpus\n%-10s %8s", "kernels", "x real");
+    for (const PeerRenderer& peer : peers) std::printf(" %14s", ("/ " + peer.name).c_str());
+    std::printf(" %8s\n", "ns/vf");
+    for (const SetFigures& set : sets) {
+        std::printf("%-10s %8.0f", KernelName(set.choice), Median(set.speeds));
+        for (std::size_t p = 0; p < peers.size(); ++p) std::printf(" %14.2f", Median(set.ratios[p]));
+        std::printf(" %8.2f\n", Median(set.nsPerVoiceFrame));
+    }
+    std::printf("(x real: seconds of audio per CPU second; / peer: our speed over the peer's on each module;\n"
+                " ns/vf: CPU per frame of each voice holding a sample; best of %d runs)\n", repeats);
+}
+
 }  // namespace
 }  // namespace zumbrik::bench
 
@@ -105,67 +164,52 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", problem.c_str());
         return 2;
     }
-    std::printf("kernels: %s\n", KernelName(KernelSelectionAtStart().running));
+    // "all": every kernel set this processor runs, one after the other on each module.
+    std::vector<SetFigures> sets;
+    if (argc > 2 && std::string(argv[2]) == "all") {
+        for (const KernelChoice choice : kAllKernelChoices) {
+            if (KernelsFor(choice)) sets.push_back({choice, {}, {}, {}});
+        }
+    } else {
+        sets.push_back({KernelSelectionAtStart().running, {}, {}, {}});
+    }
     const std::vector<PeerRenderer> peers = withPeers ? AvailablePeers() : std::vector<PeerRenderer>{};
+    for (SetFigures& set : sets) set.ratios.resize(peers.size());
 
-    std::printf("%-44s %8s %8s %8s %8s", "module", "song s", "cpu s", "x real", "ns/vf");
-    for (const PeerRenderer& peer : peers) std::printf(" %12s %8s %6s", (peer.name + " x").c_str(), "song s", "ratio");
+    std::printf("%-44s %8s", "module", "song s");
+    for (const SetFigures& set : sets) std::printf(" %10s %7s", (std::string(KernelName(set.choice)) + " x").c_str(), "ns/vf");
+    for (const PeerRenderer& peer : peers) std::printf(" %12s %8s", (peer.name + " x").c_str(), "song s");
     std::printf("\n");
-
-    std::vector<double> speeds, nsPerVoiceFrame, lengths;
-    std::vector<std::vector<double>> peerSpeeds(peers.size()), ratios(peers.size());
     for (const fs::path& path : modules) {
         std::vector<std::uint8_t> bytes = ReadFile(path);
-        struct Wrapped {
-            OwnFigures figures;
-            double cpuSeconds() const { return figures.render.cpuSeconds; }
-        };
-        auto own = BestOf(repeats, [&]() -> std::optional<Wrapped> {
-            auto figures = RenderOwn(bytes);
-            if (!figures) return std::nullopt;
-            return Wrapped{*figures};
-        });
         std::string name = path.filename().string();
         if (name.size() > 44) name = name.substr(0, 41) + "...";
-        if (!own) {
-            std::printf("%-44s rejected by the loader\n", name.c_str());
+        std::printf("%-44s", name.c_str());
+        std::vector<double> speeds;
+        double audioSeconds = 0;
+        for (SetFigures& set : sets) {
+            UseKernels(set.choice);
+            const std::optional<OwnFigures> own = BestOwn(repeats, bytes);
+            if (!own) break;
+            const double cpu = std::max(own->render.cpuSeconds, 1e-9);
+            if (audioSeconds == 0) std::printf(" %8.2f", own->render.audioSeconds);
+            audioSeconds = own->render.audioSeconds;
+            speeds.push_back(audioSeconds / cpu);
+            set.speeds.push_back(speeds.back());
+            set.nsPerVoiceFrame.push_back(own->voiceFrames > 0 ? cpu * 1e9 / own->voiceFrames : 0);
+            std::printf(" %10.0f %7.2f", speeds.back(), set.nsPerVoiceFrame.back());
+        }
+        if (speeds.size() < sets.size()) {
+            std::printf(" rejected by the loader\n");
             continue;
         }
-        const RenderFigures& mine = own->figures.render;
-        const double cpu = std::max(mine.cpuSeconds, 1e-9);
-        const double speed = mine.audioSeconds / cpu;
-        const double ns = own->figures.voiceFrames > 0 ? cpu * 1e9 / own->figures.voiceFrames : 0;
-        speeds.push_back(speed);
-        nsPerVoiceFrame.push_back(ns);
-        lengths.push_back(mine.audioSeconds);
-        std::printf("%-44s %8.2f %8.4f %8.0f %8.2f", name.c_str(), mine.audioSeconds, mine.cpuSeconds, speed, ns);
+        const std::vector<double> theirs = PeerSpeeds(repeats, peers, bytes);
         for (std::size_t p = 0; p < peers.size(); ++p) {
-            struct PeerWrapped {
-                RenderFigures figures;
-                double cpuSeconds() const { return figures.cpuSeconds; }
-            };
-            auto theirs = BestOf(repeats, [&]() -> std::optional<PeerWrapped> {
-                auto figures = peers[p].render(bytes);
-                if (!figures) return std::nullopt;
-                return PeerWrapped{*figures};
-            });
-            if (!theirs || theirs->figures.audioSeconds <= 0) {
-                std::printf(" %12s %8s %6s", "-", "-", "-");
-                continue;
-            }
-            const double theirSpeed = theirs->figures.audioSeconds / std::max(theirs->figures.cpuSeconds, 1e-9);
-            peerSpeeds[p].push_back(theirSpeed);
-            ratios[p].push_back(speed / theirSpeed);
-            std::printf(" %12.0f %8.2f %6.2f", theirSpeed, theirs->figures.audioSeconds, speed / theirSpeed);
+            for (std::size_t k = 0; k < sets.size() && theirs[p] > 0; ++k) sets[k].ratios[p].push_back(speeds[k] / theirs[p]);
         }
         std::printf("\n");
     }
-    std::printf("%-44s %8.2f %8s %8.0f %8.2f", "median", Median(lengths), "", Median(speeds), Median(nsPerVoiceFrame));
-    for (std::size_t p = 0; p < peers.size(); ++p) {
-        std::printf(" %12.0f %8s %6.2f", Median(peerSpeeds[p]), "", Median(ratios[p]));
-    }
-    std::printf("\n");
-    std::printf("(x real: seconds of audio per CPU second; ns/vf: CPU per frame of each voice holding a sample;\n"
-                " ratio: our speed / the peer's; best of %d runs)\n", repeats);
+    UseKernels(KernelSelectionAtStart().running);
+    PrintSummary(sets, peers, repeats);
     return 0;
 }

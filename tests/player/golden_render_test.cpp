@@ -449,7 +449,7 @@ TEST(GoldenRenders, EveryCaseRendersItsBlessedSamples) {
         ASSERT_GT(samples.size(), 2 * kSegmentFrames) << c.name << ": the module did not load or ended at once";
         digests.push_back(DigestOf(samples));
         // Every kernel set this processor has must give the same bits.
-        for (const KernelChoice other : {KernelChoice::Portable, KernelChoice::Avx2}) {
+        for (const KernelChoice other : kAllKernelChoices) {
             if (other == KernelSelectionAtStart().running || !UseKernels(other)) continue;
             const std::vector<std::int16_t> again = Render(c.module);
             UseKernels(KernelSelectionAtStart().running);

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -180,8 +178,8 @@ TEST(MixerVoice, PingPongTurnsBelowFrameZeroMirrorInBothKernelSets) {
         // -3.75 -> 3 - 0.75 = 2.25 backward.
         {0, 3, 4, 0xF851EB85u, 1.04, {1.04, 2.07, 2.90, 1.87, 0.84, 0.19, 1.22}, 2.25, 1},
     };
-    for (const KernelChoice choice : {KernelChoice::Portable, KernelChoice::Avx2}) {
-        if (!UseKernels(choice)) continue;  // no vector version on this processor
+    for (const KernelChoice choice : kAllKernelChoices) {
+        if (!UseKernels(choice)) continue;  // not on this processor
         for (const Case& c : cases) {
             TestSample sample({0, 1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000}, PingPongLoop, c.loopStart,
                               c.loopLength);
@@ -283,81 +281,6 @@ TEST(Mixer, AddsEveryVoiceIntoTheSameFrames) {
     Mix(state, out.data(), 4);
     EXPECT_EQ(out[6], 1 + 7 * 16320);
     EXPECT_EQ(out[7], 1 + 7 * 16320);
-}
-
-}  // namespace
-}  // namespace zumbrik
-
-namespace zumbrik {
-namespace {
-
-TEST(KernelSelection, HonoursAKnownRequestElseRunsTheBestAndSaysWhy) {
-    struct Case {
-        const char* requested;
-        bool avx2Available;
-        KernelChoice running;
-        const char* problemPart;  // null: no problem
-    };
-    const Case cases[] = {
-        {nullptr, true, KernelChoice::Avx2, nullptr},
-        {"", false, KernelChoice::Portable, nullptr},
-        {"portable", true, KernelChoice::Portable, nullptr},
-        {"avx2", true, KernelChoice::Avx2, nullptr},
-        {"avx2", false, KernelChoice::Portable, "no AVX2"},
-        {"AVX2", true, KernelChoice::Avx2, "=AVX2: unknown"},
-        {"sse\x1b[2J", false, KernelChoice::Portable, "=sse?[2J: unknown"},
-    };
-    for (const Case& c : cases) {
-        const KernelSelection selection = SelectKernels(c.requested, c.avx2Available);
-        const std::string shown = c.requested ? c.requested : "(unset)";
-        EXPECT_EQ(selection.running, c.running) << shown;
-        if (c.problemPart == nullptr) {
-            EXPECT_EQ(selection.problem, "") << shown;
-        } else {
-            EXPECT_NE(selection.problem.find(c.problemPart), std::string::npos) << shown << ": " << selection.problem;
-        }
-    }
-}
-
-TEST(MixerKernel, VectorVersionMatchesThePortableOneBitForBit) {
-    const std::optional<Kernels> avx2 = KernelsFor(KernelChoice::Avx2);
-    if (!avx2) GTEST_SKIP() << "no vector version on this processor";
-    const MixRunFunction vector = avx2->mixRun;
-    std::mt19937 random(7);
-    std::vector<std::int16_t> data(5003);
-    for (std::int16_t& value : data) value = static_cast<std::int16_t>(random());
-    data[100] = -32768;
-    data[101] = 32767;
-    for (int trial = 0; trial < 2000; ++trial) {
-        const std::uint32_t frames = random() % 300;
-        const bool backward = trial % 3 == 0;
-        // Steps below one frame, up to six, and beyond take its three ways of
-        // fetching samples; whole steps land every frame on a sample.
-        const std::uint32_t whole = trial % 5 == 2 ? 6 + random() % 4 : random() % 4;
-        const std::uint64_t step = trial % 4 == 1 ? (std::uint64_t{random() % 2} << 32)
-                                                  : (std::uint64_t{whole} << 32) | random();
-        // Keep every frame inside the data, as the boundary logic does.
-        const std::uint64_t span = step * frames + (std::uint64_t{2} << 32);
-        const std::uint64_t room = (std::uint64_t{4990} << 32) - span;
-        const std::uint64_t offset = (static_cast<std::uint64_t>(random()) << 20) % room;
-        VoiceRun run{};
-        run.position = backward ? offset + span : offset;
-        run.delta = backward ? 0 - step : step;
-        run.left = static_cast<std::int32_t>(random() % 40000) - 4000;
-        run.right = static_cast<std::int32_t>(random() % 40000) - 4000;
-        run.stepLeft = trial % 2 == 0 ? static_cast<std::int32_t>(random() % 256) - 128 : 0;
-        run.stepRight = trial % 2 == 0 ? static_cast<std::int32_t>(random() % 256) - 128 : 0;
-        VoiceRun expectedRun = run;
-        std::vector<std::uint32_t> expected(2 * std::size_t{frames} + 2, 5);
-        std::vector<std::uint32_t> actual = expected;
-        const auto entries = static_cast<std::uint32_t>(data.size());
-        MixRunPortable(data.data(), entries, expectedRun, expected.data(), frames);
-        vector(data.data(), entries, run, actual.data(), frames);
-        ASSERT_EQ(actual, expected) << "trial " << trial;
-        ASSERT_EQ(run.position, expectedRun.position);
-        ASSERT_EQ(run.left, expectedRun.left);
-        ASSERT_EQ(run.right, expectedRun.right);
-    }
 }
 
 }  // namespace

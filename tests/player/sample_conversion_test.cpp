@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "player/cpu_dispatch.h"
 #include "player/sample_conversion.h"
 #include "player/segment_renderer.h"
 
@@ -42,6 +44,16 @@ TEST(Conversion, MatchesTheIntegerFormulaAcrossTheRange) {
         ConvertAccumulators(accumulators.data(), samples.data(), static_cast<std::uint32_t>(samples.size()), volume);
         for (std::size_t i = 0; i < accumulators.size(); ++i) {
             ASSERT_EQ(samples[i], reference(accumulators[i], volume)) << accumulators[i] << " at " << volume;
+        }
+    }
+    // Every kernel set's conversion at unity, the odd count leaving a tail.
+    for (const KernelChoice choice : kAllKernelChoices) {
+        const std::optional<Kernels> kernels = KernelsFor(choice);
+        if (!kernels) continue;
+        std::vector<std::int16_t> samples(accumulators.size() - 1);
+        kernels->convertAtUnity(accumulators.data(), samples.data(), static_cast<std::uint32_t>(samples.size()));
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            ASSERT_EQ(samples[i], reference(accumulators[i], kUnityVolume)) << KernelName(choice) << ": " << accumulators[i];
         }
     }
 }

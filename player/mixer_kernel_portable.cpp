@@ -1,0 +1,99 @@
+#include <algorithm>
+
+#include "player/mixer.h"
+#include "player/mixer_kernel.h"
+
+namespace zumbrik {
+
+namespace {
+
+// The exact frame-by-frame sum, for any volume.
+void MixRunExact(const std::int16_t* data, VoiceRun& run, std::uint32_t* out, std::uint32_t frames) {
+    std::uint64_t position = run.position;
+    std::int32_t left = run.left;
+    std::int32_t right = run.right;
+    for (std::uint32_t k = 0; k < frames; ++k) {
+        const auto i = static_cast<std::uint32_t>(position >> 32);
+        const std::int64_t sample = InterpolateSample(data[i], data[i + 1], static_cast<std::uint32_t>(position));
+        // The accumulators are plain sums that wrap; unsigned keeps that defined.
+        out[2 * k] += static_cast<std::uint32_t>(VoiceContribution(sample, left));
+        out[2 * k + 1] += static_cast<std::uint32_t>(VoiceContribution(sample, right));
+        left += run.stepLeft;
+        right += run.stepRight;
+        position += run.delta;
+    }
+    run.position = position;
+    run.left = left;
+    run.right = right;
+}
+
+constexpr std::uint32_t kBlockFrames = 64;
+
+// Interpolated samples of up to a block of frames; the only part that reads
+// the data, so the scaling after it is a plain loop the compiler vectorises.
+std::uint64_t InterpolateBlock(const std::int16_t* data, std::uint64_t position, std::uint64_t delta,
+                               std::int32_t* samples, std::uint32_t frames) {
+    for (std::uint32_t k = 0; k < frames; ++k) {
+        const auto i = static_cast<std::uint32_t>(position >> 32);
+        samples[k] = static_cast<std::int32_t>(
+            InterpolateSample(data[i], data[i + 1], static_cast<std::uint32_t>(position)));
+        position += delta;
+    }
+    return position;
+}
+
+// VoiceContribution for a volume in 0..32767, in 16-bit factors: with
+// J = 128 a + b (0 <= b < 128), (J V + 64 [J < 0]) >> 7 = a V + ((b V + 64 [J < 0]) >> 7),
+// which is ((J V >> 6) + [J V < 0]) >> 1 for any V >= 0. |J| < 2^21 keeps a in 16 bits.
+inline std::uint32_t ScaledSample(std::int32_t sample, std::int32_t volume) {
+    const auto high = static_cast<std::int16_t>(sample >> 7);
+    const auto low = static_cast<std::int16_t>(sample & 127);
+    const auto factor = static_cast<std::int16_t>(volume);
+    const std::int32_t rounding = sample < 0 ? 64 : 0;
+    return static_cast<std::uint32_t>(std::int32_t{high} * factor + ((std::int32_t{low} * factor + rounding) >> 7));
+}
+
+template <bool kRamp>
+void ScaleBlock(const std::int32_t* samples, std::int32_t left, std::int32_t right, std::int32_t stepLeft,
+                std::int32_t stepRight, std::uint32_t* out, std::uint32_t frames) {
+    for (std::uint32_t k = 0; k < frames; ++k) {
+        const std::int32_t frameLeft = kRamp ? left + stepLeft * static_cast<std::int32_t>(k) : left;
+        const std::int32_t frameRight = kRamp ? right + stepRight * static_cast<std::int32_t>(k) : right;
+        out[2 * k] += ScaledSample(samples[k], frameLeft);
+        out[2 * k + 1] += ScaledSample(samples[k], frameRight);
+    }
+}
+
+bool InSixteenBits(std::int64_t volume) { return volume >= 0 && volume <= 32767; }
+
+}  // namespace
+
+void MixRunPortable(const std::int16_t* data, std::uint32_t /*entries*/, VoiceRun& run, std::uint32_t* out,
+                    std::uint32_t frames) {
+    if (frames < 8) {
+        MixRunExact(data, run, out, frames);  // the vector versions' last frames: too few to block
+        return;
+    }
+    const std::int64_t lastLeft = run.left + std::int64_t{run.stepLeft} * (frames - 1);
+    const std::int64_t lastRight = run.right + std::int64_t{run.stepRight} * (frames - 1);
+    if (!InSixteenBits(run.left) || !InSixteenBits(run.right) || !InSixteenBits(lastLeft) ||
+        !InSixteenBits(lastRight)) {
+        MixRunExact(data, run, out, frames);  // ramps overshooting past 0, and volumes from hostile input
+        return;
+    }
+    const bool ramp = run.stepLeft != 0 || run.stepRight != 0;
+    std::int32_t samples[kBlockFrames];
+    for (std::uint32_t done = 0; done < frames; done += kBlockFrames) {
+        const std::uint32_t count = std::min(kBlockFrames, frames - done);
+        run.position = InterpolateBlock(data, run.position, run.delta, samples, count);
+        if (ramp) {
+            ScaleBlock<true>(samples, run.left, run.right, run.stepLeft, run.stepRight, out + 2 * done, count);
+            run.left += run.stepLeft * static_cast<std::int32_t>(count);
+            run.right += run.stepRight * static_cast<std::int32_t>(count);
+        } else {
+            ScaleBlock<false>(samples, run.left, run.right, 0, 0, out + 2 * done, count);
+        }
+    }
+}
+
+}  // namespace zumbrik

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "player/cpu_dispatch.h"
+#include "player/mixer.h"
+#include "player/mixer_kernel.h"
+
+namespace zumbrik {
+namespace {
+
+TEST(KernelSelection, HonoursAKnownRequestElseRunsTheBestAndSaysWhy) {
+    struct Case {
+        const char* requested;
+        bool vectorsAvailable;  // every set
+        KernelChoice running;
+        const char* problemPart;  // null: no problem
+    };
+    const Case cases[] = {
+        {nullptr, true, KernelChoice::Avx2, nullptr},
+        {"", false, KernelChoice::Portable, nullptr},
+        {"portable", true, KernelChoice::Portable, nullptr},
+        {"sse2", true, KernelChoice::Sse2, nullptr},
+        {"avx2", true, KernelChoice::Avx2, nullptr},
+        {"avx2", false, KernelChoice::Portable, "no avx2 kernels"},
+        {"sse2", false, KernelChoice::Portable, "no sse2 kernels"},
+        {"neon", true, KernelChoice::Neon, nullptr},
+        {"AVX2", true, KernelChoice::Avx2, "=AVX2: unknown kernel set (portable, neon, sse2, avx2)"},
+        {"sse\x1b[2J", false, KernelChoice::Portable, "=sse?[2J: unknown"},
+    };
+    for (const Case& c : cases) {
+        const KernelSelection selection =
+            c.vectorsAvailable ? SelectKernels(c.requested, [](KernelChoice) { return true; })
+                               : SelectKernels(c.requested, [](KernelChoice k) { return k == KernelChoice::Portable; });
+        const std::string shown = c.requested ? c.requested : "(unset)";
+        EXPECT_EQ(selection.running, c.running) << shown;
+        if (c.problemPart == nullptr) {
+            EXPECT_EQ(selection.problem, "") << shown;
+        } else {
+            EXPECT_NE(selection.problem.find(c.problemPart), std::string::npos) << shown << ": " << selection.problem;
+        }
+    }
+}
+
+// The mix run as the sum is defined, one frame at a time.
+void ReferenceRun(const std::int16_t* data, VoiceRun& run, std::uint32_t* out, std::uint32_t frames) {
+    for (std::uint32_t k = 0; k < frames; ++k) {
+        const auto i = static_cast<std::uint32_t>(run.position >> 32);
+        const std::int64_t sample = InterpolateSample(data[i], data[i + 1], static_cast<std::uint32_t>(run.position));
+        out[2 * k] += static_cast<std::uint32_t>(VoiceContribution(sample, run.left));
+        out[2 * k + 1] += static_cast<std::uint32_t>(VoiceContribution(sample, run.right));
+        run.left += run.stepLeft;
+        run.right += run.stepRight;
+        run.position += run.delta;
+    }
+}
+
+TEST(MixerKernel, EveryKernelSetMatchesTheFrameByFrameSumBitForBit) {
+    std::mt19937 random(7);
+    std::vector<std::int16_t> data(5003);
+    for (std::int16_t& value : data) value = static_cast<std::int16_t>(random());
+    // Extremes side by side: the widest difference, both ways.
+    data[100] = -32768;
+    data[101] = 32767;
+    data[102] = -32768;
+    for (const KernelChoice choice : kAllKernelChoices) {
+        const std::optional<Kernels> kernels = KernelsFor(choice);
+        if (!kernels) continue;  // not on this processor
+        for (int trial = 0; trial < 2000; ++trial) {
+            const std::uint32_t frames = random() % 300;
+            const bool backward = trial % 3 == 0;
+            // Steps below one frame, up to six, and beyond take the vector
+            // versions' ways of fetching samples; whole steps land every
+            // frame on a sample.
+            const std::uint32_t whole = trial % 5 == 2 ? 6 + random() % 4 : random() % 4;
+            const std::uint64_t step =
+                trial % 4 == 1 ? (std::uint64_t{random() % 2} << 32) : (std::uint64_t{whole} << 32) | random();
+            // Keep every frame inside the data, as the boundary logic does.
+            const std::uint64_t span = step * frames + (std::uint64_t{2} << 32);
+            const std::uint64_t room = (std::uint64_t{4990} << 32) - span;
+            const std::uint64_t offset = trial % 7 == 3 ? std::uint64_t{99} << 32 | random()
+                                                        : (static_cast<std::uint64_t>(random()) << 20) % room;
+            VoiceRun run{};
+            run.position = backward ? offset + span : offset;
+            run.delta = backward ? 0 - step : step;
+            // Volumes inside and outside 0..32767, and ramps crossing either end.
+            run.left = static_cast<std::int32_t>(random() % 40000) - 4000;
+            run.right = trial % 11 == 5 ? 32767 : static_cast<std::int32_t>(random() % 40000) - 4000;
+            run.stepLeft = trial % 2 == 0 ? static_cast<std::int32_t>(random() % 256) - 128 : 0;
+            run.stepRight = trial % 2 == 0 ? static_cast<std::int32_t>(random() % 256) - 128 : 0;
+            VoiceRun expectedRun = run;
+            std::vector<std::uint32_t> expected(2 * std::size_t{frames} + 2, 5);
+            std::vector<std::uint32_t> actual = expected;
+            ReferenceRun(data.data(), expectedRun, expected.data(), frames);
+            kernels->mixRun(data.data(), static_cast<std::uint32_t>(data.size()), run, actual.data(), frames);
+            ASSERT_EQ(actual, expected) << KernelName(choice) << ", trial " << trial;
+            ASSERT_EQ(run.position, expectedRun.position) << KernelName(choice);
+            ASSERT_EQ(run.left, expectedRun.left) << KernelName(choice);
+            ASSERT_EQ(run.right, expectedRun.right) << KernelName(choice);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zumbrik
