@@ -3,6 +3,7 @@
 #include <alsa/asoundlib.h>
 #include <pthread.h>
 #include <sched.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -39,6 +40,13 @@ snd_pcm_t* OpenPcm(const std::string& name, unsigned channels, unsigned rate, un
 
 void PcmWorker::Run(std::shared_ptr<PcmWorker> self) {
     PcmWorker& worker = *self;
+    // An output that writes into a pipe (ALSA's file output) gets SIGPIPE when
+    // the reader goes; that must fail the write, not end the program with the
+    // terminal still set up for the game.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     // Late audio is audible; ask for real-time scheduling and carry on without it.
     sched_param param{};
     param.sched_priority = sched_get_priority_min(SCHED_FIFO);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A sound output that stops taking audio must not hold the programs up: the
 # default ALSA device of a private HOME writes into a FIFO whose reader takes
-# a little and then nothing (or that nobody opens at all). The game is quit
+# a little and then nothing (or goes away, or nobody opens it). The game is quit
 # with Escape and SIGTERM, `zumbrik-xm play` with q, SIGTERM and SIGINT; each
 # must be gone within a second. Prints the measured times.
 # With --wine the Windows programs run under Wine (its environment set by the
@@ -82,6 +82,8 @@ stalling_reader() {
   { head -c 4096 >/dev/null && touch "$work/sound-flowed" && exec sleep 600; } <"$fifo" &
   holder=$!
 }
+# The same reader going away after a while: writing then fails (SIGPIPE).
+leaving_reader() { stalling_reader; }
 no_reader() {
   stop_holder
   rm -f "$fifo" "$work/sound-flowed"
@@ -105,9 +107,13 @@ run_case() {
   # (Under Wine the game's first screen takes seconds to draw, its digits view last.)
   poll 30 screen_has "$shown" || fail "$name: the program did not start"
   local start_ms=$(($(now_ms) - started))
-  if [[ $setup == stalling_reader ]]; then
+  if [[ $setup != no_reader ]]; then
     poll 10 test -e "$work/sound-flowed" || fail "$name: no sound reached the output"
     sleep 1 # long enough for the pipe to fill and the output to stall
+    if [[ $setup == leaving_reader ]]; then
+      stop_holder
+      sleep 0.5
+    fi
   else
     sleep 0.5
   fi
@@ -136,6 +142,7 @@ play_cmd="'$tool' play '$module'"
 # The tool's status after a signal is its own business, as long as no crash or kill ends it.
 run_case "game, stalled output, Escape" "$game_cmd" "$game_ready" key:Escape stalling_reader 0
 run_case "game, FIFO never opened, Escape" "$game_cmd" "$game_ready" key:Escape no_reader 0
+run_case "game, FIFO reader gone, Escape" "$game_cmd" "$game_ready" key:Escape leaving_reader 0
 run_case "zumbrik-xm play, stalled output, q" "$play_cmd" "order" key:q stalling_reader 0
 if [[ -z $runner ]]; then
   run_case "game, stalled output, SIGTERM" "$game_cmd" "$game_ready" signal:TERM stalling_reader 143
