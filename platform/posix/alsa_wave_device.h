@@ -1,18 +1,29 @@
 #pragma once
-#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <thread>
 
 #include "platform/wave_device.h"
 
 namespace zumbrik {
 
-// The system's default sound output through ALSA. A device thread feeds the
-// looping buffer to the PCM period by period and reports the bytes played,
-// so a position query answers as the system's wave output would.
+class PcmWorker;
+
+// The system's default sound output through ALSA. A thread of the device's
+// own makes every ALSA call: it feeds the looping buffer to the PCM period by
+// period and reports the bytes played, so a position query answers as the
+// system's wave output would. No call waits for that thread without a limit:
+// an output that stops taking audio (or never finishes opening) is left to
+// it, Open then fails and Reset and Close return all the same.
 // Nothing is ever printed: a machine without sound just fails Open.
 class AlsaWaveDevice final : public WaveDevice {
 public:
+    // How long Open waits for the PCM; the game starts silent after that.
+    static constexpr std::chrono::milliseconds kOpenLimit{1000};
+    // How long Reset and Close each wait for the PCM to stop or close.
+    static constexpr std::chrono::milliseconds kStopLimit{250};
+
     // The system's default output; tests name another PCM (e.g. "null").
     explicit AlsaWaveDevice(const char* pcmName = "default") : pcmName_(pcmName) {}
     ~AlsaWaveDevice() override;
@@ -28,20 +39,15 @@ public:
     void Close() override;
 
 private:
-    void Feed();
+    // Lets the worker finish (or hang) on its own and forgets the PCM.
+    void LeaveBehind();
 
     const char* pcmName_;
-    void* pcm_ = nullptr;  // snd_pcm_t*, kept opaque so the header needs no ALSA
-    unsigned long periodFrames_ = 0;
-    const std::uint8_t* ring_ = nullptr;
-    std::uint32_t ringBytes_ = 0;
-    std::thread feeder_;
-    std::atomic<bool> stopFeeding_{false};
-    std::atomic<std::uint32_t> playedBytes_{0};
-    // Bumped by every position query: the output thread only queries once it
-    // has finished rendering, so the feeder's acquire of this count orders
-    // the rendered ring bytes before its reads of them.
-    std::atomic<std::uint32_t> queries_{0};
+    std::shared_ptr<PcmWorker> worker_;  // the open PCM's
+    std::thread thread_;
+    // A worker left behind still blocked in ALSA: the output is stuck, and
+    // opening it again would only block another thread.
+    std::shared_ptr<PcmWorker> stuck_;
 };
 
 }  // namespace zumbrik

@@ -57,7 +57,7 @@ void CaptureWaveDevice::Close() {
 
 void CaptureWaveDevice::Advance(std::uint32_t bytes) {
     const std::uint8_t* ring = ring_.load(std::memory_order_acquire);
-    if (ring == nullptr) return;
+    if (ring == nullptr || stalled_.load(std::memory_order_relaxed)) return;
     const std::uint32_t size = ringBytes_.load(std::memory_order_relaxed);
     const std::uint64_t v = state_.load(std::memory_order_acquire);
     const std::uint32_t start = PositionOf(v);

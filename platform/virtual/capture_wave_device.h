@@ -31,8 +31,12 @@ public:
     // --- the test's side (one test thread) ---
 
     // Plays `bytes` more of the looping buffer: records them (when recording)
-    // and then moves the position. Does nothing unless a buffer is playing.
+    // and then moves the position. Does nothing unless a buffer is playing,
+    // or while the device is stalled.
     void Advance(std::uint32_t bytes);
+    // A stalled device takes nothing: the position stays where it is, as with
+    // a sound output that stopped reading, until the stall is lifted.
+    void SetStalled(bool on) { stalled_.store(on, std::memory_order_relaxed); }
     // Waits until the output thread has queried the current position twice:
     // it only queries again once it has rendered every segment behind the
     // position it saw, so the ring is then full up to the play position.
@@ -65,6 +69,7 @@ private:
     std::atomic<std::uint64_t> lastQueried_{~0ull};
     std::atomic<std::uint64_t> confirmed_{~0ull};
     std::atomic<std::uint32_t> opens_{0}, closes_{0}, resets_{0};
+    std::atomic<bool> stalled_{false};
     bool recording_ = true;
     std::vector<std::int16_t> played_;
 };

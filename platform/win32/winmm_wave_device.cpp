@@ -3,6 +3,11 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
 #include "platform/win32/winmm_wave_device.h"
 
 namespace zumbrik {
@@ -11,14 +16,85 @@ struct WinmmWaveDevice::Native {
     HWAVEOUT device = nullptr;
     WAVEHDR header{};
     bool prepared = false;
+
+    std::mutex lock;
+    std::condition_variable changed;
+    bool callReturned = false;
+    bool abandoned = false;  // nobody waits any more: the thread cleans up after itself
+    bool released = false;   // a thread left behind has closed everything
 };
 
-WinmmWaveDevice::WinmmWaveDevice() : native_(std::make_unique<Native>()) {}
+namespace {
+
+using Native = WinmmWaveDevice::Native;
+
+// Takes the header back and closes the handle.
+void CloseHandle(Native& native) {
+    if (native.device == nullptr) return;
+    // A header still queued would keep the device open: take it back first.
+    ::waveOutReset(native.device);
+    if (native.prepared) {
+        ::waveOutUnprepareHeader(native.device, &native.header, sizeof native.header);
+        native.prepared = false;
+    }
+    ::waveOutClose(native.device);
+    native.device = nullptr;
+}
+
+// Runs `call` on a thread of its own and waits up to `limit` for it to
+// return. Past the limit the handle is abandoned: the thread closes it once
+// the call returns, and the caller must not touch `native` again.
+bool CallWithin(const std::shared_ptr<Native>& native, std::chrono::milliseconds limit,
+                const std::function<void(Native&)>& call) {
+    {
+        std::lock_guard guard(native->lock);
+        native->callReturned = false;
+    }
+    std::thread worker;
+    try {
+        worker = std::thread([native, call] {
+            call(*native);
+            std::unique_lock lock(native->lock);
+            if (!native->abandoned) {
+                native->callReturned = true;
+                native->changed.notify_all();
+                return;
+            }
+            lock.unlock();
+            CloseHandle(*native);
+            lock.lock();
+            native->released = true;
+        });
+    } catch (...) {
+        // No thread to spare: call as the device always did, without a limit.
+        call(*native);
+        return true;
+    }
+    std::unique_lock lock(native->lock);
+    if (native->changed.wait_for(lock, limit, [&native] { return native->callReturned; })) {
+        lock.unlock();
+        worker.join();
+        return true;
+    }
+    native->abandoned = true;
+    lock.unlock();
+    worker.detach();
+    return false;
+}
+
+}  // namespace
+
+WinmmWaveDevice::WinmmWaveDevice() : native_(std::make_shared<Native>()) {}
 
 WinmmWaveDevice::~WinmmWaveDevice() { Close(); }
 
 bool WinmmWaveDevice::Open(const WaveFormat& format) {
     Close();
+    if (stuck_ != nullptr) {
+        std::lock_guard guard(stuck_->lock);
+        if (!stuck_->released) return false;
+    }
+    stuck_.reset();
     WAVEFORMATEX wfx{};
     wfx.wFormatTag = format.formatTag;
     wfx.nChannels = format.channels;
@@ -26,10 +102,15 @@ bool WinmmWaveDevice::Open(const WaveFormat& format) {
     wfx.nAvgBytesPerSec = format.avgBytesPerSec;
     wfx.nBlockAlign = format.blockAlign;
     wfx.wBitsPerSample = format.bitsPerSample;
-    HWAVEOUT device = nullptr;
-    if (::waveOutOpen(&device, WAVE_MAPPER, &wfx, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) return false;
-    native_->device = device;
-    return true;
+    const bool inTime = CallWithin(native_, kOpenLimit, [wfx](Native& native) mutable {
+        HWAVEOUT device = nullptr;
+        if (::waveOutOpen(&device, WAVE_MAPPER, &wfx, 0, 0, CALLBACK_NULL) == MMSYSERR_NOERROR) native.device = device;
+    });
+    if (!inTime) {
+        LeaveBehind();
+        return false;
+    }
+    return native_->device != nullptr;
 }
 
 void WinmmWaveDevice::PrepareHeader(WaveHeader& header) {
@@ -58,25 +139,27 @@ std::uint32_t WinmmWaveDevice::GetPosition() {
 }
 
 void WinmmWaveDevice::Reset() {
-    if (native_->device != nullptr) ::waveOutReset(native_->device);
+    if (native_->device == nullptr) return;
+    if (!CallWithin(native_, kStopLimit, [](Native& native) { ::waveOutReset(native.device); })) LeaveBehind();
 }
 
 void WinmmWaveDevice::UnprepareHeader(WaveHeader&) {
     if (native_->device == nullptr || !native_->prepared) return;
-    ::waveOutUnprepareHeader(native_->device, &native_->header, sizeof native_->header);
-    native_->prepared = false;
+    const bool inTime = CallWithin(native_, kStopLimit, [](Native& native) {
+        ::waveOutUnprepareHeader(native.device, &native.header, sizeof native.header);
+        native.prepared = false;
+    });
+    if (!inTime) LeaveBehind();
 }
 
 void WinmmWaveDevice::Close() {
     if (native_->device == nullptr) return;
-    // A header still queued would keep the device open: take it back first.
-    ::waveOutReset(native_->device);
-    if (native_->prepared) {
-        ::waveOutUnprepareHeader(native_->device, &native_->header, sizeof native_->header);
-        native_->prepared = false;
-    }
-    ::waveOutClose(native_->device);
-    native_->device = nullptr;
+    if (!CallWithin(native_, kStopLimit, CloseHandle)) LeaveBehind();
+}
+
+void WinmmWaveDevice::LeaveBehind() {
+    stuck_ = std::move(native_);
+    native_ = std::make_shared<Native>();
 }
 
 }  // namespace zumbrik

@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <memory>
 
 #include "platform/wave_device.h"
@@ -7,8 +8,16 @@ namespace zumbrik {
 
 // The system's default wave output through winmm. One looping buffer is
 // prepared and written once; the device replays it until Reset.
+// Opening, resetting and closing run on a thread of their own and are waited
+// for only up to a limit: a driver that stops taking audio (Wine's ALSA
+// driver writing into a stalled FIFO) blocks them for good. Past the limit
+// that thread is left to finish the teardown whenever the driver lets it,
+// and the device no longer plays.
 class WinmmWaveDevice final : public WaveDevice {
 public:
+    static constexpr std::chrono::milliseconds kOpenLimit{1000};
+    static constexpr std::chrono::milliseconds kStopLimit{250};
+
     WinmmWaveDevice();
     ~WinmmWaveDevice() override;
     WinmmWaveDevice(const WinmmWaveDevice&) = delete;
@@ -22,11 +31,19 @@ public:
     void UnprepareHeader(WaveHeader& header) override;
     void Close() override;
 
-private:
     // The device handle and the one header the device reads from, which
-    // must stay at one address from prepare to unprepare.
+    // must stay at one address from prepare to unprepare; shared with a
+    // thread left behind, which may still use them.
     struct Native;
-    std::unique_ptr<Native> native_;
+
+private:
+    // Forgets a handle whose call did not return in time.
+    void LeaveBehind();
+
+    std::shared_ptr<Native> native_;
+    // A handle left behind whose thread is still blocked in the driver:
+    // opening again would only block another thread.
+    std::shared_ptr<Native> stuck_;
 };
 
 }  // namespace zumbrik

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 #include "platform/virtual/capture_wave_device.h"
@@ -134,6 +136,27 @@ TEST_F(MusicPlayerTest, StopIsHarmlessWhenIdleAndWhenRepeated) {
     EXPECT_EQ(device_.CloseCount(), 1u);
     EXPECT_EQ(GetElapsedMs(), 0u);
     EXPECT_EQ(GetPlayingLevels(), 0u);
+}
+
+// An output that stops taking audio leaves the output thread waiting on a
+// position that never moves; stopping must still end it at once.
+TEST_F(MusicPlayerTest, StopEndsTheOutputThreadPromptlyWhenTheDeviceTakesNothing) {
+    ASSERT_NE(PlayFromMemory(theme_), 0u);
+    PlaySegments(3);
+    device_.SetStalled(true);
+    const std::uint32_t stalledAt = device_.GetPosition();
+    const std::size_t playedBefore = device_.Played().size();
+    for (int i = 0; i < 4; ++i) device_.Advance(kSegmentBytes);
+    EXPECT_EQ(device_.GetPosition(), stalledAt);
+    EXPECT_EQ(device_.Played().size(), playedBefore);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the thread idles on the frozen position
+
+    const auto start = std::chrono::steady_clock::now();
+    StopModule();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+    EXPECT_FALSE(device_.IsPlaying());
+    EXPECT_EQ(device_.CloseCount(), 1u);
+    device_.SetStalled(false);
 }
 
 TEST_F(MusicPlayerTest, ASecondSongReplacesTheFirstCompletely) {

@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -86,6 +88,77 @@ TEST(MusicAlsaDeviceTest, ThePlayerRunsOverIt) {
     EXPECT_GE(GetElapsedMs(), preRendered + 200) << "the output thread renders as the device plays";
     UseWaveDevice(nullptr);
     EXPECT_EQ(GetElapsedMs(), 0u);
+}
+
+using Clock = std::chrono::steady_clock;
+
+std::chrono::milliseconds Since(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+}
+
+// ALSA's file output writing into a FIFO: opening blocks until a reader comes,
+// writing blocks while the reader takes nothing. The device must return from
+// every call within its limits all the same, and recover once the FIFO moves.
+TEST(MusicAlsaDeviceTest, AnOutputThatTakesNothingNeverHoldsACallBeyondItsLimit) {
+    char folder[] = "/tmp/zumbrik-fifo-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string fifo = std::string(folder) + "/sound";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string name = "file:'" + fifo + "',raw";
+    AlsaWaveDevice device(name.c_str());
+    const auto slack = std::chrono::milliseconds(400);
+
+    auto start = Clock::now();
+    EXPECT_FALSE(device.Open(kOutputFormat)) << "nobody reads the FIFO";
+    const auto openTime = Since(start);
+    EXPECT_GE(openTime, AlsaWaveDevice::kOpenLimit - std::chrono::milliseconds(50));
+    EXPECT_LT(openTime, AlsaWaveDevice::kOpenLimit + slack);
+    start = Clock::now();
+    EXPECT_FALSE(device.Open(kOutputFormat)) << "the first open is still blocked";
+    EXPECT_LT(Since(start), std::chrono::milliseconds(50)) << "a known stuck output fails at once";
+
+    // A reader that never reads: the blocked open goes through and closes, and the output opens again.
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    auto deadline = Clock::now() + std::chrono::seconds(5);
+    bool opened = false;
+    while (!(opened = device.Open(kOutputFormat)) && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(opened) << "the output did not recover after a reader came";
+    std::vector<std::int16_t> ring(32768, 5);
+    WaveHeader header{reinterpret_cast<std::uint8_t*>(ring.data()), 65536, WhdrBeginLoop | WhdrEndLoop, 0xFFFFFFFFu};
+    ASSERT_TRUE(device.Write(header));
+    // The FIFO holds about 0.35 s of sound; after that every write blocks.
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    const std::uint32_t stalledAt = device.GetPosition();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(device.GetPosition(), stalledAt) << "the output should have stalled";
+    start = Clock::now();
+    device.Reset();
+    const auto resetTime = Since(start);
+    EXPECT_LT(resetTime, AlsaWaveDevice::kStopLimit + slack);
+    start = Clock::now();
+    device.Close();
+    EXPECT_LT(Since(start), AlsaWaveDevice::kStopLimit + slack);
+    std::printf("stalled FIFO: open gave up after %lld ms, reset returned after %lld ms\n",
+                static_cast<long long>(openTime.count()), static_cast<long long>(resetTime.count()));
+
+    // Once the reader takes the sound again, the thread left behind finishes and the output opens.
+    deadline = Clock::now() + std::chrono::seconds(5);
+    opened = false;
+    char sink[65536];
+    while (Clock::now() < deadline) {
+        while (read(reader, sink, sizeof sink) > 0) {
+        }
+        if ((opened = device.Open(kOutputFormat))) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(opened) << "the output stayed stuck after the reader drained it";
+    device.Close();
+    close(reader);
+    unlink(fifo.c_str());
+    rmdir(folder);
 }
 
 }  // namespace
