@@ -74,13 +74,19 @@ class TerminalPlay final : public PlayTerminal {
 public:
     TerminalPlay(int keyFd, int outFd, std::ostream& out)
         : keyFd_(keyFd),
+          keysFromTerminal_(::isatty(keyFd) == 1),
           outIsTerminal_(::isatty(outFd) == 1),
           out_(out),
-          session_(keyFd, outIsTerminal_ ? outFd : -1, TerminalSession::Screen::Normal) {
-        if (::isatty(keyFd) == 1) session_.Enter();
-    }
+          session_(keyFd, outIsTerminal_ ? outFd : -1, TerminalSession::Screen::Normal) {}
 
     void WaitForKeys(int timeoutMs, std::vector<PlayKey>& keys) override {
+        // Started with & or sent on with bg: the terminal belongs to the
+        // shell, and touching its modes or reading it would stop us.
+        if (keysFromTerminal_ && !session_.InForeground()) {
+            ::poll(nullptr, 0, timeoutMs);
+            return;
+        }
+        if (keysFromTerminal_ && !session_.Entered()) session_.Enter();
         ResumeAfterStop();
         if (!keysOpen_) {
             ::poll(nullptr, 0, timeoutMs);
@@ -124,24 +130,19 @@ private:
         return key.character;
     }
 
-    // After Ctrl+Z and fg the keys come raw again at once; sent on with bg,
-    // the terminal is left alone until brought back.
+    // After Ctrl+Z and fg the keys come raw again at once.
     void ResumeAfterStop() {
-        if (session_.TakeContinued()) resumePending_ = true;
-        if (resumePending_ && session_.InForeground()) {
-            session_.Resume();
-            resumePending_ = false;
-        }
+        if (session_.TakeContinued() && session_.Entered()) session_.Resume();
     }
 
     int keyFd_;
+    bool keysFromTerminal_;
     bool outIsTerminal_;
     std::ostream& out_;
     TerminalSession session_;
     KeyParser parser_;
     std::vector<TerminalKey> parsed_;
     bool keysOpen_ = true;
-    bool resumePending_ = false;
 };
 
 }  // namespace

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # `zumbrik-xm play` in an 80x30 tmux pane, sound into ALSA's null output: the
 # status line, keys that act at once after Ctrl+Z and fg, n through the
-# files, and the statuses of q, Ctrl+C and SIGTERM — each time the shell must
-# get its terminal back as it was, and a shell loop must stop at Ctrl+C.
+# files, playing in the background, and the statuses of q, Ctrl+C and
+# SIGTERM. Each time the shell must get its terminal back as it was, and a
+# shell loop must stop at Ctrl+C.
 # Usage: xm_play_in_tmux_test.sh PATH_TO_ZUMBRIK_XM MODULE
 set -euo pipefail
 export LC_ALL=C.UTF-8
@@ -123,11 +124,19 @@ expect_status 1
 expect_terminal_restored
 pass "n steps through the files, a missing one is skipped and the status is 1"
 
-run "'$tool' play theme.xm"
-poll 10 status_has "theme.xm  ord 0/" || fail "play did not start"
+# Started in the background it plays on, leaving the terminal to the shell, until fg.
+tm send-keys -t play "'$tool' play theme.xm &" Enter
+sleep 1
+rm -f "$work/jobs"
+tm send-keys -t play "jobs > $work/jobs" Enter
+poll 10 file_has "$work/jobs" "Running" || fail "play in the background: $(cat "$work/jobs" 2>/dev/null)"
+rm -f "$work/status"
+tm send-keys -t play "fg; echo status=\$? > $work/status" Enter
+sleep 0.5
 tm send-keys -t play q
 expect_status 0
-pass "q ends play with 0"
+expect_terminal_restored
+pass "play runs in the background, and q after fg ends it with 0"
 
 run "'$tool' play theme.xm"
 poll 10 status_has "theme.xm  ord 0/" || fail "play did not start"
