@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -174,6 +175,48 @@ TEST(MusicPlayCommandTest, SignalsEndTheSessionWithTheirStatus) {
         sigaction(signal, nullptr, &after);
         EXPECT_EQ(after.sa_handler, SIG_DFL) << "the handler is handed back";
     }
+}
+
+// A device that never lets go: stopping hangs in Reset.
+class StuckDevice final : public WaveDevice {
+public:
+    bool Open(const WaveFormat&) override { return true; }
+    void PrepareHeader(WaveHeader&) override {}
+    bool Write(WaveHeader&) override { return true; }
+    std::uint32_t GetPosition() override { return 0; }
+    void Reset() override {
+        for (;;) pause();
+    }
+    void UnprepareHeader(WaveHeader&) override {}
+    void Close() override {}
+};
+
+// The first Ctrl+C waits for the music to stop; a second does not wait.
+TEST(MusicPlayCommandTest, ASecondSignalEndsAStuckStopAtOnce) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        static StuckDevice device;
+        KeyPipe keys;
+        keys.CloseWriteEnd();
+        std::ostringstream out, err;
+        PlayWithDevice({ZUMBRIK_THEME_PATH}, device, keys.ReadEnd(), -1, out, err);
+        _exit(0);
+    }
+    int status = 0;
+    for (int sent = 0; sent < 2; ++sent) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        kill(child, SIGINT);
+    }
+    for (int waited = 0; waited < 100 && waitpid(child, &status, WNOHANG) == 0; ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (waitpid(child, &status, WNOHANG) == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        FAIL() << "the second SIGINT did not end the process";
+    }
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
 }
 
 TEST(MusicPlayCommandTest, FailuresAndUsage) {
