@@ -87,7 +87,7 @@ std::string FormatStatusLine(const PlayStatus& status, int columns) {
                               " row " + std::to_string(status.row);
     const std::string pattern = " pat " + std::to_string(status.pattern);
     const std::string elapsed = Clock(status.elapsedMs);
-    const std::string duration = "/" + std::string(status.durationIsMinimum ? ">" : "") + Clock(status.durationMs);
+    const std::string duration = (status.durationIsMinimum ? "/>" : "/") + Clock(status.durationMs);
     const std::string volume = "vol " + std::to_string(status.volume);
     const std::string meters = "L " + Meter(status.leftLevel) + " R " + Meter(status.rightLevel);
     const std::string paused = status.paused ? "paused" : "";

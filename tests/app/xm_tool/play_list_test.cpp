@@ -18,7 +18,8 @@ std::string Walk(const std::string& steps) {
         if (step == 'n') list.Next();
         if (step == 'p') list.Previous();
         if (step == 'x') list.SkipBad();
-        visited += list.Finished() ? " end" : " " + std::to_string(list.Current());
+        visited += ' ';
+        visited += list.Finished() ? std::string("end") : std::to_string(list.Current());
     }
     return visited;
 }
