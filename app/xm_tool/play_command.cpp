@@ -116,7 +116,7 @@ public:
 
     int QuitSignal() override { return gQuitSignal.load(); }
 
-    int Columns() override { return outIsTerminal_ && session_.Entered() ? session_.Measure().columns : 80; }
+    int Columns() override { return outIsTerminal_ ? session_.Measure().columns : 80; }
 
     void ShowStatus(const std::string& line) override { out_ << '\r' << line << "\x1b[K" << std::flush; }
     void EndStatusLine() override { out_ << '\n' << std::flush; }
