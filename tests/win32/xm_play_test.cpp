@@ -38,6 +38,14 @@ TEST(Win32XmPlayTest, PlaysUntilQAndLeavesThePlayerAsItFoundIt) {
     EXPECT_EQ(GetElapsedMs(), 0u);  // stopped: nothing is left playing
 }
 
+TEST(Win32XmPlayTest, NMovesOnAndAFileThatFailsCounts) {
+    QueueKey(L'n', 'N');
+    std::ostringstream out, err;
+    EXPECT_EQ(PlayCommand({ZUMBRIK_THEME_PATH, "/nonexistent/song.xm"}, out, err), 1);
+    EXPECT_EQ(err.str(), "zumbrik-xm: /nonexistent/song.xm: cannot open the file\n");
+    EXPECT_NE(out.str().find("theme.xm  ord 0/9 row "), std::string::npos) << out.str();
+}
+
 TEST(Win32XmPlayNoCardTest, SaysSoWhenNoDeviceOpens) {
     std::ostringstream out, err;
     EXPECT_EQ(PlayCommand({ZUMBRIK_THEME_PATH}, out, err), 1);
