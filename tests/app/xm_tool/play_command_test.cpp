@@ -40,16 +40,19 @@ private:
     int fds_[2] = {-1, -1};
 };
 
-// Plays the device in a thread of its own, much faster than real time.
+// Plays the device in a thread of its own, much faster than real time. It
+// keeps no samples: they would be read while the player writes the ring.
 class FastForward {
 public:
-    explicit FastForward(CaptureWaveDevice& device)
-        : thread_([this, &device] {
-              while (!stop_.load()) {
-                  device.Advance(4096);
-                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
-              }
-          }) {}
+    explicit FastForward(CaptureWaveDevice& device) {
+        device.SetRecording(false);
+        thread_ = std::thread([this, &device] {
+            while (!stop_.load()) {
+                device.Advance(4096);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+    }
     ~FastForward() {
         stop_.store(true);
         thread_.join();
