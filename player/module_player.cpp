@@ -64,6 +64,19 @@ std::uint32_t GetPlayingPosition() {
         std::memory_order_relaxed);
 }
 
+void EndSongsAfter(std::uint32_t rows, std::uint32_t endPosition) {
+    BackgroundPlayer& player = ThePlayer();
+    StopPlayback(player);  // the output thread owns these while it runs
+    player.control.endRows = rows;
+    player.control.endPosition = endPosition;
+}
+
+bool PlayingPastSongEnd() {
+    const LevelLog& log = ThePlayer().control.levelLog;
+    return log.entries[log.dueIndex.load(std::memory_order_relaxed) % kRingSegments].pastSongEnd.load(
+               std::memory_order_relaxed) != 0;
+}
+
 std::uint32_t GetElapsedMs() { return ThePlayer().control.levelLog.elapsedMs.load(std::memory_order_relaxed); }
 
 void UseWaveDevice(WaveDevice* device) {

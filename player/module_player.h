@@ -36,6 +36,14 @@ std::uint32_t GetPlayingPosition();
 // Milliseconds of song rendered so far (not counting paused stretches).
 std::uint32_t GetElapsedMs();
 
+// For tools: songs started from now on end once instead of looping, after
+// `rows` row starts (a song scan's pass) or, after a JumpToOrder, once the
+// row at endPosition ((order << 16) | row) has played; silence follows.
+// 0 rows: songs loop again. Applies to the next PlayModule.
+void EndSongsAfter(std::uint32_t rows, std::uint32_t endPosition);
+// True once the segment now playing lies wholly after such an end.
+bool PlayingPastSongEnd();
+
 // Chooses the wave device the player plays through (null: none). Stops the
 // music first. The device must stay alive while the player may use it: until
 // it is replaced here, or for good (the player stops itself at exit, before

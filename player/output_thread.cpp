@@ -17,6 +17,7 @@ void ApplyJumpRequest(BackgroundPlayer& player) {
     if (order < 0) return;
     player.state.pendingRow = 0;
     player.state.pendingOrder = order < player.state.songLength ? order : 0;
+    player.control.jumped = true;
 }
 
 }  // namespace

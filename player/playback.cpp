@@ -42,6 +42,9 @@ std::uint32_t StartPlayback(BackgroundPlayer& player, std::uintptr_t source, std
         player.control.masterVolume.store(32768, std::memory_order_relaxed);
     }
     player.jumpRequest.store(-1, std::memory_order_relaxed);
+    player.control.rowsStarted = 0;
+    player.control.jumped = false;
+    player.control.songOver = false;
 
     player.deviceOpen = player.device != nullptr && player.device->Open(kOutputFormat);
     // Without a device the write below would fail anyway; a machine without

@@ -10,6 +10,7 @@ namespace zumbrik {
 struct LevelLogEntry {
     std::atomic<std::uint32_t> levels;    // (mean |left| << 16) | mean |right|
     std::atomic<std::uint32_t> position;  // (order << 16) | row
+    std::atomic<std::uint8_t> pastSongEnd;  // the segment holds nothing of the song: it ended before
 };
 
 struct LevelLog {
@@ -26,6 +27,17 @@ struct RenderControl {
     std::atomic<std::uint32_t> masterVolume{32768};
     std::uint32_t writeSegment = 0;  // 0..15, the next ring segment to render
     LevelLog levelLog;
+
+    // A tool's end of the song, instead of looping (0 rows: none). Set while
+    // no output thread runs. Without a jump, the song ends after endRows row
+    // starts (the song scan's pass); after a jump, once the row at
+    // endPosition ((order << 16) | row) has played. The rest is silence.
+    std::uint32_t endRows = 0;
+    std::uint32_t endPosition = 0;
+    // The renderer's own count towards that end.
+    std::uint32_t rowsStarted = 0;
+    bool jumped = false;
+    bool songOver = false;
 };
 
 inline constexpr std::uint32_t kRingSegments = 16;  // 16 x 1024 frames = 65536 bytes

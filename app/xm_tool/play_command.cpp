@@ -1,141 +1,177 @@
+// `zumbrik-xm play` on a POSIX terminal: keys through the game's terminal
+// session and key parser, sound through ALSA, the status line on stdout.
 #include <poll.h>
 #include <signal.h>
-#include <termios.h>
 #include <unistd.h>
 
-#include <csignal>
-#include <cstdio>
-#include <fstream>
-#include <memory>
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/xm_tool/commands.h"
-#include "app/xm_tool/play_control.h"
 #include "app/xm_tool/play_session.h"
+#include "platform/console_input.h"
 #include "platform/posix/alsa_wave_device.h"
-#include "player/module_player.h"
+#include "platform/posix/key_parser.h"
+#include "platform/posix/terminal_session.h"
 
 namespace zumbrik {
 
 namespace {
 
-volatile std::sig_atomic_t quitSignalled = 0;
-void OnQuitSignal(int) { quitSignalled = 1; }
+constexpr int kQuitSignals[] = {SIGINT, SIGTERM};
 
-// Raw keys for as long as it lives; the terminal's settings come back on every way out.
-class RawKeys {
-public:
-    explicit RawKeys(int fd) : fd_(fd), raw_(isatty(fd) == 1 && tcgetattr(fd, &saved_) == 0) {
-        if (!raw_) return;
-        termios raw = saved_;
-        raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
-        raw.c_cc[VMIN] = 0;
-        raw.c_cc[VTIME] = 0;
-        tcsetattr(fd_, TCSANOW, &raw);
-    }
-    ~RawKeys() {
-        if (raw_) tcsetattr(fd_, TCSANOW, &saved_);
-    }
-    RawKeys(const RawKeys&) = delete;
-    RawKeys& operator=(const RawKeys&) = delete;
+// Plain data set before the handler is installed, and a lock-free atomic.
+std::atomic<int> gQuitSignal{0};
+struct sigaction gBeforeQuit[2];
 
-private:
-    int fd_;
-    termios saved_{};
-    bool raw_;
-};
+void OnQuitSignal(int signal) {
+    int none = 0;
+    gQuitSignal.compare_exchange_strong(none, signal);
+    // The next one finds what was there before: the terminal session's
+    // handler (which restores the terminal and ends the process) or the
+    // default action. Stopping must not be waited for twice.
+    for (int i = 0; i < 2; ++i) ::sigaction(kQuitSignals[i], &gBeforeQuit[i], nullptr);
+}
 
-// SIGINT and SIGTERM end the session instead of the process, so the terminal is restored.
+// SIGINT and SIGTERM first stop the session, so the player ends and the
+// terminal is restored before the process ends.
 class QuitSignals {
 public:
     QuitSignals() {
-        quitSignalled = 0;
-        struct sigaction action {};
-        action.sa_handler = OnQuitSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &savedInt_);
-        sigaction(SIGTERM, &action, &savedTerm_);
+        gQuitSignal.store(0);
+        for (int i = 0; i < 2; ++i) {
+            ::sigaction(kQuitSignals[i], nullptr, &gBeforeQuit[i]);
+            installed_[i] = gBeforeQuit[i].sa_handler != SIG_IGN;  // nohup's choice stands
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (!installed_[i]) continue;
+            struct sigaction action {};
+            action.sa_handler = OnQuitSignal;
+            sigemptyset(&action.sa_mask);
+            for (int signal : kQuitSignals) sigaddset(&action.sa_mask, signal);
+            ::sigaction(kQuitSignals[i], &action, nullptr);
+        }
     }
     ~QuitSignals() {
-        sigaction(SIGINT, &savedInt_, nullptr);
-        sigaction(SIGTERM, &savedTerm_, nullptr);
+        for (int i = 0; i < 2; ++i) {
+            if (installed_[i]) ::sigaction(kQuitSignals[i], &gBeforeQuit[i], nullptr);
+        }
     }
     QuitSignals(const QuitSignals&) = delete;
     QuitSignals& operator=(const QuitSignals&) = delete;
 
 private:
-    struct sigaction savedInt_ {};
-    struct sigaction savedTerm_ {};
+    bool installed_[2] = {false, false};
 };
 
+class TerminalPlay final : public PlayTerminal {
+public:
+    TerminalPlay(int keyFd, int outFd, std::ostream& out)
+        : keyFd_(keyFd),
+          keysFromTerminal_(::isatty(keyFd) == 1),
+          outIsTerminal_(::isatty(outFd) == 1),
+          out_(out),
+          session_(keyFd, outIsTerminal_ ? outFd : -1, TerminalSession::Screen::Normal) {}
 
-// Keys from raw terminal bytes; arrows come as ESC [ C / ESC [ D, and the
-// typographic minus sign as its UTF-8 bytes.
-std::vector<PlayKey> ParseKeys(const std::string& bytes) {
-    std::vector<PlayKey> keys;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (c == ' ') keys.push_back(PlayKey::Pause);
-        if (c == '+' || c == '=') keys.push_back(PlayKey::Louder);
-        if (c == '-' || c == '_') keys.push_back(PlayKey::Softer);
-        if (c == 'q' || c == 'Q') keys.push_back(PlayKey::Quit);
-        if (bytes.compare(i, 3, "\xE2\x88\x92") == 0) {
-            keys.push_back(PlayKey::Softer);
-            i += 2;
+    void WaitForKeys(int timeoutMs, std::vector<PlayKey>& keys) override {
+        // Started with & or sent on with bg: the terminal belongs to the
+        // shell, and touching its modes or reading it would stop us.
+        if (keysFromTerminal_ && !session_.InForeground()) {
+            ::poll(nullptr, 0, timeoutMs);
+            return;
         }
-        if (c == '\x1b' && i + 2 < bytes.size() && (bytes[i + 1] == '[' || bytes[i + 1] == 'O')) {
-            if (bytes[i + 2] == 'C') keys.push_back(PlayKey::NextOrder);
-            if (bytes[i + 2] == 'D') keys.push_back(PlayKey::PreviousOrder);
-            i += 2;
+        if (keysFromTerminal_ && !session_.Entered()) session_.Enter();
+        ResumeAfterStop();
+        if (!keysOpen_) {
+            ::poll(nullptr, 0, timeoutMs);
+            return;
+        }
+        pollfd ready{keyFd_, POLLIN, 0};
+        // A lone ESC waits a little for the rest of its sequence, then counts alone.
+        const bool escapePending = parser_.Pending();
+        const int n = ::poll(&ready, 1, escapePending ? std::min(timeoutMs, 50) : timeoutMs);
+        parsed_.clear();
+        if (n > 0) {
+            unsigned char bytes[256];
+            const ssize_t got = (ready.revents & POLLNVAL) != 0 ? 0 : ::read(keyFd_, bytes, sizeof bytes);
+            if (got > 0) {
+                parser_.Feed(bytes, static_cast<std::size_t>(got), parsed_);
+            } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+                keysOpen_ = false;  // no more keys: play on until the songs or a signal end it
+            }
+        } else if (n == 0 && escapePending) {
+            parser_.Expire(parsed_);
+        }
+        for (const TerminalKey& key : parsed_) {
+            PlayKey playKey{};
+            if (key.kind == TerminalKey::Kind::Key && PlayKeyFor(AsCharacter(key), playKey)) keys.push_back(playKey);
         }
     }
-    return keys;
-}
+
+    int QuitSignal() override { return gQuitSignal.load(); }
+
+    int Columns() override { return outIsTerminal_ ? session_.Measure().columns : 80; }
+
+    void ShowStatus(const std::string& line) override { out_ << '\r' << line << "\x1b[K" << std::flush; }
+    void EndStatusLine() override { out_ << '\n' << std::flush; }
+
+    void Leave() { session_.Leave(); }
+
+private:
+    static char32_t AsCharacter(const TerminalKey& key) {
+        if (key.virtualKey == kVkLeft) return U'←';
+        if (key.virtualKey == kVkRight) return U'→';
+        return key.character;
+    }
+
+    // After Ctrl+Z and fg the keys come raw again at once.
+    void ResumeAfterStop() {
+        if (session_.TakeContinued() && session_.Entered()) session_.Resume();
+    }
+
+    int keyFd_;
+    bool keysFromTerminal_;
+    bool outIsTerminal_;
+    std::ostream& out_;
+    TerminalSession session_;
+    KeyParser parser_;
+    std::vector<TerminalKey> parsed_;
+    bool keysOpen_ = true;
+};
 
 }  // namespace
 
-int PlayWithDevice(const std::string& path, WaveDevice& device, int keyFd, std::ostream& out, std::ostream& err) {
-    PlayControl control;
-    if (!control.Start(path, device, err)) return 1;
-
+int PlayWithDevice(const std::vector<std::string>& args, WaveDevice& device, int keyFd, int outFd, std::ostream& out,
+                   std::ostream& err) {
+    PlayOptions options;
+    if (!ParsePlayArguments(args, options, err)) return 2;
+    TerminalPlay terminal(keyFd, outFd, out);
     QuitSignals signals;
-    RawKeys rawKeys(keyFd);
-    bool keysOpen = true;
-    bool quit = false;
-    while (!quit && quitSignalled == 0) {
-        std::string bytes;
-        if (keysOpen) {
-            pollfd poller{keyFd, POLLIN, 0};
-            if (poll(&poller, 1, 100) > 0) {
-                char buffer[64];
-                const ssize_t got = read(keyFd, buffer, sizeof buffer);
-                if (got > 0) {
-                    bytes.assign(buffer, static_cast<std::size_t>(got));
-                } else if (got == 0 || (poller.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-                    keysOpen = false;  // no more keys: play on until a signal
-                }
-            }
-        } else {
-            poll(nullptr, 0, 100);
-        }
-        for (PlayKey key : ParseKeys(bytes)) {
-            if (!control.Act(key)) quit = true;
-        }
-        out << '\r' << control.StatusLine() << "\x1b[K" << std::flush;
-    }
-    control.Finish();
-    out << '\n' << std::flush;
-    return 0;
+    const int status = RunPlayList(options, device, terminal, err);
+    terminal.Leave();
+    return status;
 }
 
 int PlayCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) {
-        err << "usage: zumbrik-xm play FILE\n";
-        return 2;
+    // Tests and machines without sound name another output (ALSA's "null").
+    const char* pcm = std::getenv("ZUMBRIK_ALSA_DEVICE");
+    static AlsaWaveDevice device(pcm != nullptr && *pcm != '\0' ? pcm : "default");
+    const int status = PlayWithDevice(args, device, STDIN_FILENO, STDOUT_FILENO, out, err);
+    if (status > 128) {
+        // Ended by the signal itself, not just its number: a shell loop
+        // running us stops only for a child that a SIGINT ended.
+        out.flush();
+        err.flush();
+        ::signal(status - 128, SIG_DFL);
+        ::raise(status - 128);
     }
-    static AlsaWaveDevice device;
-    return PlayWithDevice(args[0], device, STDIN_FILENO, out, err);
+    return status;
 }
 
 }  // namespace zumbrik

@@ -5,79 +5,96 @@
 #include <windows.h>
 
 #include <atomic>
-#include <cstdio>
+#include <csignal>
 #include <string>
 #include <vector>
 
 #include "app/xm_tool/commands.h"
-#include "app/xm_tool/play_control.h"
-#include "platform/win32/win32_input.h"
+#include "app/xm_tool/play_session.h"
 #include "platform/win32/winmm_wave_device.h"
-#include "player/module_player.h"
 
 namespace zumbrik {
 
 namespace {
 
-std::atomic<bool> quitRequested{false};
+std::atomic<int> quitSignal{0};
 
-// Ctrl+C and closing the window end the session instead of the process, so
-// the player is stopped and the device closed.
-BOOL WINAPI OnConsoleControl(DWORD) {
-    quitRequested.store(true);
-    return TRUE;
+// Ctrl+C and closing the window first stop the session, so the player is
+// stopped and the device closed; a second Ctrl+C while that happens gets the
+// console's own handling, which ends the process at once.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+    const int signal = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? SIGINT : SIGTERM;
+    int none = 0;
+    return quitSignal.compare_exchange_strong(none, signal) ? TRUE : FALSE;
 }
 
-// The oldest pending key press as a play key, if it is one; every pending
-// record is dropped.
-bool ReadKey(Win32Input& keys, PlayKey& playKey) {
-    InputRecord record{};
-    const bool got = keys.PeekConsoleInputW(&record);
-    keys.FlushConsoleInputBuffer();
-    if (!got || record.EventType != kKeyEvent || record.Event.KeyEvent.bKeyDown == 0) return false;
-    const KeyEventRecord& key = record.Event.KeyEvent;
-    if (key.wVirtualKeyCode == kVkLeft) {
-        playKey = PlayKey::PreviousOrder;
-        return true;
+class ConsolePlay final : public PlayTerminal {
+public:
+    ConsolePlay(std::ostream& out) : out_(out) {
+        DWORD mode = 0;
+        keysFromConsole_ = ::GetConsoleMode(in_, &mode) != 0;
     }
-    if (key.wVirtualKeyCode == kVkRight) {
-        playKey = PlayKey::NextOrder;
-        return true;
+
+    void WaitForKeys(int timeoutMs, std::vector<PlayKey>& keys) override {
+        // Without a console there are no keys: it plays on until the songs or Ctrl+C end it.
+        if (!keysFromConsole_) {
+            ::Sleep(static_cast<DWORD>(timeoutMs));
+            return;
+        }
+        if (::WaitForSingleObject(in_, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return;
+        INPUT_RECORD records[32];
+        DWORD count = 0;
+        if (::GetNumberOfConsoleInputEvents(in_, &count) == 0 || count == 0) return;
+        if (::ReadConsoleInputW(in_, records, 32, &count) == 0) return;
+        for (DWORD i = 0; i < count; ++i) {
+            if (records[i].EventType != KEY_EVENT || records[i].Event.KeyEvent.bKeyDown == 0) continue;
+            const KEY_EVENT_RECORD& key = records[i].Event.KeyEvent;
+            char32_t character = static_cast<char32_t>(key.uChar.UnicodeChar);
+            if (key.wVirtualKeyCode == VK_LEFT) character = U'←';
+            if (key.wVirtualKeyCode == VK_RIGHT) character = U'→';
+            PlayKey playKey{};
+            if (PlayKeyFor(character, playKey)) keys.push_back(playKey);
+        }
     }
-    switch (key.UnicodeChar) {
-        case u' ': playKey = PlayKey::Pause; return true;
-        case u'+': case u'=': playKey = PlayKey::Louder; return true;
-        case u'-': case u'_': playKey = PlayKey::Softer; return true;
-        case u'q': case u'Q': playKey = PlayKey::Quit; return true;
-        default: return false;
+
+    int QuitSignal() override { return quitSignal.load(); }
+
+    int Columns() override {
+        CONSOLE_SCREEN_BUFFER_INFO info{};
+        if (::GetConsoleScreenBufferInfo(::GetStdHandle(STD_OUTPUT_HANDLE), &info) == 0) return 80;
+        return info.srWindow.Right - info.srWindow.Left + 1;
     }
-}
+
+    // The console keeps what a shorter line does not cover: spaces do.
+    void ShowStatus(const std::string& line) override {
+        const std::size_t width = DisplayWidth(line);
+        out_ << '\r' << line << std::string(shown_ > width ? shown_ - width : 0, ' ') << std::flush;
+        shown_ = width;
+    }
+    void EndStatusLine() override {
+        out_ << '\n' << std::flush;
+        shown_ = 0;
+    }
+
+private:
+    HANDLE in_ = ::GetStdHandle(STD_INPUT_HANDLE);
+    bool keysFromConsole_ = false;
+    std::ostream& out_;
+    std::size_t shown_ = 0;
+};
 
 }  // namespace
 
 int PlayCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) {
-        err << "usage: zumbrik-xm play FILE\n";
-        return 2;
-    }
-    const std::string& path = args[0];
+    PlayOptions options;
+    if (!ParsePlayArguments(args, options, err)) return 2;
     static WinmmWaveDevice device;
-    PlayControl control;
-    if (!control.Start(path, device, err)) return 1;
-
-    quitRequested.store(false);
+    quitSignal.store(0);
     ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
-    Win32Input keys;
-    while (!quitRequested.load()) {
-        // Without a console there are no keys: it plays on until Ctrl+C.
-        PlayKey key{};
-        if (keys.WaitForInput(100) && ReadKey(keys, key) && !control.Act(key)) quitRequested.store(true);
-        out << '\r' << control.StatusLine() << std::flush;
-    }
+    ConsolePlay console(out);
+    const int status = RunPlayList(options, device, console, err);
     ::SetConsoleCtrlHandler(OnConsoleControl, FALSE);
-    control.Finish();
-    out << '\n' << std::flush;
-    return 0;
+    return status;
 }
 
 }  // namespace zumbrik

@@ -1,11 +1,10 @@
 #include "app/xm_tool/play_control.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 
 #include "app/xm_tool/module_file.h"
 #include "player/module_player.h"
+#include "player/song_scan.h"
 
 namespace zumbrik {
 
@@ -13,37 +12,50 @@ namespace {
 
 constexpr std::uint32_t kTopVolumeLevel = 25;
 
-// A 12-step meter over 48 dB for a mean level of 0..32767.
-std::string Meter(std::uint32_t level) {
-    constexpr int kSteps = 12;
-    int filled = 0;
-    if (level > 0) {
-        const double decibels = 20 * std::log10(static_cast<double>(level) / 32767.0);
-        filled = std::clamp(static_cast<int>((decibels + 48) / 48 * kSteps + 0.5), 0, kSteps);
-    }
-    return std::string(static_cast<std::size_t>(filled), '#') + std::string(static_cast<std::size_t>(kSteps - filled), '.');
-}
-
 }  // namespace
 
-bool PlayControl::Start(const std::string& path, WaveDevice& device, std::ostream& err) {
-    {
-        const auto module = LoadModuleFile(path, err);
-        if (!module) return false;
-        songLength_ = module->state.songLength;
+bool PlayKeyFor(char32_t key, PlayKey& playKey) {
+    // The letters count at their keys' places in the Russian layout too, as in the game.
+    switch (key) {
+        case U' ': playKey = PlayKey::Pause; return true;
+        case U'+': case U'=': playKey = PlayKey::Louder; return true;
+        case U'-': case U'_': case U'\u2212': playKey = PlayKey::Softer; return true;
+        case U'←': playKey = PlayKey::PreviousOrder; return true;
+        case U'→': playKey = PlayKey::NextOrder; return true;
+        case U'n': case U'N': case U'т': case U'Т': playKey = PlayKey::NextFile; return true;
+        case U'p': case U'P': case U'з': case U'З': playKey = PlayKey::PreviousFile; return true;
+        case U'q': case U'Q': case U'й': case U'Й': playKey = PlayKey::Quit; return true;
+        default: return false;
     }
-    UseWaveDevice(&device);
-    volumeLevel_ = kTopVolumeLevel;
-    SetMasterVolume(volumeLevel_);
-    if (PlayModule(reinterpret_cast<std::uintptr_t>(path.c_str()), 0, FileSource) == 0) {
-        UseWaveDevice(nullptr);
-        err << "zumbrik-xm: no sound output device could be opened\n";
-        return false;
-    }
-    return true;
 }
 
-bool PlayControl::Act(PlayKey key) {
+PlayControl::Started PlayControl::Start(const std::string& path, WaveDevice& device, bool loop, std::ostream& err) {
+    SongScan scan;
+    {
+        const auto module = LoadModuleFile(path, err);
+        if (!module) return Started::BadFile;
+        const PlayerState& song = module->state;
+        orders_.assign(song.orderTable, song.orderTable + std::min<int>(song.songLength, 256));
+        scan = ScanSong(song);
+    }
+    path_ = path;
+    durationMs_ = (scan.frames * 1000 + kOutputRate / 2) / kOutputRate;
+    durationIsMinimum_ = scan.capped;
+    UseWaveDevice(&device);
+    // A song whose end the scan did not find plays on until a key moves on.
+    const bool ends = !loop && !scan.capped;
+    EndSongsAfter(ends ? static_cast<std::uint32_t>(scan.rowStarts) : 0,
+                  (static_cast<std::uint32_t>(scan.endOrder) << 16) | static_cast<std::uint32_t>(scan.endRow));
+    SetMasterVolume(volumeLevel_);
+    if (PlayModule(reinterpret_cast<std::uintptr_t>(path.c_str()), 0, FileSource) == 0) {
+        Finish();
+        err << "zumbrik-xm: no sound output device could be opened\n";
+        return Started::NoDevice;
+    }
+    return Started::Playing;
+}
+
+PlayStep PlayControl::Act(PlayKey key) {
     const std::uint32_t order = GetPlayingPosition() >> 16;
     switch (key) {
         case PlayKey::Pause: ModulePaused() ? ResumeModule() : PauseModule(); break;
@@ -51,26 +63,38 @@ bool PlayControl::Act(PlayKey key) {
         case PlayKey::Softer: SetMasterVolume(volumeLevel_ = volumeLevel_ > 0 ? volumeLevel_ - 1 : 0); break;
         case PlayKey::PreviousOrder: JumpToOrder(order > 0 ? order - 1 : 0); break;
         case PlayKey::NextOrder: JumpToOrder(order + 1); break;
-        case PlayKey::Quit: return false;
+        case PlayKey::NextFile: return PlayStep::NextFile;
+        case PlayKey::PreviousFile: return PlayStep::PreviousFile;
+        case PlayKey::Quit: return PlayStep::Quit;
     }
-    return true;
+    return PlayStep::Stay;
 }
 
-std::string PlayControl::StatusLine() const {
+bool PlayControl::SongOver() const { return PlayingPastSongEnd(); }
+
+PlayStatus PlayControl::Status() const {
     const std::uint32_t position = GetPlayingPosition();
     const std::uint32_t levels = GetPlayingLevels();
-    const std::uint32_t ms = GetElapsedMs();
-    char line[160];
-    std::snprintf(line, sizeof line, "order %3u/%u  row %3u  %u:%02u.%u  L %s  R %s  vol %2u%-8s", position >> 16,
-                  songLength_, position & 0xFFFF, ms / 60000, ms / 1000 % 60, ms / 100 % 10,
-                  Meter(levels >> 16).c_str(), Meter(levels & 0xFFFF).c_str(), volumeLevel_,
-                  ModulePaused() ? "  paused" : "");
-    return line;
+    PlayStatus status;
+    status.path = path_;
+    status.order = position >> 16;
+    status.songLength = static_cast<std::uint32_t>(orders_.size());
+    status.row = position & 0xFFFF;
+    status.pattern = status.order < orders_.size() ? orders_[status.order] : 0;
+    status.elapsedMs = GetElapsedMs();
+    status.durationMs = durationMs_;
+    status.durationIsMinimum = durationIsMinimum_;
+    status.volume = volumeLevel_;
+    status.paused = ModulePaused();
+    status.leftLevel = levels >> 16;
+    status.rightLevel = levels & 0xFFFF;
+    return status;
 }
 
 void PlayControl::Finish() {
     StopModule();
     UseWaveDevice(nullptr);
+    EndSongsAfter(0, 0);
     ResumeModule();
     SetMasterVolume(kTopVolumeLevel);
 }

@@ -2,31 +2,45 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <vector>
 
+#include "app/xm_tool/play_status_line.h"
 #include "platform/wave_device.h"
 
 namespace zumbrik {
 
 // What a key asks of `zumbrik-xm play`, whichever system read it.
-enum class PlayKey { Pause, Louder, Softer, PreviousOrder, NextOrder, Quit };
+enum class PlayKey { Pause, Louder, Softer, PreviousOrder, NextOrder, NextFile, PreviousFile, Quit };
 
-// One `zumbrik-xm play` session on the background player. The platform files
+// What the session does after a key.
+enum class PlayStep { Stay, NextFile, PreviousFile, Quit };
+
+// The play key for a typed character or arrow (the left and right arrows
+// arrive as U'←' and U'→'); false for keys play has no use for.
+bool PlayKeyFor(char32_t key, PlayKey& playKey);
+
+// One song of `zumbrik-xm play` on the background player. The platform files
 // only read keys and draw the status line; everything else is here.
 class PlayControl {
 public:
+    enum class Started { Playing, BadFile, NoDevice };
+
     // Loads the file first, to tell a bad module from a missing sound device,
-    // then starts it on the device. False after a one-line error on err.
-    bool Start(const std::string& path, WaveDevice& device, std::ostream& err);
-    // Acts on a key; false when the key asks to quit.
-    bool Act(PlayKey key);
-    // Order/row, elapsed time, level meters, volume level and the pause,
-    // padded to a fixed width so a shorter line covers a longer one.
-    std::string StatusLine() const;
-    // Stops the music and leaves the player as a later session expects it.
+    // then starts it on the device, to end after one pass of the song unless
+    // it loops. Anything but Playing comes after a one-line error on err.
+    Started Start(const std::string& path, WaveDevice& device, bool loop, std::ostream& err);
+    PlayStep Act(PlayKey key);
+    // Every segment now heard lies past the song's end.
+    bool SongOver() const;
+    PlayStatus Status() const;
+    // Stops the music and leaves the player as a later song expects it.
     void Finish();
 
 private:
-    std::uint32_t songLength_ = 0;
+    std::string path_;
+    std::vector<std::uint8_t> orders_;
+    std::uint64_t durationMs_ = 0;
+    bool durationIsMinimum_ = false;
     std::uint32_t volumeLevel_ = 25;
 };
 

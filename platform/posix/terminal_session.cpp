@@ -20,6 +20,9 @@ constexpr char kEnter[] = "\x1b[22;0t\x1b[?1049h\x1b[?25l\x1b[?7l\x1b[0m\x1b[2J"
 // End any half-written update, default colours, autowrap, cursor, main
 // screen, the user's title.
 constexpr char kRestore[] = "\x1b[?2026l\x1b[0m\x1b[?7h\x1b[?25h\x1b[?1049l\x1b[23;0t";
+// The normal screen's share of the same: the cursor and autowrap only.
+constexpr char kEnterNormal[] = "\x1b[?25l\x1b[?7l";
+constexpr char kRestoreNormal[] = "\x1b[0m\x1b[?7h\x1b[?25h";
 
 constexpr int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
 constexpr int kFatalCount = sizeof(kFatalSignals) / sizeof(kFatalSignals[0]);
@@ -33,6 +36,8 @@ termios gRaw{};
 std::atomic<bool> gEntered{false};
 std::atomic<bool> gResized{false};
 std::atomic<bool> gContinued{false};
+std::string_view gEnterBytes{kEnter, sizeof kEnter - 1};
+std::string_view gRestoreBytes{kRestore, sizeof kRestore - 1};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
 struct sigaction gOldFatal[kFatalCount];
@@ -64,7 +69,7 @@ void RestoreTerminal() {
     sigemptyset(&ttou);
     sigaddset(&ttou, SIGTTOU);
     ::sigprocmask(SIG_BLOCK, &ttou, &before);
-    WriteAll(gOutputFd, kRestore, sizeof kRestore - 1);
+    WriteAll(gOutputFd, gRestoreBytes.data(), gRestoreBytes.size());
     ::tcsetattr(gInputFd, TCSANOW, &gSaved);
     ::sigprocmask(SIG_SETMASK, &before, nullptr);
 }
@@ -141,6 +146,9 @@ bool TerminalSession::Enter() {
     gOutputFd = outputFd_;
     gSaved = saved;
     gRaw = raw;
+    const bool normal = screen_ == Screen::Normal;
+    gEnterBytes = normal ? std::string_view{kEnterNormal, sizeof kEnterNormal - 1} : EnterSequence();
+    gRestoreBytes = normal ? std::string_view{kRestoreNormal, sizeof kRestoreNormal - 1} : RestoreSequence();
 
     stack_t altStack{};
     altStack.ss_sp = gAltStack;
@@ -154,7 +162,7 @@ bool TerminalSession::Enter() {
 
     gEntered.store(true);
     ::tcsetattr(inputFd_, TCSAFLUSH, &gRaw);
-    WriteAll(outputFd_, kEnter, sizeof kEnter - 1);
+    WriteAll(outputFd_, gEnterBytes.data(), gEnterBytes.size());
     gResized.store(true);  // measure on the first present
     return true;
 }
@@ -176,7 +184,7 @@ bool TerminalSession::InForeground() const { return ::tcgetpgrp(inputFd_) == ::g
 void TerminalSession::Resume() {
     if (!gEntered.load()) return;
     ::tcsetattr(inputFd_, TCSAFLUSH, &gRaw);
-    WriteAll(outputFd_, kEnter, sizeof kEnter - 1);
+    WriteAll(outputFd_, gEnterBytes.data(), gEnterBytes.size());
     gResized.store(true);
 }
 

@@ -17,9 +17,17 @@ struct TerminalSize {
 // before stopping; the next Present after SIGCONT sets it up again.
 //
 // One session at a time per process: the signal handlers share its state.
+//
+// A tool that prints a status line among the shell's own lines keeps the
+// normal screen instead: raw keys, a hidden cursor and no autowrap only. Its
+// output fd may be -1 when its output is not a terminal: the modes then
+// change and nothing is written.
 class TerminalSession {
 public:
-    TerminalSession(int inputFd, int outputFd) : inputFd_(inputFd), outputFd_(outputFd) {}
+    enum class Screen { Alternate, Normal };
+
+    TerminalSession(int inputFd, int outputFd, Screen screen = Screen::Alternate)
+        : inputFd_(inputFd), outputFd_(outputFd), screen_(screen) {}
     ~TerminalSession() { Leave(); }
     TerminalSession(const TerminalSession&) = delete;
     TerminalSession& operator=(const TerminalSession&) = delete;
@@ -53,6 +61,7 @@ public:
 private:
     int inputFd_;
     int outputFd_;
+    Screen screen_;
 };
 
 }  // namespace zumbrik

@@ -9,6 +9,8 @@
 
 #include "player/mixer.h"
 #include "player/segment_renderer.h"
+#include "player/song_pass.h"
+#include "player/song_scan.h"
 #include "tests/player/song_stepper.h"
 
 namespace zumbrik {
@@ -90,6 +92,38 @@ TEST(SegmentRendering, PlayOnceReportsTheSongsEnd) {
     r.song = test::LoadSong(ToneSong(2, 1, {}));
     r.control.playOnce = 1;
     EXPECT_EQ(RenderSegment(r.song->state, r.mix, r.control, r.ring.data()), SegmentOutcome::SongEnded);
+}
+
+// A tool's song end: the song plays exactly the one-pass render, then
+// silence; the segment wholly after the end is flagged, the one holding the
+// end is not. After a jump, the song ends once its end row has played.
+TEST(SegmentRendering, AToolsSongEndIsTheOnePassEndThenSilence) {
+    // Five rows of one tick, the last jumping back to the start: the song never runs off its end.
+    const XmModule module = ToneSong(5, 1, {{0, {Cell(kC4, 1)}}, {4, {test::Effect(0x0B, 0)}}});
+    const SongScan scan = ScanSong(test::LoadSong(module)->state);
+    ASSERT_EQ(scan.rowStarts, 5u);
+    auto reference = test::LoadSong(module);
+    SongPass pass(reference->state, true);
+    std::vector<std::int16_t> expected(kSegmentSamples * 4, 0);
+    std::uint32_t frames = 0;
+    while (std::uint32_t n = pass.Render(expected.data() + 2 * frames, kSegmentFrames)) frames += n;
+    ASSERT_EQ(frames, 5u * 480u);  // past the first segment, short of the third
+
+    for (const bool jumped : {false, true}) {
+        Renderer r;
+        r.song = test::LoadSong(module);
+        r.control.endRows = jumped ? 1000 : 5;
+        r.control.endPosition = 4;  // order 0, row 4
+        r.control.jumped = jumped;
+        for (int segment = 0; segment < 4; ++segment) {
+            ASSERT_EQ(RenderSegment(r.song->state, r.mix, r.control, r.ring.data()), SegmentOutcome::Rendered);
+        }
+        const std::vector<std::int16_t> played(r.ring.begin(), r.ring.begin() + kSegmentSamples * 4);
+        EXPECT_EQ(played, expected) << "jumped " << jumped;
+        EXPECT_EQ(r.control.levelLog.entries[2].pastSongEnd.load(), 0) << "holds the song's last frames";
+        EXPECT_EQ(r.control.levelLog.entries[3].pastSongEnd.load(), 1);
+        EXPECT_EQ(r.control.levelLog.entries[3].position.load(), 4u) << "where the song ended";
+    }
 }
 
 }  // namespace

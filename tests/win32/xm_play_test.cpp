@@ -32,10 +32,18 @@ TEST(Win32XmPlayTest, PlaysUntilQAndLeavesThePlayerAsItFoundIt) {
     QueueKey(L'q', 'Q');
     std::ostringstream out, err;
     EXPECT_EQ(PlayCommand({ZUMBRIK_THEME_PATH}, out, err), 0);
-    EXPECT_NE(out.str().find("order "), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("theme.xm  ord 0/9 row "), std::string::npos) << out.str();
     EXPECT_EQ(err.str(), "");
     EXPECT_FALSE(ModulePaused());
     EXPECT_EQ(GetElapsedMs(), 0u);  // stopped: nothing is left playing
+}
+
+TEST(Win32XmPlayTest, NMovesOnAndAFileThatFailsCounts) {
+    QueueKey(L'n', 'N');
+    std::ostringstream out, err;
+    EXPECT_EQ(PlayCommand({ZUMBRIK_THEME_PATH, "/nonexistent/song.xm"}, out, err), 1);
+    EXPECT_EQ(err.str(), "zumbrik-xm: /nonexistent/song.xm: cannot open the file\n");
+    EXPECT_NE(out.str().find("theme.xm  ord 0/9 row "), std::string::npos) << out.str();
 }
 
 TEST(Win32XmPlayNoCardTest, SaysSoWhenNoDeviceOpens) {
@@ -48,7 +56,7 @@ TEST(Win32XmPlayNoCardTest, BadArgumentsAndFilesFailBeforeAnyDevice) {
     std::ostringstream out, err;
     EXPECT_EQ(PlayCommand({}, out, err), 2);
     EXPECT_EQ(PlayCommand({"/nonexistent/song.xm"}, out, err), 1);
-    EXPECT_EQ(PlayCommand({ZUMBRIK_THEME_PATH, "extra"}, out, err), 2);
+    EXPECT_EQ(PlayCommand({ZUMBRIK_THEME_PATH, "--extra"}, out, err), 2);
     EXPECT_NE(err.str().find("cannot open the file"), std::string::npos) << err.str();
 }
 

@@ -92,6 +92,27 @@ TEST_F(TerminalSessionTest, RawWhileEnteredAndExactlyRestoredOnLeave) {
     EXPECT_EQ(Output(), "");
 }
 
+// A tool's status line stays among the shell's lines: raw keys and a hidden
+// cursor, but never the alternate screen, not even when resumed after fg.
+TEST_F(TerminalSessionTest, TheNormalScreenIsNeverLeft) {
+    TerminalSession session(follower, follower, TerminalSession::Screen::Normal);
+    ASSERT_TRUE(session.Enter());
+    termios raw{};
+    ASSERT_EQ(::tcgetattr(follower, &raw), 0);
+    EXPECT_EQ(raw.c_lflag & (ECHO | ICANON), 0u);
+    session.Resume();
+    const std::string entered = Output();
+    EXPECT_EQ(entered.find("\x1b[?1049h"), std::string::npos) << entered;
+    EXPECT_NE(entered.find("\x1b[?25l"), std::string::npos) << entered;
+    session.Leave();
+    termios after{};
+    ASSERT_EQ(::tcgetattr(follower, &after), 0);
+    EXPECT_TRUE(SameModes(after, original));
+    const std::string restored = Output();
+    EXPECT_EQ(restored.find("\x1b[?1049l"), std::string::npos) << restored;
+    EXPECT_NE(restored.find("\x1b[?25h"), std::string::npos) << restored;
+}
+
 void SetSize(int fd, int columns, int rows) {
     winsize size{};
     size.ws_col = static_cast<unsigned short>(columns);
