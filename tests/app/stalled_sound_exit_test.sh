@@ -54,12 +54,15 @@ source "$(dirname "$0")/../support/tmux_pane.sh"
 now_ms() { printf '%s' $(($(date +%s%N) / 1000000)); }
 screen_has() { tm capture-pane -p -t play | grep -qE -- "$1"; }
 screen_lacks() { ! screen_has "$1"; }
-child_of_pane() { # PROGRAM: the pid of the one process running it
-  local status pid
+parent_of() { awk '/^PPid:/ { print $2 }' "/proc/$1/status" 2>/dev/null; }
+child_of_pane() { # PROGRAM: the pid of the process running it under the pane's shell (in its subshell)
+  local shell status pid
+  shell=$(tm display -p -t play '#{pane_pid}')
   for status in /proc/[0-9]*/status; do
     pid=${status#/proc/}
     pid=${pid%/status}
-    if [[ $(readlink "/proc/$pid/exe" 2>/dev/null) == "$1" ]]; then
+    if [[ $(readlink "/proc/$pid/exe" 2>/dev/null) == "$1" ]] &&
+      [[ $(parent_of "$(parent_of "$pid")") == "$shell" ]]; then
       printf '%s' "$pid"
       return 0
     fi

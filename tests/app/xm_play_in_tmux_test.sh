@@ -54,7 +54,9 @@ tool_gone() { ! tool_pid >/dev/null; }
 tool_pid() {
   local pid
   for pid in $(pgrep -f -- "$tool play" || true); do
-    [[ $(readlink "/proc/$pid/exe" 2>/dev/null) == "$tool" ]] && { printf '%s' "$pid"; return 0; }
+    # Only this test's own (its pane's HOME): other tests may run the tool at the same time.
+    [[ $(readlink "/proc/$pid/exe" 2>/dev/null) == "$tool" ]] &&
+      tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "HOME=$work" && { printf '%s' "$pid"; return 0; }
   done
   return 1
 }
