@@ -106,15 +106,15 @@ std::unique_ptr<LoadedModule> LoadModuleFile(const std::string& path, std::ostre
         std::copy_n(bytes.begin(), std::min(bytes.size(), module->leadingBytes.size()), module->leadingBytes.begin());
     }
     const LoadResult result = LoadModule(source, module->arena, module->state);
-    module->missingBytes = std::max<std::int64_t>(0, source.position - source.Length());
+    module->cutShort = source.readPastEnd || source.position > source.Length();
     source.Close();
     if (result != LoadResult::Loaded) {
         err << "zumbrik-xm: " << InputName(path) << ": " << LoadResultText(result) << "\n";
         return nullptr;
     }
-    if (module->missingBytes > 0) {
-        err << "zumbrik-xm: " << InputName(path) << ": warning: the file ends " << module->missingBytes
-            << " bytes before the end its headers give; the rest is silent\n";
+    if (module->cutShort) {
+        err << "zumbrik-xm: " << InputName(path)
+            << ": warning: the file ends before all the data its headers describe; what is missing plays as silence\n";
     }
     return module;
 }

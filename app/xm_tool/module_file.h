@@ -17,8 +17,8 @@ struct LoadedModule {
     PlayerState state{};
     // The file's first bytes: the header texts the loader does not keep.
     std::array<char, xm::kHeaderSize> leadingBytes{};
-    // Bytes the headers promise beyond the end of the file (read as silence).
-    std::int64_t missingBytes = 0;
+    // The file ends before the data its headers describe (loaded as silence).
+    bool cutShort = false;
 };
 
 // Loads the module at path, "-" being standard input and a pipe or device

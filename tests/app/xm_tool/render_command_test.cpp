@@ -172,11 +172,33 @@ TEST_F(RenderCommandTest, FailuresKeepTheEarlierFileAndLeaveNoOther) {
 }
 
 TEST_F(RenderCommandTest, AModuleCutShortRendersWithAWarning) {
-    // The sample's last 300 frames are missing.
-    const std::string song = WriteModule(EightRowSong(), "cut.xm", 300);
-    ASSERT_EQ(Run({song, wav_}), 0) << err_.str();
-    EXPECT_NE(err_.str().find("cut.xm: warning: the file ends 300 bytes before"), std::string::npos) << err_.str();
-    EXPECT_EQ(ReadAll(wav_).size(), 44u + 8 * 480 * 4);
+    XmModule twoInstruments = EightRowSong();
+    twoInstruments.instruments.push_back(test::Instrument({test::Saw(32)}));  // 263 + 40 + 32 bytes at the end
+    XmModule emptyLast = EightRowSong();
+    emptyLast.instruments.emplace_back();
+    emptyLast.instruments.back().headerSize = 29;  // shorter than the loader's first read
+    const std::size_t wholeSize = WriteXm(twoInstruments).size();
+    struct Case {
+        const char* what;
+        const XmModule& module;
+        std::size_t cut;
+        bool warns;
+    };
+    const Case cases[] = {
+        {"whole", twoInstruments, 0, false},
+        {"an empty last instrument with a short header", emptyLast, 0, false},
+        {"the last sample's last byte", twoInstruments, 1, true},
+        {"the whole last instrument", twoInstruments, 335, true},
+        {"from inside the patterns on", twoInstruments, wholeSize - 360, true},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(Run({WriteModule(c.module, "cut.xm", c.cut), wav_}), 0) << c.what << ": " << err_.str();
+        EXPECT_EQ(err_.str().find("cut.xm: warning: the file ends before all the data its headers describe") !=
+                      std::string::npos,
+                  c.warns)
+            << c.what << ": " << err_.str();
+        EXPECT_EQ(ReadAll(wav_).size(), 44u + 8 * 480 * 4) << c.what;
+    }
 }
 
 }  // namespace
