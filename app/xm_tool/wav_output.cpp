@@ -34,7 +34,7 @@ std::unique_ptr<WavOutput> WavOutput::Open(const std::string& path, std::ostream
     std::unique_ptr<WavOutput> output(new WavOutput);
     output->name_ = path == "-" ? "standard output" : path;
     std::error_code error;
-    const fs::file_status status = fs::status(path, error);
+    const fs::file_status status = path == "-" ? fs::file_status() : fs::status(path, error);
     if (path == "-") {
         output->stream_ = &standardOutput;
         if (&standardOutput == &std::cout) {
@@ -57,8 +57,13 @@ std::unique_ptr<WavOutput> WavOutput::Open(const std::string& path, std::ostream
         // Hidden and named after the WAV, in the same folder so the rename
         // stays on one file system; the count skips leftovers of a crash.
         for (int attempt = 0; attempt < 100 && output->file_ == nullptr; ++attempt) {
-            const std::string name = "." + output->target_.filename().string() + "." + std::to_string(ProcessId()) +
-                                     "-" + std::to_string(attempt) + ".part";
+            // Appended piece by piece: GCC 12 for Windows sees an overlap in "." + text that is not there.
+            std::string name = ".";
+            for (const std::string& piece : {output->target_.filename().string(), std::string("."),
+                                             std::to_string(ProcessId()), std::string("-"), std::to_string(attempt)}) {
+                name += piece;
+            }
+            name += ".part";
             output->temporary_ = folder.empty() ? fs::path(name) : folder / name;
             errno = 0;
             output->file_ = CreateNewFile(output->temporary_.string());
