@@ -167,7 +167,7 @@ TEST_F(RenderCommandTest, FailuresKeepTheEarlierFileAndLeaveNoOther) {
     expectFailure({song, "/dev/full"}, "/dev/full: writing failed: No space left on device\n");
 #endif
     EXPECT_EQ(ReadAll(wav_), "earlier");
-    EXPECT_EQ(ReadAll(dir_ / "alias.wav"), ReadAll(song));
+    EXPECT_EQ(ReadAll((dir_ / "alias.wav").string()), ReadAll(song));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 4);  // song, broken, out, alias
 }
 
