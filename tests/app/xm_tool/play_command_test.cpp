@@ -95,7 +95,7 @@ TEST(MusicPlayCommandTest, EachFailureIsOneLineAndStatusOne) {
     CaptureWaveDevice device;
     err.str("");
     EXPECT_EQ(PlayWithDevice("/nonexistent/song.xm", device, keys.ReadEnd(), out, err), 1);
-    EXPECT_EQ(err.str(), "zumbrik-xm: /nonexistent/song.xm: cannot open the file\n");
+    EXPECT_EQ(err.str(), "zumbrik-xm: /nonexistent/song.xm: no such file\n");
 
     const std::string garbage = testing::TempDir() + "music_play_garbage.xm";
     std::ofstream(garbage) << std::string(500, 'x');
