@@ -12,8 +12,8 @@ const Subcommand kSubcommands[] = {
     {"render", "render FILE OUT.wav [--seconds N | --loops N]",
      "one pass of the song (N passes, or N seconds) as 48 kHz 16-bit stereo WAV",
      "  FILE           the module; - reads it from standard input\n"
-     "  OUT.wav        the WAV to write, replaced only once it is complete; - writes it to\n"
-     "                 standard output (then every message goes to standard error)\n"
+     "  OUT.wav        the WAV to write, replaced only once it is complete;\n"
+     "                 - writes it to standard output\n"
      "  --seconds N    N seconds, the song looping (above 0, at most 1800)\n"
      "  --loops N      N passes of the song (1 to 100, at most 30 minutes in all)\n",
      RenderCommand},
