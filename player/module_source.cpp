@@ -117,6 +117,7 @@ bool ModuleSource::Open() {
 
 void ModuleSource::Read(void* destination, std::int64_t count) {
     if (count <= 0) return;
+    if (position >= Length()) readPastEnd = true;
     auto* bytes = static_cast<std::uint8_t*>(destination);
     if (kind == SourceKind::File) {
         // The position may have run past what a file offset can name; such bytes read as zeros.

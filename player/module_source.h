@@ -39,6 +39,10 @@ struct ModuleSource {
     std::uintptr_t resourceId = 0;          // resource
     std::uintptr_t resourceModule = 0;      // resource: 0 = the program itself
     std::int64_t fileLength = 0;            // file: its length when opened (size stays unbounded)
+    // A read began at or past the last byte the source holds: the module
+    // wanted more than the source has (reads that merely reach past the end
+    // may be followed by a seek back).
+    bool readPastEnd = false;
 
     bool Open();
     void Read(void* destination, std::int64_t count);

@@ -1,6 +1,5 @@
 #include <array>
 #include <cstdio>
-#include <fstream>
 #include <iomanip>
 #include <memory>
 #include <sstream>
@@ -8,6 +7,7 @@
 
 #include "app/xm_tool/commands.h"
 #include "app/xm_tool/module_file.h"
+#include "app/xm_tool/subcommand_table.h"
 #include "player/cpu_dispatch.h"
 #include "player/effect_codes.h"
 #include "player/song_scan.h"
@@ -34,10 +34,8 @@ std::string Trimmed(const char* text, std::size_t width) {
     return result;
 }
 
-HeaderText ReadHeaderText(const std::string& path) {
-    char header[xm::kHeaderSize] = {};
-    std::ifstream file(path, std::ios::binary);
-    file.read(header, sizeof header);
+HeaderText ReadHeaderText(const LoadedModule& module) {
+    const char* header = module.leadingBytes.data();
     HeaderText text;
     text.moduleName = Trimmed(header + xm::kModuleName, xm::kModuleNameBytes);
     text.trackerName = Trimmed(header + xm::kTrackerName, xm::kTrackerNameBytes);
@@ -169,22 +167,25 @@ void DescribeInstruments(const PlayerState& state, std::ostream& out) {
 int InfoCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> paths;
     bool verbose = false;
+    bool optionsOver = false;
     for (const std::string& arg : args) {
-        if (arg == "--verbose") {
+        if (optionsOver || arg.size() < 2 || arg[0] != '-') {
+            paths.push_back(arg);
+        } else if (arg == "--") {
+            optionsOver = true;
+        } else if (arg == "--verbose") {
             verbose = true;
         } else {
-            paths.push_back(arg);
+            return UsageError("info", "info has no option '" + arg + "'", err);
         }
     }
     if (paths.size() != 1) {
-        err << "usage: zumbrik-xm info FILE [--verbose]\n";
-        return 2;
+        return UsageError("info", "info wants one module, " + std::to_string(paths.size()) + " given", err);
     }
-    const std::string& path = paths[0];
-    const auto module = LoadModuleFile(path, err);
+    const auto module = LoadModuleFile(paths[0], err);
     if (!module) return 1;
     const PlayerState& state = module->state;
-    DescribeSong(state, ReadHeaderText(path), out);
+    DescribeSong(state, ReadHeaderText(*module), out);
     if (verbose) out << "kernels:     " << KernelName(KernelSelectionAtStart().running) << "\n";
     DescribePatterns(state, out);
     DescribeInstruments(state, out);

@@ -1,52 +1,56 @@
-#include <cstring>
+#include <csignal>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "app/xm_tool/commands.h"
+#include "app/xm_tool/interrupt_watch.h"
+#include "app/xm_tool/subcommand_table.h"
 #include "zumbrik/version.h"
 #include "player/cpu_dispatch.h"
 
 namespace {
 
-struct Subcommand {
-    const char* name;
-    const char* usage;
-    zumbrik::XmToolCommand run;
-};
-
-// One line per subcommand.
-const Subcommand kSubcommands[] = {
-    {"info", "info FILE [--verbose]   header, orders, patterns, instruments, samples, effects used", zumbrik::InfoCommand},
-    {"render",
-     "render FILE OUT.wav [--seconds N | --loops N]   one pass of the song (N passes, or N seconds) as 48 kHz "
-     "16-bit stereo WAV",
-     zumbrik::RenderCommand},
-    {"play", "play FILE            through the sound device: space pause, + - volume, arrows orders, q quit",
-     zumbrik::PlayCommand},
-};
-
-void PrintUsage(std::ostream& out) {
-    out << "usage: zumbrik-xm COMMAND ...\n";
-    for (const Subcommand& command : kSubcommands) out << "  zumbrik-xm " << command.usage << "\n";
-    out << "  zumbrik-xm --help | --version\n";
+bool IsHelp(std::string_view arg) {
+    return arg == "--help" || arg == "-h";
 }
 
-int Usage(std::ostream& out) {
-    PrintUsage(out);
+// --help anywhere among a subcommand's options asks for its help; after "--"
+// every word is a file name.
+bool AsksForHelp(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--") return false;
+        if (IsHelp(arg)) return true;
+    }
+    return false;
+}
+
+int Usage() {
+    std::cerr << "usage: zumbrik-xm COMMAND [ARGUMENTS]   (zumbrik-xm --help lists the commands)\n";
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return Usage(std::cerr);
-    if (std::strcmp(argv[1], "--help") == 0) {
-        PrintUsage(std::cout);
+    if (argc < 2) return Usage();
+    const std::string_view first = argv[1];
+    if (IsHelp(first)) {
+        zumbrik::PrintToolHelp(std::cout);
         return 0;
     }
-    if (std::strcmp(argv[1], "--version") == 0) {
+    if (first == "--version") {
         std::cout << "zumbrik-xm " ZUMBRIK_VERSION "\n";
+        return 0;
+    }
+    const zumbrik::Subcommand* command = zumbrik::FindSubcommand(first);
+    if (command == nullptr) {
+        std::cerr << "zumbrik-xm: unknown command '" << first << "'\n";
+        return Usage();
+    }
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    if (AsksForHelp(args)) {
+        zumbrik::PrintSubcommandHelp(*command, std::cout);
         return 0;
     }
     // A tool run to measure or compare a kernel set must not quietly run another.
@@ -54,11 +58,13 @@ int main(int argc, char** argv) {
         std::cerr << "zumbrik-xm: " << problem << "\n";
         return 2;
     }
-    for (const Subcommand& command : kSubcommands) {
-        if (std::strcmp(argv[1], command.name) == 0) {
-            return command.run(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+    const int status = command->run(args, std::cout, std::cerr);
+    for (const int signal : {SIGINT, SIGTERM}) {
+        if (status == zumbrik::InterruptedStatus(signal)) {
+            std::cout.flush();
+            std::cerr.flush();
+            zumbrik::EndAsInterrupted(signal);
         }
     }
-    std::cerr << "zumbrik-xm: unknown command '" << argv[1] << "'\n";
-    return Usage(std::cerr);
+    return status;
 }

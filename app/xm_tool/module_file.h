@@ -1,10 +1,13 @@
 #pragma once
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <ostream>
 #include <string>
 
 #include "player/module_arena.h"
 #include "player/player_records.h"
+#include "player/xm_layout.h"
 
 namespace zumbrik {
 
@@ -12,10 +15,19 @@ namespace zumbrik {
 struct LoadedModule {
     ModuleArena arena;
     PlayerState state{};
+    // The file's first bytes: the header texts the loader does not keep.
+    std::array<char, xm::kHeaderSize> leadingBytes{};
+    // The file ends before the data its headers describe (loaded as silence).
+    bool cutShort = false;
 };
 
-// Loads the module at path; on failure writes the tool's one-line error,
-// "zumbrik-xm: PATH: REASON", and returns null.
+// Loads the module at path, "-" being standard input and a pipe or device
+// being read whole; on failure writes the tool's one-line error,
+// "zumbrik-xm: PATH: REASON", and returns null. A module cut short loads
+// with a one-line warning.
 std::unique_ptr<LoadedModule> LoadModuleFile(const std::string& path, std::ostream& err);
+
+// How the tool names a path in its messages: "-" is standard input.
+std::string InputName(const std::string& path);
 
 }  // namespace zumbrik

@@ -1,108 +1,110 @@
-#include <unistd.h>
-
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "app/xm_tool/commands.h"
+#include "app/xm_tool/interrupt_watch.h"
 #include "app/xm_tool/module_file.h"
+#include "app/xm_tool/subcommand_table.h"
+#include "app/xm_tool/system_files.h"
+#include "app/xm_tool/wav_format.h"
+#include "app/xm_tool/wav_output.h"
 #include "player/song_pass.h"
 
 namespace zumbrik {
 
 namespace {
 
-constexpr double kMostSeconds = 3 * 60 * 60;  // keeps the WAV well below 4 GiB
-constexpr std::uint32_t kBytesPerFrame = 4;
+// Every render stays within the limit a song without an end gets.
+constexpr std::uint64_t kMostFrames = SongPass::kDefaultLimitFrames;
+constexpr unsigned kMostLoops = 100;
 
 struct RenderRequest {
     std::string modulePath;
     std::string wavPath;
-    double seconds = 0;        // 0: whole passes of the song
-    std::uint32_t loops = 1;   // passes, when seconds is 0
-    bool loopsGiven = false;
+    std::uint64_t frames = 0;  // 0: whole passes of the song
+    unsigned loops = 1;        // passes, when frames is 0
 };
 
-constexpr unsigned long kMostLoops = 100;
+// A plain decimal number of seconds ("90", "0.5", "2e1") that comes to at
+// least one frame and at most the limit.
+std::optional<std::uint64_t> FramesOf(const std::string& text) {
+    if (text.empty() || (text[0] != '.' && (text[0] < '0' || text[0] > '9'))) return std::nullopt;
+    if (text.find_first_not_of("0123456789.eE+-") != std::string::npos) return std::nullopt;
+    char* end = nullptr;
+    const double seconds = std::strtod(text.c_str(), &end);
+    if (*end != 0 || !std::isfinite(seconds)) return std::nullopt;
+    const double frames = std::round(seconds * kOutputRate);
+    if (frames < 1 || frames > static_cast<double>(kMostFrames)) return std::nullopt;
+    return static_cast<std::uint64_t>(frames);
+}
 
-bool ParseRequest(const std::vector<std::string>& args, RenderRequest& request, std::ostream& err) {
+std::optional<unsigned> LoopsOf(const std::string& text) {
+    unsigned loops = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), loops);
+    if (error != std::errc() || end != text.data() + text.size() || loops < 1 || loops > kMostLoops) {
+        return std::nullopt;
+    }
+    return loops;
+}
+
+// Fills the request, or says what is wrong with the command line.
+std::string ParseRequest(const std::vector<std::string>& args, RenderRequest& request) {
     std::vector<std::string> paths;
+    bool loopsGiven = false;
+    bool optionsOver = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--seconds") {
-            if (i + 1 >= args.size()) {
-                err << "zumbrik-xm: --seconds needs a number\n";
-                return false;
+        const std::string& arg = args[i];
+        const bool isOption = !optionsOver && arg.size() > 1 && arg[0] == '-';
+        if (!isOption) {
+            paths.push_back(arg);
+        } else if (arg == "--") {
+            optionsOver = true;
+        } else if (arg == "--seconds" || arg == "--loops") {
+            if (i + 1 == args.size()) return arg + " needs a value";
+            const std::string& value = args[++i];
+            if (arg == "--seconds") {
+                const auto frames = FramesOf(value);
+                if (!frames) return "--seconds wants a number of seconds from 1/48000 to 1800, not '" + value + "'";
+                request.frames = *frames;
+            } else {
+                const auto loops = LoopsOf(value);
+                if (!loops) return "--loops wants a whole number from 1 to 100, not '" + value + "'";
+                request.loops = *loops;
+                loopsGiven = true;
             }
-            char* end = nullptr;
-            request.seconds = std::strtod(args[i + 1].c_str(), &end);
-            if (end == args[i + 1].c_str() || *end != 0 || !(request.seconds > 0) || request.seconds > kMostSeconds) {
-                err << "zumbrik-xm: --seconds wants a number above 0 and at most " << kMostSeconds << "\n";
-                return false;
-            }
-            ++i;
-        } else if (args[i] == "--loops") {
-            char* end = nullptr;
-            const char* text = i + 1 < args.size() ? args[i + 1].c_str() : "";
-            const unsigned long loops = std::strtoul(text, &end, 10);
-            if (end == text || *end != 0 || text[0] == '-' || loops < 1 || loops > kMostLoops) {
-                err << "zumbrik-xm: --loops wants a whole number from 1 to " << kMostLoops << "\n";
-                return false;
-            }
-            request.loops = static_cast<std::uint32_t>(loops);
-            request.loopsGiven = true;
-            ++i;
         } else {
-            paths.push_back(args[i]);
+            return "render has no option '" + arg + "'";
         }
     }
-    if (request.loopsGiven && request.seconds > 0) {
-        err << "zumbrik-xm: --loops and --seconds do not go together\n";
-        return false;
-    }
-    if (paths.size() != 2) {
-        err << "usage: zumbrik-xm render FILE OUT.wav [--seconds N | --loops N]\n";
-        return false;
-    }
+    if (loopsGiven && request.frames != 0) return "--loops and --seconds do not go together";
+    if (paths.size() != 2) return "render wants a module and a WAV file, " + std::to_string(paths.size()) + " given";
     request.modulePath = paths[0];
     request.wavPath = paths[1];
-    return true;
+    return "";
 }
 
-void PutLittleEndian(std::vector<char>& bytes, std::uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-// The 44-byte header of a 48 kHz 16-bit stereo PCM file with `dataBytes` of samples.
-std::vector<char> WavHeader(std::uint32_t dataBytes) {
-    std::vector<char> header;
-    // Reserved up front: GCC 12 at -O2 otherwise sees an overflow in the insert that is not there.
-    header.reserve(44);
-    const auto text = [&](const char* four) { header.insert(header.end(), four, four + 4); };
-    text("RIFF");
-    PutLittleEndian(header, 36 + dataBytes, 4);
-    text("WAVE");
-    text("fmt ");
-    PutLittleEndian(header, 16, 4);
-    PutLittleEndian(header, 1, 2);  // PCM
-    PutLittleEndian(header, 2, 2);
-    PutLittleEndian(header, kOutputRate, 4);
-    PutLittleEndian(header, kOutputRate * kBytesPerFrame, 4);
-    PutLittleEndian(header, kBytesPerFrame, 2);
-    PutLittleEndian(header, 16, 2);
-    text("data");
-    PutLittleEndian(header, dataBytes, 4);
-    return header;
-}
-
-std::vector<char> LittleEndianSamples(const std::int16_t* samples, std::uint32_t count) {
-    std::vector<char> bytes;
-    bytes.reserve(2 * static_cast<std::size_t>(count));
-    for (std::uint32_t i = 0; i < count; ++i) PutLittleEndian(bytes, static_cast<std::uint16_t>(samples[i]), 2);
-    return bytes;
+// Why the output must not be written before anything is loaded, or "".
+std::string OutputProblem(const RenderRequest& request, std::ostream& out) {
+    if (request.wavPath == "-") {
+        if (&out == &std::cout && IsTerminal(stdout)) {
+            return "standard output is a terminal; send the WAV to a file or a pipe";
+        }
+        return "";
+    }
+    std::error_code error;
+    if (request.modulePath != "-" && std::filesystem::equivalent(request.modulePath, request.wavPath, error)) {
+        return request.wavPath + ": is the module itself; name another file for the WAV";
+    }
+    return "";
 }
 
 void ShowProgress(std::ostream& err, std::uint64_t frames) {
@@ -115,31 +117,34 @@ void ShowProgress(std::ostream& err, std::uint64_t frames) {
 
 int RenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     RenderRequest request;
-    if (!ParseRequest(args, request, err)) {
-        return 2;
+    if (const std::string problem = ParseRequest(args, request); !problem.empty()) {
+        return UsageError("render", problem, err);
+    }
+    if (const std::string problem = OutputProblem(request, out); !problem.empty()) {
+        err << "zumbrik-xm: " << problem << "\n";
+        return 1;
     }
     const auto module = LoadModuleFile(request.modulePath, err);
     if (!module) return 1;
-    PlayerState& state = module->state;
 
-    std::ofstream wav(request.wavPath, std::ios::binary | std::ios::trunc);
-    if (!wav) {
-        err << "zumbrik-xm: " << request.wavPath << ": cannot write the file\n";
-        return 1;
-    }
-    const std::vector<char> placeholder = WavHeader(0);
-    wav.write(placeholder.data(), static_cast<std::streamsize>(placeholder.size()));
+    // Watched from before the output exists, so no signal leaves it behind.
+    const InterruptWatch interrupt;
+    const bool onePass = request.frames == 0;
+    std::optional<std::uint32_t> knownDataBytes;
+    if (!onePass) knownDataBytes = static_cast<std::uint32_t>(request.frames * kWavBytesPerFrame);
+    const auto wav = WavOutput::Open(request.wavPath, out, knownDataBytes, err);
+    if (!wav) return 1;
 
-    const bool onePass = request.seconds == 0;
-    const std::uint64_t limit = onePass ? SongPass::kDefaultLimitFrames
-                                        : static_cast<std::uint64_t>(request.seconds * kOutputRate + 0.5);
-    auto pass = std::make_unique<SongPass>(state, onePass, limit, request.loops);
-    const bool progress = &err == &std::cerr && isatty(STDERR_FILENO) != 0;
+    auto pass = std::make_unique<SongPass>(module->state, onePass, onePass ? kMostFrames : request.frames,
+                                           request.loops);
+    const bool progress = &err == &std::cerr && IsTerminal(stderr);
     std::int16_t samples[2 * kSegmentFrames];
     std::uint64_t lastShown = 0;
-    while (std::uint32_t frames = pass->Render(samples, kSegmentFrames)) {
+    while (interrupt.Signal() == 0) {
+        const std::uint32_t frames = pass->Render(samples, kSegmentFrames);
+        if (frames == 0) break;
         const std::vector<char> bytes = LittleEndianSamples(samples, 2 * frames);
-        wav.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!wav->Write(bytes.data(), bytes.size())) break;
         if (progress && pass->FramesRendered() - lastShown >= 10 * kOutputRate) {
             lastShown = pass->FramesRendered();
             ShowProgress(err, lastShown);
@@ -149,25 +154,23 @@ int RenderCommand(const std::vector<std::string>& args, std::ostream& out, std::
         ShowProgress(err, pass->FramesRendered());
         err << "\n";
     }
-
-    const auto dataBytes = static_cast<std::uint32_t>(pass->FramesRendered() * kBytesPerFrame);
-    const std::vector<char> header = WavHeader(dataBytes);
-    wav.seekp(0);
-    wav.write(header.data(), static_cast<std::streamsize>(header.size()));
-    wav.close();
-    if (!wav) {
-        err << "zumbrik-xm: " << request.wavPath << ": writing failed\n";
-        return 1;
+    if (const int signal = interrupt.Signal(); signal != 0) {
+        err << "zumbrik-xm: interrupted; "
+            << (wav->ReplacesAFile() ? "nothing written to " + wav->Name() : "the WAV on " + wav->Name() + " is cut short")
+            << "\n";
+        return InterruptedStatus(signal);
     }
+    if (!wav->Finish(static_cast<std::uint32_t>(pass->FramesRendered() * kWavBytesPerFrame), err)) return 1;
+
     const double seconds = static_cast<double>(pass->FramesRendered()) / kOutputRate;
     if (pass->HitLimit()) {
         err << "zumbrik-xm: the song does not reach its end (its jumps keep it going); stopped after "
             << seconds / 60 << " minutes\n";
     }
     char summary[160];
-    std::snprintf(summary, sizeof summary, "%s: %.2f s, 48000 Hz 16-bit stereo%s\n", request.wavPath.c_str(), seconds,
+    std::snprintf(summary, sizeof summary, "%s: %.2f s, 48000 Hz 16-bit stereo%s\n", wav->Name().c_str(), seconds,
                   pass->HitLimit() ? " (cut at the limit)" : "");
-    out << summary;
+    err << summary;
     return 0;
 }
 

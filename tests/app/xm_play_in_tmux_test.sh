@@ -119,7 +119,7 @@ sleep 0.3
 run "'$tool' play theme.xm missing.xm theme.xm"
 poll 10 status_has "theme.xm  ord 0/" || fail "play did not start"
 tm send-keys -t play n
-poll 10 screen_has "zumbrik-xm: missing.xm: cannot open the file" || fail "the missing file was not reported"
+poll 10 screen_has "zumbrik-xm: missing.xm: no such file" || fail "the missing file was not reported"
 poll 10 status_lines_are 2 || fail "n did not start the next file"
 tm send-keys -t play n
 expect_status 1

@@ -87,7 +87,7 @@ TEST_F(InfoCommandTest, DescribesTheModule) {
 
 TEST_F(InfoCommandTest, FailuresAreOneLineAndNonZero) {
     EXPECT_EQ(Run({path_ + "_missing"}), 1);
-    EXPECT_THAT(err_.str(), HasSubstr("cannot open the file\n"));
+    EXPECT_THAT(err_.str(), HasSubstr("_missing: no such file\n"));
     const std::string error = err_.str();
     EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1);
     EXPECT_TRUE(out_.str().empty());
@@ -100,8 +100,13 @@ TEST_F(InfoCommandTest, FailuresAreOneLineAndNonZero) {
     EXPECT_THAT(err_.str(), HasSubstr(": channel count not between 1 and 64\n"));
     EXPECT_TRUE(out_.str().empty());
 
-    EXPECT_EQ(Run({}), 2);
-    EXPECT_EQ(Run({path_, "extra"}), 2);
+    EXPECT_EQ(Run({std::filesystem::temp_directory_path().string()}), 1);
+    EXPECT_THAT(err_.str(), HasSubstr(": is a folder, not a module file\n"));
+
+    for (const std::vector<std::string>& args : {std::vector<std::string>{}, {path_, "extra"}, {path_, "--bogus"}}) {
+        EXPECT_EQ(Run(args), 2);
+        EXPECT_THAT(err_.str(), HasSubstr("\nusage: zumbrik-xm info FILE [--verbose]\n"));
+    }
 }
 
 }  // namespace

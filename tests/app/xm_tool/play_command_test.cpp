@@ -126,7 +126,7 @@ TEST(MusicPlayCommandTest, FilesPlayInTurnAndABadOneIsSkipped) {
         s = Play({first, missing, second}, device, keys.ReadEnd());
     }
     EXPECT_EQ(s.status, 1);
-    EXPECT_EQ(s.err, "zumbrik-xm: " + missing + ": cannot open the file\n");
+    EXPECT_EQ(s.err, "zumbrik-xm: " + missing + ": no such file\n");
     EXPECT_EQ(device.OpenCount(), 2u);
     EXPECT_EQ(std::count(s.out.begin(), s.out.end(), '\n'), 2) << "a status line left standing per song";
     EXPECT_LT(s.out.find("play_first.xm"), s.out.find("play_second.xm"));

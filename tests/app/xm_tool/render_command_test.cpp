@@ -16,10 +16,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::uint32_t Le32(const std::vector<char>& bytes, std::size_t at) {
+std::uint32_t Le32(const std::string& bytes, std::size_t at) {
     std::uint32_t value = 0;
     for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
     return value;
+}
+
+std::size_t Lines(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
 class RenderCommandTest : public ::testing::Test {
@@ -28,14 +32,15 @@ protected:
         dir_ = fs::temp_directory_path() / ("zumbrik_render_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
+        wav_ = (dir_ / "out.wav").string();
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    std::string WriteModule(const XmModule& module, const char* name = "song.xm") {
+    std::string WriteModule(const XmModule& module, const char* name = "song.xm", std::size_t cut = 0) {
         const std::vector<std::uint8_t> bytes = WriteXm(module);
         const std::string path = (dir_ / name).string();
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                     static_cast<std::streamsize>(bytes.size()));
+                                                     static_cast<std::streamsize>(bytes.size() - cut));
         return path;
     }
     int Run(std::vector<std::string> args) {
@@ -43,7 +48,7 @@ protected:
         err_.str("");
         return RenderCommand(args, out_, err_);
     }
-    static std::vector<char> ReadAll(const std::string& path) {
+    static std::string ReadAll(const std::string& path) {
         std::ifstream file(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     }
@@ -56,64 +61,144 @@ protected:
     }
 
     fs::path dir_;
+    std::string wav_;
     std::ostringstream out_;
     std::ostringstream err_;
 };
 
 TEST_F(RenderCommandTest, OnePassWritesTheWholeSongAsAWav) {
-    const std::string wav = (dir_ / "out.wav").string();
-    ASSERT_EQ(Run({WriteModule(EightRowSong()), wav}), 0) << err_.str();
-    const std::vector<char> bytes = ReadAll(wav);
+    ASSERT_EQ(Run({WriteModule(EightRowSong()), wav_}), 0) << err_.str();
+    const std::string bytes = ReadAll(wav_);
     const std::uint32_t dataBytes = 8 * 480 * 4;
     ASSERT_EQ(bytes.size(), 44u + dataBytes);
-    EXPECT_EQ(std::string(bytes.data(), 4), "RIFF");
+    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
     EXPECT_EQ(Le32(bytes, 4), 36u + dataBytes);
-    EXPECT_EQ(std::string(bytes.data() + 8, 8), "WAVEfmt ");
+    EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
     EXPECT_EQ(Le32(bytes, 24), 48000u);
     EXPECT_EQ(Le32(bytes, 28), 192000u);
-    EXPECT_EQ(std::string(bytes.data() + 36, 4), "data");
+    EXPECT_EQ(bytes.substr(36, 4), "data");
     EXPECT_EQ(Le32(bytes, 40), dataBytes);
     // The tone is audible in the middle of the song.
     EXPECT_NE(bytes[44 + 4 * 2000], 0);
+    // The summary is a message: on the error stream, never among the output.
+    EXPECT_EQ(err_.str(), wav_ + ": 0.08 s, 48000 Hz 16-bit stereo\n");
+    EXPECT_EQ(out_.str(), "");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2) << "a temporary file is left";
 }
 
-TEST_F(RenderCommandTest, SecondsRenderThatManyFramesLooping) {
-    const std::string wav = (dir_ / "out.wav").string();
-    ASSERT_EQ(Run({WriteModule(EightRowSong()), wav, "--seconds", "0.5"}), 0) << err_.str();
-    EXPECT_EQ(ReadAll(wav).size(), 44u + 24000u * 4);
-}
+TEST_F(RenderCommandTest, SecondsAndLoopsSetTheLength) {
+    ASSERT_EQ(Run({WriteModule(EightRowSong()), wav_, "--seconds", "0.5"}), 0) << err_.str();
+    EXPECT_EQ(ReadAll(wav_).size(), 44u + 24000u * 4);
 
-TEST_F(RenderCommandTest, LoopsRenderThatManyPassesThroughTheJumpBack) {
     XmModule module = EightRowSong();
     module.orders = {0, 1};
     module.patterns.push_back(test::PatternOf(4, 1, {{3, {test::Effect(0xB, 1)}}}));  // order 1 for ever
-    const std::string wav = (dir_ / "out.wav").string();
-    ASSERT_EQ(Run({WriteModule(module), wav, "--loops", "3"}), 0) << err_.str();
-    EXPECT_EQ(ReadAll(wav).size(), 44u + (8u + 4u + 4u) * 480 * 4);  // the first pass, then order 1 twice
-    EXPECT_EQ(err_.str(), "");
-
-    EXPECT_EQ(Run({WriteModule(module), wav, "--loops", "0"}), 2);
-    EXPECT_EQ(Run({WriteModule(module), wav, "--loops", "2", "--seconds", "1"}), 2);
-    EXPECT_EQ(Run({WriteModule(module), wav, "--loops"}), 2);
+    ASSERT_EQ(Run({WriteModule(module), wav_, "--loops", "3"}), 0) << err_.str();
+    EXPECT_EQ(ReadAll(wav_).size(), 44u + (8u + 4u + 4u) * 480 * 4);  // the first pass, then order 1 twice
 }
 
-TEST_F(RenderCommandTest, ErrorsAreOneLineWithAFailingStatus) {
-    const std::string wav = (dir_ / "out.wav").string();
-    EXPECT_EQ(Run({(dir_ / "missing.xm").string(), wav}), 1);
-    EXPECT_NE(err_.str().find("cannot open"), std::string::npos);
+TEST_F(RenderCommandTest, BadOptionsAreUsageErrorsNamingTheOption) {
+    const std::string song = WriteModule(EightRowSong());
+    const std::vector<std::vector<std::string>> cases = {
+        {"--seconds", "0"},    {"--seconds", "-3"},   {"--seconds", "abc"},  {"--seconds", "1e-9"},
+        {"--seconds", "1801"}, {"--seconds", "5s"},   {"--seconds", " 5"},   {"--seconds", "nan"},
+        {"--seconds", "inf"},  {"--seconds", ""},     {"--seconds"},         {"--loops", "0"},
+        {"--loops", "101"},    {"--loops", "-1"},     {"--loops", "2x"},     {"--loops", "+3"},
+        {"--loops"},           {"--loops", "2", "--seconds", "1"},           {"--frobnicate"},
+    };
+    for (const std::vector<std::string>& options : cases) {
+        std::vector<std::string> args = {song, wav_};
+        args.insert(args.end(), options.begin(), options.end());
+        const std::string line = ::testing::PrintToString(options);
+        EXPECT_EQ(Run(args), 2) << line;
+        EXPECT_EQ(Lines(err_.str()), 2u) << line << err_.str();
+        EXPECT_NE(err_.str().find(options.back() == "1" ? "--loops" : options[0]), std::string::npos) << err_.str();
+        EXPECT_NE(err_.str().find("\nusage: zumbrik-xm render FILE OUT.wav"), std::string::npos) << err_.str();
+    }
+    EXPECT_EQ(Run({song}), 2);
+    EXPECT_EQ(Run({song, wav_, "third"}), 2);
+    EXPECT_FALSE(fs::exists(wav_));
+    // The longest render allowed and names that look like options after "--".
+    EXPECT_EQ(Run({"--seconds", "1800", "--", "-song.xm", wav_}), 1);
+    EXPECT_NE(err_.str().find("-song.xm: no such file"), std::string::npos) << err_.str();
+}
 
+TEST_F(RenderCommandTest, StandardOutputCarriesOnlyTheWav) {
+    const std::string song = WriteModule(EightRowSong());
+    ASSERT_EQ(Run({song, wav_}), 0);
+    const std::string fromFile = ReadAll(wav_);
+
+    // The length of a pass is not known when the header goes out.
+    ASSERT_EQ(Run({song, "-"}), 0) << err_.str();
+    const std::string streamed = out_.str();
+    ASSERT_EQ(streamed.size(), fromFile.size());
+    EXPECT_EQ(Le32(streamed, 4), 0xFFFFFFFFu);
+    EXPECT_EQ(Le32(streamed, 40), 0xFFFFFFFFu);
+    EXPECT_EQ(streamed.substr(44), fromFile.substr(44));
+    EXPECT_EQ(err_.str(), "standard output: 0.08 s, 48000 Hz 16-bit stereo\n");
+
+    // A length in seconds is.
+    ASSERT_EQ(Run({song, "-", "--seconds", "0.25"}), 0) << err_.str();
+    ASSERT_EQ(out_.str().size(), 44u + 12000u * 4);
+    EXPECT_EQ(Le32(out_.str(), 4), 36u + 12000u * 4);
+    EXPECT_EQ(Le32(out_.str(), 40), 12000u * 4);
+}
+
+TEST_F(RenderCommandTest, FailuresKeepTheEarlierFileAndLeaveNoOther) {
+    const std::string song = WriteModule(EightRowSong());
+    std::ofstream(wav_) << "earlier";
+    const auto expectFailure = [&](std::vector<std::string> args, const std::string& message) {
+        EXPECT_EQ(Run(args), 1) << message;
+        EXPECT_EQ(Lines(err_.str()), 1u) << err_.str();
+        EXPECT_NE(err_.str().find(message), std::string::npos) << err_.str();
+        EXPECT_EQ(out_.str(), "");
+    };
     XmModule broken = EightRowSong();
     broken.channels = 65;
-    EXPECT_EQ(Run({WriteModule(broken, "broken.xm"), wav}), 1);
-    EXPECT_NE(err_.str().find(": channel count not between 1 and 64\n"), std::string::npos);
-    EXPECT_FALSE(fs::exists(wav));
+    expectFailure({WriteModule(broken, "broken.xm"), wav_}, "broken.xm: channel count not between 1 and 64\n");
+    expectFailure({(dir_ / "missing.xm").string(), wav_}, "missing.xm: no such file\n");
+    expectFailure({dir_.string(), wav_}, ": is a folder, not a module file\n");
+    expectFailure({song, dir_.string()}, ": is a folder; name the WAV file");
+    expectFailure({song, (dir_ / "no" / "out.wav").string()}, "out.wav: cannot write there: ");
+    // The same file under another name is still the module.
+    fs::create_hard_link(song, dir_ / "alias.wav");
+    expectFailure({song, (dir_ / "alias.wav").string()}, "alias.wav: is the module itself");
+#ifndef _WIN32
+    expectFailure({song, "/dev/full"}, "/dev/full: writing failed: No space left on device\n");
+#endif
+    EXPECT_EQ(ReadAll(wav_), "earlier");
+    EXPECT_EQ(ReadAll((dir_ / "alias.wav").string()), ReadAll(song));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 4);  // song, broken, out, alias
+}
 
-    EXPECT_EQ(Run({WriteModule(EightRowSong()), (dir_ / "no" / "such" / "out.wav").string()}), 1);
-    EXPECT_NE(err_.str().find("cannot write"), std::string::npos);
-
-    EXPECT_EQ(Run({WriteModule(EightRowSong()), wav, "--seconds", "-3"}), 2);
-    EXPECT_EQ(Run({WriteModule(EightRowSong())}), 2);
-    for (const std::string& text : {err_.str()}) EXPECT_EQ(text.find('\n'), text.size() - 1);
+TEST_F(RenderCommandTest, AModuleCutShortRendersWithAWarning) {
+    XmModule twoInstruments = EightRowSong();
+    twoInstruments.instruments.push_back(test::Instrument({test::Saw(32)}));  // 263 + 40 + 32 bytes at the end
+    XmModule emptyLast = EightRowSong();
+    emptyLast.instruments.emplace_back();
+    emptyLast.instruments.back().headerSize = 29;  // shorter than the loader's first read
+    const std::size_t wholeSize = WriteXm(twoInstruments).size();
+    struct Case {
+        const char* what;
+        const XmModule& module;
+        std::size_t cut;
+        bool warns;
+    };
+    const Case cases[] = {
+        {"whole", twoInstruments, 0, false},
+        {"an empty last instrument with a short header", emptyLast, 0, false},
+        {"the last sample's last byte", twoInstruments, 1, true},
+        {"the whole last instrument", twoInstruments, 335, true},
+        {"from inside the patterns on", twoInstruments, wholeSize - 360, true},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(Run({WriteModule(c.module, "cut.xm", c.cut), wav_}), 0) << c.what << ": " << err_.str();
+        EXPECT_EQ(err_.str().find("cut.xm: warning: the file ends before all the data its headers describe") !=
+                      std::string::npos,
+                  c.warns)
+            << c.what << ": " << err_.str();
+        EXPECT_EQ(ReadAll(wav_).size(), 44u + 8 * 480 * 4) << c.what;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,54 @@
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace zumbrik {
+
+// Where a render's WAV goes. A file path gets a new file in the same folder
+// that replaces the named one only once it is complete, so a failed or
+// interrupted render leaves what was there and nothing half written. "-"
+// (the given standard output), a pipe or a device is written straight
+// through: its header, written first, says the length when known in advance
+// and "unknown" otherwise.
+class WavOutput {
+public:
+    // Opens the destination; null, with one line on err, when that fails.
+    static std::unique_ptr<WavOutput> Open(const std::string& path, std::ostream& standardOutput,
+                                           std::optional<std::uint32_t> knownDataBytes, std::ostream& err);
+    ~WavOutput();  // drops an unfinished file
+    WavOutput(const WavOutput&) = delete;
+    WavOutput& operator=(const WavOutput&) = delete;
+
+    // Appends samples; false once anything failed (Finish tells why).
+    bool Write(const char* bytes, std::size_t count);
+
+    // Completes the WAV holding dataBytes of samples: its header, then the
+    // file in place. False with one line on err.
+    bool Finish(std::uint32_t dataBytes, std::ostream& err);
+
+    // Whether the WAV goes to a new file that replaces the named one (not
+    // straight through to a stream).
+    bool ReplacesAFile() const { return !target_.empty(); }
+
+    // How messages name the destination.
+    const std::string& Name() const { return name_; }
+
+private:
+    WavOutput() = default;
+    void Fail();
+    void Discard();
+
+    std::string name_;
+    std::ostream* stream_ = nullptr;      // standard output
+    std::FILE* file_ = nullptr;           // the new file, or the pipe or device
+    std::filesystem::path temporary_;     // the new file, while unfinished
+    std::filesystem::path target_;        // the file it replaces
+    int error_ = 0;                       // the first failure's errno (-1: unknown)
+};
+
+}  // namespace zumbrik
