@@ -48,7 +48,12 @@ void StopVoice(MixVoice& voice) {
 void WrapForward(MixVoice& voice, std::uint64_t loopStart, std::uint64_t loopEnd) {
     const std::uint64_t loopLength = loopEnd - loopStart;
     if (voice.position >= loopEnd) {
-        voice.position = static_cast<std::uint32_t>(loopStart + (voice.position - loopEnd) % loopLength);
+        // Usually the voice went less than a loop past the end: no division.
+        std::uint64_t past = voice.position - loopEnd;
+        if (past >= loopLength) {
+            past %= loopLength;
+        }
+        voice.position = static_cast<std::uint32_t>(loopStart + past);
     } else {
         // Stopped a hair short of the end (the frame count is computed on
         // positions shifted right by 5): start the loop afresh so the next
@@ -67,7 +72,8 @@ void TurnPingPong(MixVoice& voice, std::uint64_t loopStart, std::uint64_t loopEn
     const std::uint64_t startFixed = loopStart << 32;
     const std::uint64_t endFixed = loopEnd << 32;
     const std::uint64_t lengthFixed = endFixed - startFixed;
-    const std::uint64_t folded = overshoot % (2 * lengthFixed);
+    const std::uint64_t period = 2 * lengthFixed;
+    const std::uint64_t folded = overshoot < period ? overshoot : overshoot % period;
     const bool beyondOtherEnd = folded > lengthFixed;
     const std::uint64_t inside = beyondOtherEnd ? folded - lengthFixed : folded;
     if (voice.backwards == 0) {
@@ -139,8 +145,10 @@ void MixVoiceWith(MixRunFunction mixRun, MixVoice& voice, std::int32_t* destinat
         // (0 when the count stops short of it, at it or a sliver above).
         std::uint64_t framesCrossingStart = 0;
         // (Both products stay below 2^63 under these bounds.)
-        if (divisor < (std::uint64_t{1} << 42) && framesLeft <= 65536 && (distance >> 5) > divisor * framesLeft &&
-            (voice.backwards == 0 || distance >= step * framesLeft)) {
+        const bool beyondThisCall = divisor < (std::uint64_t{1} << 42) && framesLeft <= 65536 &&
+                                    (distance >> 5) > divisor * framesLeft &&
+                                    (voice.backwards == 0 || distance >= step * framesLeft);
+        if (beyondThisCall) {
             // Usually the boundary lies beyond this call's frames; that much
             // is known without dividing, and any count past them will do.
             framesToBoundary = std::uint64_t{framesLeft} + 1;
@@ -149,7 +157,10 @@ void MixVoiceWith(MixRunFunction mixRun, MixVoice& voice, std::int32_t* destinat
         }
 
         if (framesToBoundary != 0) {
-            if (voice.backwards != 0) {
+            // Beyond this call, distance / step >= framesLeft: the clamp below
+            // could only cut the count to framesLeft + 1 again, a run that
+            // stops short of the boundary either way.
+            if (voice.backwards != 0 && !beyondThisCall) {
                 // The rounded count may overshoot the loop start by a sliver;
                 // below a loop start of 0 that would read before the data.
                 const std::uint64_t framesAtOrAboveStart = distance / step + 1;

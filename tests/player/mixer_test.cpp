@@ -121,6 +121,28 @@ TEST(MixerVoice, ForwardLoopsRepeatTheirSpanIncludingALoopOfOne) {
     for (std::size_t i = 8; i < left.size(); ++i) EXPECT_EQ(left[i], 30 * 16320) << i;
 }
 
+// Steps shorter and longer than the loop land on the same spot modulo its
+// length; the data is i x 10 at frame i, so each output tells the frame read.
+TEST(MixerVoice, ForwardLoopsWrapByTheLoopLengthWhateverTheStep) {
+    std::vector<std::int16_t> ramp;
+    for (std::int16_t i = 0; i < 16; ++i) ramp.push_back(static_cast<std::int16_t>(10 * i));
+    TestSample sample(ramp, ForwardLoop, 2, 3);
+    const struct {
+        std::uint32_t step;
+        std::vector<std::int32_t> framesRead;
+    } cases[] = {
+        {2, {0, 2, 4, 3, 2, 4, 3, 2}},
+        {7, {0, 4, 2, 3, 4, 2, 3, 4}},  // 7 is 2 loops and 1 frame
+        {37, {0, 4, 2, 3, 4, 2, 3, 4}},
+    };
+    for (const auto& c : cases) {
+        MixVoice voice = SteadyVoice(sample.record, c.step);
+        std::vector<std::int32_t> expected;
+        for (std::int32_t frame : c.framesRead) expected.push_back(frame * 10 * 16320);
+        EXPECT_EQ(LeftOf(MixFrames(voice, 8)), expected) << "step " << c.step;
+    }
+}
+
 TEST(MixerVoice, PingPongLoopsTurnAtBothEndsAndStayInside) {
     TestSample sample({0, 100, 200, 300, 400}, PingPongLoop, 1, 3);
     MixVoice voice = SteadyVoice(sample.record);
