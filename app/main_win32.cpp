@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
     ScoreBook book{store, {}};
     if (line.command == Command::ShowScores) return PrintScores(book, stdout, stderr);
     int status = 0;
+    HandBackConsoleScreenOnInterrupt();
     {
         Win32Console console;
         Win32Input input;
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
         UseWaveDevice(&wave);
         status = RunGame(console, input, clock, &book, GameOptions{line.music});
     }
+    HandBackConsoleScreen();
     // After the console is back, so the lines stay readable.
     PrintNotes(book, stderr);
     return status;

@@ -21,6 +21,37 @@ wchar_t* Wide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
 // knows only null, so a buffer that could not be made is handed on as null.
 ConsoleHandle FromHandle(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
 
+// Wine marks its ntdll with an export of its own; nothing else is asked of it.
+bool RunningUnderWine() {
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// Wine's console on a terminal draws every buffer on the terminal's own
+// screen and does not repaint the first one when it becomes active again, so
+// the game's picture would stay with the shell prompt inside it. Writing the
+// window over makes Wine paint it: blank, with the cursor at its top. Only
+// there: a real console shows its own screen again by itself, as it was.
+void BlankWindowUnderWine(HANDLE out) {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!RunningUnderWine() || ::GetConsoleScreenBufferInfo(out, &info) == 0) return;
+    const SMALL_RECT& w = info.srWindow;
+    const int width = info.dwSize.X;
+    const int rows = w.Bottom - w.Top + 1;
+    if (width <= 0 || rows <= 0) return;
+    const COORD top{0, w.Top};
+    const auto cells = static_cast<DWORD>(width) * static_cast<DWORD>(rows);
+    DWORD written = 0;
+    ::FillConsoleOutputCharacterW(out, L' ', cells, top, &written);
+    ::FillConsoleOutputAttribute(out, info.wAttributes, cells, top, &written);
+    ::SetConsoleCursorPosition(out, top);
+}
+
+BOOL WINAPI HandBackOnControl(DWORD /*event*/) {
+    HandBackConsoleScreen();
+    return FALSE;  // the default handling still ends the program
+}
+
 }  // namespace
 
 ConsoleHandle Win32Console::CreateConsoleScreenBuffer() {
@@ -138,5 +169,20 @@ std::uint32_t Win32Console::ReadConsoleOutputAttribute(ConsoleHandle buffer, Col
 }
 
 bool Win32Console::CloseHandle(ConsoleHandle buffer) { return ::CloseHandle(buffer) != 0; }
+
+void HandBackConsoleScreen() {
+    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
+    ::SetConsoleActiveScreenBuffer(out);
+    // Wine's console on a terminal keeps the hidden cursor of the game's
+    // buffers after they are gone; a real console shows it already.
+    CONSOLE_CURSOR_INFO cursor{};
+    if (::GetConsoleCursorInfo(out, &cursor) == 0 || cursor.dwSize == 0) cursor.dwSize = 25;
+    cursor.bVisible = TRUE;
+    ::SetConsoleCursorInfo(out, &cursor);
+    BlankWindowUnderWine(out);
+}
+
+void HandBackConsoleScreenOnInterrupt() { ::SetConsoleCtrlHandler(HandBackOnControl, TRUE); }
 
 }  // namespace zumbrik

@@ -38,4 +38,12 @@ public:
     bool CloseHandle(ConsoleHandle buffer) override;
 };
 
+// Shows the console's own screen buffer again with its cursor visible, as the
+// shell expects it. Safe to call more than once, and from a control handler.
+void HandBackConsoleScreen();
+
+// Hands the console back also when the program is ended by Ctrl+C, Ctrl+Break
+// or the closing of its window, which would otherwise leave the game's screen up.
+void HandBackConsoleScreenOnInterrupt();
+
 }  // namespace zumbrik

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Plays zumbrik.exe under Wine in an 80x30 tmux pane: the start screen and its
 # texts, the piece moved by the arrow keys and dropped, the pause screen on
-# the second buffer and back, and Escape ending the program with status 0.
+# the second buffer and back, Escape ending the program with status 0 and
+# leaving the terminal blank with its cursor shown.
 # ctest runs it twice: with a sound device that cannot be opened (the game
 # plays on without music) and with one that plays into nothing.
 # Usage: play_in_tmux_test.sh PATH_TO_ZUMBRIK_EXE   (Wine's environment set by the caller)
@@ -101,6 +102,8 @@ pass "P again returns to the game screen as it was"
 key Escape
 poll 15 test -s "$work/status" || fail "Escape did not end the program"
 [[ $(cat "$work/status") == 0 ]] || fail "the program ended with status $(cat "$work/status")"
-# Wine's console on a terminal does not repaint the first buffer when it is
-# made active again at exit, so the last picture stays: nothing to check there.
 pass "Escape ends the program with status 0"
+# The shell gets its terminal back: cursor shown, the game's picture gone.
+[[ $(tm display-message -p -t play '#{cursor_flag}') == 1 ]] || fail "the cursor is hidden after exit"
+shows_at 20 52 "Далее:" && fail "the game's picture is left on the terminal after exit"
+pass "after exit the cursor is visible and the game's picture is gone"
