@@ -55,8 +55,10 @@ inline void CheckInstrument(const InstrumentRecord& instrument) {
         Require(!holeSeen);  // the loader fills the first sampleCount slots
         CheckSample(*sample);
     }
-    for (int note = 0; note < 256; ++note) {
-        const SampleRecord* found = FindInstrumentSample(instrument, static_cast<std::uint8_t>(note));
+    // Notes 0..95 index the keymap; a note past it must select nothing.
+    Require(FindInstrumentSample(instrument, 96) == nullptr && FindInstrumentSample(instrument, 255) == nullptr);
+    for (std::uint8_t note = 0; note < 96; ++note) {
+        const SampleRecord* found = FindInstrumentSample(instrument, note);
         if (found == nullptr) continue;
         bool owned = false;
         for (const SampleRecord* sample : instrument.samples) owned = owned || sample == found;
