@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "player/playback.h"
+#include "player/song_position.h"
 
 namespace zumbrik {
 
@@ -15,8 +16,7 @@ std::uint32_t PlayingSegment(WaveDevice& device) { return (device.GetPosition() 
 void ApplyJumpRequest(BackgroundPlayer& player) {
     const std::int32_t order = player.jumpRequest.exchange(-1, std::memory_order_relaxed);
     if (order < 0) return;
-    player.state.pendingRow = 0;
-    player.state.pendingOrder = order < player.state.songLength ? order : 0;
+    JumpToOrderStart(player.state, order);
     player.control.jumped = true;
 }
 

@@ -40,6 +40,11 @@ const PatternCell* CurrentRowCells(const PlayerState& state) {
     return pattern->cells + static_cast<std::size_t>(state.row) * static_cast<std::size_t>(state.channelCount);
 }
 
+void JumpToOrderStart(PlayerState& state, std::int32_t order) {
+    state.pendingRow = 0;
+    state.pendingOrder = order >= 0 && order < state.songLength ? order : 0;
+}
+
 std::int32_t ProcessedChannels(const PlayerState& state) {
     if (state.channels == nullptr || state.channelCount < 0) {
         return 0;

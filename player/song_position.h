@@ -17,6 +17,10 @@ std::int32_t CurrentPatternRows(const PlayerState& state);
 // (a break or loop to a row this pattern lacks) reads as an empty row.
 const PatternCell* CurrentRowCells(const PlayerState& state);
 
+// A jump to row 0 of `order` (order 0 when the song has no such order),
+// taken at the next row start as a pattern break would be.
+void JumpToOrderStart(PlayerState& state, std::int32_t order);
+
 // Channels processed per row: the records and the empty row hold at most 64.
 std::int32_t ProcessedChannels(const PlayerState& state);
 

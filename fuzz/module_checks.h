@@ -1,0 +1,84 @@
+#pragma once
+// What both fuzz targets demand of a loaded module: every index the sequencer
+// and mixer take from the records stays inside what the loader allocated. A
+// broken rule aborts, so libFuzzer keeps the input; ASan checks the touches
+// at the ends of each array against the real allocation.
+#include <cstdint>
+#include <cstdlib>
+
+#include "player/channel_update.h"
+#include "player/player_records.h"
+#include "player/xm_loader.h"
+
+namespace zumbrik::fuzz {
+
+inline void Require(bool condition) {
+    if (!condition) std::abort();
+}
+
+inline void Touch(const volatile void* byte) { (void)*static_cast<const volatile std::uint8_t*>(byte); }
+
+inline void CheckPatterns(const PlayerState& state) {
+    Require(state.songLength >= 1 && state.songLength <= 256);
+    Require(state.patterns != nullptr);
+    for (int i = 0; i < state.songLength; ++i) Require(state.orderTable[i] < state.patternCount);
+    const auto channels = static_cast<std::size_t>(state.channelCount);
+    for (int p = 0; p < state.patternCount; ++p) {
+        const PatternRecord& pattern = state.patterns[p];
+        if (pattern.cells == nullptr) continue;
+        Require(pattern.rows >= 1 && pattern.rows <= 256);
+        const std::size_t count = pattern.rows * channels;
+        Touch(&pattern.cells[count - 1]);
+        for (std::size_t i = 0; i < count; ++i) Require(pattern.cells[i].instrument <= state.instrumentCount);
+    }
+}
+
+inline void CheckSample(const SampleRecord& sample) {
+    Require(sample.length < kMaxSampleFrames);
+    Require(std::uint64_t{sample.loopStart} + sample.loopLength <= sample.length);
+    Require(sample.loopType != NoLoop || (sample.loopStart == 0 && sample.loopLength == sample.length));
+    Require(sample.loopType == NoLoop || sample.loopLength > 0);
+    // length + 3 frames: the mixer may read up to two past the loop end.
+    Touch(&sample.data[sample.length + 2]);
+    const std::uint32_t loopEnd = sample.loopStart + sample.loopLength;
+    if (sample.loopType == ForwardLoop) Require(sample.data[loopEnd] == sample.data[sample.loopStart]);
+    if (sample.loopType == PingPongLoop) Require(sample.data[loopEnd] == sample.data[loopEnd - 1]);
+}
+
+inline void CheckInstrument(const InstrumentRecord& instrument) {
+    bool holeSeen = false;
+    for (const SampleRecord* sample : instrument.samples) {
+        if (sample == nullptr) {
+            holeSeen = true;
+            continue;
+        }
+        Require(!holeSeen);  // the loader fills the first sampleCount slots
+        CheckSample(*sample);
+    }
+    // Notes 0..95 index the keymap; a note past it must select nothing.
+    Require(FindInstrumentSample(instrument, 96) == nullptr && FindInstrumentSample(instrument, 255) == nullptr);
+    for (std::uint8_t note = 0; note < 96; ++note) {
+        const SampleRecord* found = FindInstrumentSample(instrument, note);
+        if (found == nullptr) continue;
+        bool owned = false;
+        for (const SampleRecord* sample : instrument.samples) owned = owned || sample == found;
+        Require(owned);
+    }
+    Require(instrument.volumePointCount >= 2 || instrument.volumeType == 0);
+    Require(instrument.panningPointCount >= 2 || instrument.panningType == 0);
+    Require(instrument.fadeout % 2 == 0);
+}
+
+inline void CheckLoadedModule(const PlayerState& state) {
+    Require(state.channelCount >= 1 && state.channelCount <= 64);
+    Require(state.voices != nullptr && state.channels != nullptr);
+    for (int c = 0; c < state.channelCount; ++c) Require(state.channels[c].voice == &state.voices[2 * c]);
+    Touch(&state.voices[2 * state.channelCount - 1]);
+    Require(state.samplesPerTick >= 1);
+    Require(state.pendingOrder == 0 && state.pendingRow == 0);
+    CheckPatterns(state);
+    Require(state.instrumentCount <= 255);
+    for (int i = 0; i < state.instrumentCount; ++i) CheckInstrument(state.instruments[i]);
+}
+
+}  // namespace zumbrik::fuzz
