@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <unordered_set>
 #include <vector>
 
@@ -36,6 +37,42 @@ struct KeyHash {
         for (std::int32_t v : key) hash = (hash ^ static_cast<std::uint32_t>(v)) * 1099511628211u;
         return hash;
     }
+};
+
+// The flow states already passed in this pass. Most rows run no pattern
+// loop: those are one bit each, so a scan of an ordinary song allocates
+// nothing per row; only states with running loops are kept as whole keys.
+class VisitedStates {
+public:
+    void Insert(const PlayerState& flow) {
+        if (const std::int32_t bit = PlainBit(flow); bit >= 0) {
+            plain_[static_cast<std::size_t>(bit)] = true;
+        } else {
+            withLoops_.insert(FlowKey(flow));
+        }
+    }
+    bool Contains(const PlayerState& flow) const {
+        if (const std::int32_t bit = PlainBit(flow); bit >= 0) return plain_[static_cast<std::size_t>(bit)];
+        return withLoops_.count(FlowKey(flow)) != 0;
+    }
+    void Clear() {
+        plain_.reset();
+        withLoops_.clear();
+    }
+
+private:
+    static constexpr std::int32_t kPositions = 256;
+    // The state's bit when no loop runs and the position fits, else -1.
+    static std::int32_t PlainBit(const PlayerState& flow) {
+        if (flow.orderIndex < 0 || flow.orderIndex >= kPositions || flow.row < 0 || flow.row >= kPositions) return -1;
+        for (std::int32_t c = 0; c < ProcessedChannels(flow); ++c) {
+            if (flow.channels[c].loopCount != 0) return -1;
+        }
+        return flow.orderIndex * kPositions + flow.row;
+    }
+
+    std::bitset<kPositions * kPositions> plain_;
+    std::unordered_set<std::vector<std::int32_t>, KeyHash> withLoops_;
 };
 
 // Runs the row the flow is at, as the sequencer's row start does, but only
@@ -91,7 +128,7 @@ SongScan ScanSong(const PlayerState& song, std::uint32_t passes) {
     flow.channelCount = std::clamp(song.channelCount, 0, kMaxChannels);
 
     SongScan scan;
-    std::unordered_set<std::vector<std::int32_t>, KeyHash> visited;
+    VisitedStates visited;
     std::uint32_t passesLeft = std::max<std::uint32_t>(passes, 1);
     TakePending(flow);
     while (true) {
@@ -99,18 +136,18 @@ SongScan ScanSong(const PlayerState& song, std::uint32_t passes) {
             scan.capped = true;
             return scan;
         }
-        visited.insert(FlowKey(flow));
+        visited.Insert(flow);
         const bool goesOn = StepRow(flow);
         scan.frames += RowFrames(flow);
         scan.rowStarts += 1;
         scan.endOrder = flow.orderIndex;
         scan.endRow = flow.row;
         TakePending(flow);
-        const bool repeats = goesOn && visited.count(FlowKey(flow)) != 0;
+        const bool repeats = goesOn && visited.Contains(flow);
         if (!goesOn || repeats) {
             scan.ranOffEnd = !goesOn;
             if (--passesLeft == 0) return scan;
-            visited.clear();
+            visited.Clear();
         }
     }
 }
