@@ -12,17 +12,7 @@ game=$(realpath "$1")
 work=$(mktemp -d)
 socket=zumbrik-test-$$
 failures=0
-tm() { tmux -u -L "$socket" -f /dev/null "$@"; }
-cleanup() {
-  local socket_path
-  socket_path=$(tm display -p '#{socket_path}' 2>/dev/null) || true
-  tm kill-server 2>/dev/null || true
-  # The server does not always take its socket with it.
-  [[ -z $socket_path ]] || rm -f "$socket_path"
-  # The pane's shell may still be writing its history as the server goes.
-  rm -rf "$work" 2>/dev/null || { sleep 1; rm -rf "$work"; }
-}
-trap cleanup EXIT
+trap end_tmux_and_work EXIT
 
 source "$(dirname "$0")/../support/tmux_pane.sh"
 

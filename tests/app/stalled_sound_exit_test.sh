@@ -33,7 +33,6 @@ grep -qs '^pcm\.file' "${ALSA_CONFIG_PATH:-/usr/share/alsa/alsa.conf}" || skip "
 work=$(mktemp -d)
 socket=zumbrik-stall-$$
 holder=""
-tm() { tmux -u -L "$socket" -f /dev/null "$@"; }
 stop_holder() {
   [[ -z $holder ]] || kill "$holder" 2>/dev/null || true
   [[ -z $holder ]] || wait "$holder" 2>/dev/null || true
@@ -41,11 +40,7 @@ stop_holder() {
 }
 cleanup() {
   stop_holder
-  local socket_path
-  socket_path=$(tm display -p '#{socket_path}' 2>/dev/null) || true
-  tm kill-server 2>/dev/null || true
-  [[ -z $socket_path ]] || rm -f "$socket_path"
-  rm -rf "$work" 2>/dev/null || { sleep 1; rm -rf "$work"; }
+  end_tmux_and_work
 }
 trap cleanup EXIT
 

@@ -13,15 +13,7 @@ tool=$(realpath "$1")
 song=$(realpath "$2")
 work=$(mktemp -d)
 socket=zumbrik-xm-test-$$
-tm() { tmux -u -L "$socket" -f /dev/null "$@"; }
-cleanup() {
-  local socket_path
-  socket_path=$(tm display -p '#{socket_path}' 2>/dev/null) || true
-  tm kill-server 2>/dev/null || true
-  [[ -z $socket_path ]] || rm -f "$socket_path"
-  rm -rf "$work" 2>/dev/null || { sleep 1; rm -rf "$work"; }
-}
-trap cleanup EXIT
+trap end_tmux_and_work EXIT
 
 source "$(dirname "$0")/../support/tmux_pane.sh"
 

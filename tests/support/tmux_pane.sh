@@ -1,5 +1,17 @@
 # Helpers for the end-to-end scripts that play a program in a tmux pane named
-# "play". The sourcing script defines tm (tmux on its own socket) first.
+# "play". The sourcing script sets socket (a tmux server of its own) and work
+# (its temporary folder) and calls end_tmux_and_work from its exit trap.
+
+tm() { tmux -u -L "$socket" -f /dev/null "$@"; }
+end_tmux_and_work() {
+  local socket_path
+  socket_path=$(tm display -p '#{socket_path}' 2>/dev/null) || true
+  tm kill-server 2>/dev/null || true
+  # The server does not always take its socket with it.
+  [[ -z $socket_path ]] || rm -f "$socket_path"
+  # The pane's shell may still be writing its history as the server goes.
+  rm -rf "$work" 2>/dev/null || { sleep 1; rm -rf "$work"; }
+}
 
 log() { printf '%s\n' "$*"; }
 dump() { log "---- screen ----"; tm capture-pane -p -t play || true; log "----------------"; }

@@ -12,12 +12,7 @@ export LC_ALL=C.UTF-8
 game=$(realpath "$1")
 work=$(mktemp -d)
 socket=zumbrik-win-test-$$
-tm() { tmux -u -L "$socket" -f /dev/null "$@"; }
-cleanup() {
-  tm kill-server 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap end_tmux_and_work EXIT
 
 source "$(dirname "$0")/../support/tmux_pane.sh"
 
