@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
-#include <unordered_set>
 #include <vector>
 
 #include "player/effect_codes.h"
@@ -16,52 +15,134 @@ namespace {
 
 constexpr std::int32_t kMaxChannels = 64;
 
-// The flow state at a row start: the position and every running pattern
-// loop (row and counter). A loop start row left over from a finished loop is
-// not part of it: a song that loops a stretch and then jumps back to its
-// start repeats there, not a pattern later.
-std::vector<std::int32_t> FlowKey(const PlayerState& flow) {
-    std::vector<std::int32_t> key{flow.orderIndex, flow.row};
-    for (std::int32_t c = 0; c < ProcessedChannels(flow); ++c) {
-        const ChannelState& channel = flow.channels[c];
-        if (channel.loopCount != 0) {
-            key.insert(key.end(), {c, channel.loopRow, channel.loopCount});
-        }
-    }
-    return key;
-}
+std::uint64_t Mix(std::uint64_t hash, std::uint32_t value) { return (hash ^ value) * 1099511628211u; }
 
-struct KeyHash {
-    std::size_t operator()(const std::vector<std::int32_t>& key) const {
-        std::size_t hash = 1469598103934665603u;
-        for (std::int32_t v : key) hash = (hash ^ static_cast<std::uint32_t>(v)) * 1099511628211u;
+// A slot of an open-addressing table of mask + 1 slots. The high bits are
+// folded in: a product's low bits see only its factors' low bits.
+std::size_t SlotOf(std::uint64_t hash, std::size_t mask) { return static_cast<std::size_t>(hash ^ (hash >> 29)) & mask; }
+
+// The running pattern loops of a flow state, interned: each distinct set of
+// loops (the loop row and counter of every channel whose loop runs) gets a
+// small id, so equal sets have equal ids and a flow state is three numbers.
+// A loop start row left over from a finished loop is not part of it: a song
+// that loops a stretch and then jumps back to its start repeats there, not a
+// pattern later.
+class LoopSets {
+public:
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+
+    explicit LoopSets(std::int32_t channels) : width_(static_cast<std::size_t>(std::max(channels, 0))) {}
+
+    // The id of the flow's current loops; the set with no loop running is id 0.
+    std::uint32_t IdOf(const PlayerState& flow) {
+        for (std::size_t c = 0; c < width_; ++c) {
+            const ChannelState& channel = flow.channels[c];
+            // Loop rows are pattern rows (below 65536) and counters are 4-bit, so the packing is exact.
+            scratch_[c] = channel.loopCount == 0
+                              ? 0
+                              : (static_cast<std::uint32_t>(channel.loopRow) << 8 | channel.loopCount);
+        }
+        if (last_ != kNone && SameAs(last_)) return last_;
+        last_ = Intern();
+        return last_;
+    }
+
+private:
+    const std::uint32_t* Set(std::uint32_t id) const { return pool_.data() + id * width_; }
+    bool SameAs(std::uint32_t id) const { return std::equal(scratch_.begin(), scratch_.begin() + width_, Set(id)); }
+
+    std::uint64_t Hash() const {
+        std::uint64_t hash = 1469598103934665603u;
+        for (std::size_t c = 0; c < width_; ++c) hash = Mix(hash, scratch_[c]);
         return hash;
     }
+
+    std::uint32_t Intern() {
+        if (index_.empty()) index_.assign(64, kNone);
+        const std::size_t mask = index_.size() - 1;
+        for (std::size_t slot = SlotOf(Hash(), mask);; slot = (slot + 1) & mask) {
+            if (index_[slot] == kNone) break;
+            if (SameAs(index_[slot])) return index_[slot];
+        }
+        const std::uint32_t id = count_++;
+        pool_.insert(pool_.end(), scratch_.begin(), scratch_.begin() + width_);
+        if (2 * count_ > index_.size()) {
+            index_.assign(2 * index_.size(), kNone);
+            for (std::uint32_t known = 0; known < count_; ++known) Place(known);
+        } else {
+            Place(id);
+        }
+        return id;
+    }
+
+    void Place(std::uint32_t id) {
+        std::copy_n(Set(id), width_, scratch_.begin());
+        const std::size_t mask = index_.size() - 1;
+        std::size_t slot = SlotOf(Hash(), mask);
+        while (index_[slot] != kNone) slot = (slot + 1) & mask;
+        index_[slot] = id;
+    }
+
+    std::size_t width_;
+    std::array<std::uint32_t, kMaxChannels> scratch_{};
+    std::vector<std::uint32_t> pool_;   // width_ entries per set, in id order
+    std::vector<std::uint32_t> index_;  // ids by hash; kNone is a free slot
+    std::uint32_t count_ = 0;
+    std::uint32_t last_ = kNone;
 };
 
 // The flow states already passed in this pass. Most rows run no pattern
 // loop: those are one bit each, so a scan of an ordinary song allocates
-// nothing per row; only states with running loops are kept as whole keys.
+// nothing; a state with running loops is its position and its loop set's id.
+// The tables grow to twice their size when half full, so they grow only a
+// few times per scan (a pass keeps at most kMaxScanRowStarts states), never
+// for a row that is already known, and not at all for a song without loops.
 class VisitedStates {
 public:
+    explicit VisitedStates(std::int32_t channels) : loops_(channels) {}
+
     void Insert(const PlayerState& flow) {
         if (const std::int32_t bit = PlainBit(flow); bit >= 0) {
             plain_[static_cast<std::size_t>(bit)] = true;
-        } else {
-            withLoops_.insert(FlowKey(flow));
+            return;
         }
+        const State state = StateOf(flow);
+        if (slots_.empty()) slots_.assign(1024, kFree);
+        std::size_t slot = Find(state);
+        if (slots_[slot] == state) return;
+        if (2 * (used_ + 1) > slots_.size()) {
+            std::vector<State> old(2 * slots_.size(), kFree);
+            old.swap(slots_);
+            for (const State& kept : old) {
+                if (!(kept == kFree)) slots_[Find(kept)] = kept;
+            }
+            slot = Find(state);
+        }
+        slots_[slot] = state;
+        ++used_;
     }
-    bool Contains(const PlayerState& flow) const {
+    bool Contains(const PlayerState& flow) {
         if (const std::int32_t bit = PlainBit(flow); bit >= 0) return plain_[static_cast<std::size_t>(bit)];
-        return withLoops_.count(FlowKey(flow)) != 0;
+        if (slots_.empty()) return false;
+        const State state = StateOf(flow);
+        return slots_[Find(state)] == state;
     }
     void Clear() {
         plain_.reset();
-        withLoops_.clear();
+        if (used_ != 0) std::fill(slots_.begin(), slots_.end(), kFree);
+        used_ = 0;
     }
 
 private:
     static constexpr std::int32_t kPositions = 256;
+    struct State {
+        std::int32_t order;
+        std::int32_t row;
+        std::uint32_t loops;
+        bool operator==(const State&) const = default;
+    };
+    static constexpr State kFree{0, 0, LoopSets::kNone};
+
     // The state's bit when no loop runs and the position fits, else -1.
     static std::int32_t PlainBit(const PlayerState& flow) {
         if (flow.orderIndex < 0 || flow.orderIndex >= kPositions || flow.row < 0 || flow.row >= kPositions) return -1;
@@ -71,8 +152,23 @@ private:
         return flow.orderIndex * kPositions + flow.row;
     }
 
+    State StateOf(const PlayerState& flow) { return {flow.orderIndex, flow.row, loops_.IdOf(flow)}; }
+
+    // The slot holding the state, or the free slot where it would go.
+    std::size_t Find(const State& state) const {
+        const std::size_t mask = slots_.size() - 1;
+        const std::uint64_t hash = Mix(Mix(Mix(1469598103934665603u, static_cast<std::uint32_t>(state.order)),
+                                           static_cast<std::uint32_t>(state.row)),
+                                       state.loops);
+        std::size_t slot = SlotOf(hash, mask);
+        while (!(slots_[slot] == kFree) && !(slots_[slot] == state)) slot = (slot + 1) & mask;
+        return slot;
+    }
+
     std::bitset<kPositions * kPositions> plain_;
-    std::unordered_set<std::vector<std::int32_t>, KeyHash> withLoops_;
+    LoopSets loops_;
+    std::vector<State> slots_;  // open addressing; kFree is a free slot
+    std::size_t used_ = 0;
 };
 
 // Runs the row the flow is at, as the sequencer's row start does, but only
@@ -128,7 +224,7 @@ SongScan ScanSong(const PlayerState& song, std::uint32_t passes) {
     flow.channelCount = std::clamp(song.channelCount, 0, kMaxChannels);
 
     SongScan scan;
-    VisitedStates visited;
+    VisitedStates visited(ProcessedChannels(flow));
     std::uint32_t passesLeft = std::max<std::uint32_t>(passes, 1);
     TakePending(flow);
     while (true) {
