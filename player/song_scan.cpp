@@ -24,6 +24,7 @@ std::size_t SlotOf(std::uint64_t hash, std::size_t mask) { return static_cast<st
 // The running pattern loops of a flow state, interned: each distinct set of
 // loops (the loop row and counter of every channel whose loop runs) gets a
 // small id, so equal sets have equal ids and a flow state is three numbers.
+// The set with no loop running is id 0 and is never stored.
 // A loop start row left over from a finished loop is not part of it: a song
 // that loops a stretch and then jumps back to its start repeats there, not a
 // pattern later.
@@ -33,22 +34,25 @@ public:
 
     explicit LoopSets(std::int32_t channels) : width_(static_cast<std::size_t>(std::max(channels, 0))) {}
 
-    // The id of the flow's current loops; the set with no loop running is id 0.
+    // The id of the flow's current loops.
     std::uint32_t IdOf(const PlayerState& flow) {
+        bool anyRunning = false;
         for (std::size_t c = 0; c < width_; ++c) {
             const ChannelState& channel = flow.channels[c];
             // Loop rows are pattern rows (below 65536) and counters are 4-bit, so the packing is exact.
             scratch_[c] = channel.loopCount == 0
                               ? 0
                               : (static_cast<std::uint32_t>(channel.loopRow) << 8 | channel.loopCount);
+            anyRunning = anyRunning || channel.loopCount != 0;
         }
+        if (!anyRunning) return 0;
         if (last_ != kNone && SameAs(last_)) return last_;
         last_ = Intern();
         return last_;
     }
 
 private:
-    const std::uint32_t* Set(std::uint32_t id) const { return pool_.data() + id * width_; }
+    const std::uint32_t* Set(std::uint32_t id) const { return pool_.data() + (id - 1) * width_; }
     bool SameAs(std::uint32_t id) const { return std::equal(scratch_.begin(), scratch_.begin() + width_, Set(id)); }
 
     std::uint64_t Hash() const {
@@ -64,11 +68,11 @@ private:
             if (index_[slot] == kNone) break;
             if (SameAs(index_[slot])) return index_[slot];
         }
-        const std::uint32_t id = count_++;
+        const std::uint32_t id = ++count_;
         pool_.insert(pool_.end(), scratch_.begin(), scratch_.begin() + width_);
         if (2 * count_ > index_.size()) {
             index_.assign(2 * index_.size(), kNone);
-            for (std::uint32_t known = 0; known < count_; ++known) Place(known);
+            for (std::uint32_t known = 1; known <= count_; ++known) Place(known);
         } else {
             Place(id);
         }
@@ -85,9 +89,9 @@ private:
 
     std::size_t width_;
     std::array<std::uint32_t, kMaxChannels> scratch_{};
-    std::vector<std::uint32_t> pool_;   // width_ entries per set, in id order
+    std::vector<std::uint32_t> pool_;   // width_ entries per set, from id 1 on
     std::vector<std::uint32_t> index_;  // ids by hash; kNone is a free slot
-    std::uint32_t count_ = 0;
+    std::uint32_t count_ = 0;       // sets stored, ids 1 to count_
     std::uint32_t last_ = kNone;
 };
 
@@ -99,14 +103,13 @@ private:
 // for a row that is already known, and not at all for a song without loops.
 class VisitedStates {
 public:
-    explicit VisitedStates(std::int32_t channels) : loops_(channels) {}
-
-    void Insert(const PlayerState& flow) {
-        if (const std::int32_t bit = PlainBit(flow); bit >= 0) {
+    // loops: the id of the flow's running loop set.
+    void Insert(const PlayerState& flow, std::uint32_t loops) {
+        if (const std::int32_t bit = PlainBit(flow, loops); bit >= 0) {
             plain_[static_cast<std::size_t>(bit)] = true;
             return;
         }
-        const State state = StateOf(flow);
+        const State state{flow.orderIndex, flow.row, loops};
         if (slots_.empty()) slots_.assign(1024, kFree);
         std::size_t slot = Find(state);
         if (slots_[slot] == state) return;
@@ -121,10 +124,10 @@ public:
         slots_[slot] = state;
         ++used_;
     }
-    bool Contains(const PlayerState& flow) {
-        if (const std::int32_t bit = PlainBit(flow); bit >= 0) return plain_[static_cast<std::size_t>(bit)];
+    bool Contains(const PlayerState& flow, std::uint32_t loops) const {
+        if (const std::int32_t bit = PlainBit(flow, loops); bit >= 0) return plain_[static_cast<std::size_t>(bit)];
         if (slots_.empty()) return false;
-        const State state = StateOf(flow);
+        const State state{flow.orderIndex, flow.row, loops};
         return slots_[Find(state)] == state;
     }
     void Clear() {
@@ -144,15 +147,13 @@ private:
     static constexpr State kFree{0, 0, LoopSets::kNone};
 
     // The state's bit when no loop runs and the position fits, else -1.
-    static std::int32_t PlainBit(const PlayerState& flow) {
-        if (flow.orderIndex < 0 || flow.orderIndex >= kPositions || flow.row < 0 || flow.row >= kPositions) return -1;
-        for (std::int32_t c = 0; c < ProcessedChannels(flow); ++c) {
-            if (flow.channels[c].loopCount != 0) return -1;
+    static std::int32_t PlainBit(const PlayerState& flow, std::uint32_t loops) {
+        if (loops != 0 || flow.orderIndex < 0 || flow.orderIndex >= kPositions || flow.row < 0 ||
+            flow.row >= kPositions) {
+            return -1;
         }
         return flow.orderIndex * kPositions + flow.row;
     }
-
-    State StateOf(const PlayerState& flow) { return {flow.orderIndex, flow.row, loops_.IdOf(flow)}; }
 
     // The slot holding the state, or the free slot where it would go.
     std::size_t Find(const State& state) const {
@@ -166,15 +167,15 @@ private:
     }
 
     std::bitset<kPositions * kPositions> plain_;
-    LoopSets loops_;
     std::vector<State> slots_;  // open addressing; kFree is a free slot
     std::size_t used_ = 0;
 };
 
 // Runs the row the flow is at, as the sequencer's row start does, but only
 // the flow effects; leaves the next position pending. False when the song
-// runs off its last order here.
-bool StepRow(PlayerState& flow) {
+// runs off its last order here. loopsTouched: a pattern loop effect ran, so
+// the running loops may have changed (nothing else changes them).
+bool StepRow(PlayerState& flow, bool& loopsTouched) {
     flow.pendingOrder = -1;
     flow.pendingRow = -1;
     flow.patternDelayTicks = 0;
@@ -184,6 +185,8 @@ bool StepRow(PlayerState& flow) {
             const PatternCell& cell = cells[c];
             if (cell.effect >= effect::kPortamentoUp && cell.effect <= effect::kLastRowEffect) {
                 ApplyFlowEffect(flow, flow.channels[c], cell, jumpSeen);
+                loopsTouched = loopsTouched || (cell.effect == effect::kExtended &&
+                                                (cell.param >> 4) == extended_effect::kPatternLoop);
             }
         }
     }
@@ -224,7 +227,9 @@ SongScan ScanSong(const PlayerState& song, std::uint32_t passes) {
     flow.channelCount = std::clamp(song.channelCount, 0, kMaxChannels);
 
     SongScan scan;
-    VisitedStates visited(ProcessedChannels(flow));
+    VisitedStates visited;
+    LoopSets loopSets(ProcessedChannels(flow));
+    std::uint32_t loops = 0;  // the song starts with no loop running
     std::uint32_t passesLeft = std::max<std::uint32_t>(passes, 1);
     TakePending(flow);
     while (true) {
@@ -232,14 +237,16 @@ SongScan ScanSong(const PlayerState& song, std::uint32_t passes) {
             scan.capped = true;
             return scan;
         }
-        visited.Insert(flow);
-        const bool goesOn = StepRow(flow);
+        visited.Insert(flow, loops);
+        bool loopsTouched = false;
+        const bool goesOn = StepRow(flow, loopsTouched);
+        if (loopsTouched) loops = loopSets.IdOf(flow);
         scan.frames += RowFrames(flow);
         scan.rowStarts += 1;
         scan.endOrder = flow.orderIndex;
         scan.endRow = flow.row;
         TakePending(flow);
-        const bool repeats = goesOn && visited.Contains(flow);
+        const bool repeats = goesOn && visited.Contains(flow, loops);
         if (!goesOn || repeats) {
             scan.ranOffEnd = !goesOn;
             if (--passesLeft == 0) return scan;
