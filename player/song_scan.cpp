@@ -98,37 +98,47 @@ private:
 // The flow states already passed in this pass. Most rows run no pattern
 // loop: those are one bit each, so a scan of an ordinary song allocates
 // nothing; a state with running loops is its position and its loop set's id.
-// The tables grow to twice their size when half full, so they grow only a
-// few times per scan (a pass keeps at most kMaxScanRowStarts states), never
-// for a row that is already known, and not at all for a song without loops.
+// The flow states already passed in this pass. Most rows run no pattern
+// loop: those are one bit each, so a scan of an ordinary song allocates
+// nothing; a state with running loops is its position and its loop set's id
+// in one word. The table grows to twice its size when half full, so it grows
+// only a few times per scan (a pass keeps at most kMaxScanRowStarts states)
+// and never for a row that is already known.
 class VisitedStates {
 public:
-    // loops: the id of the flow's running loop set.
+    // Positions of a loaded song are far inside 16 bits (256 orders, rows
+    // below 256); the scan stops at one outside rather than mistake it.
+    static bool Fits(const PlayerState& flow) {
+        return flow.orderIndex >= 0 && flow.orderIndex <= 0xFFFF && flow.row >= 0 && flow.row <= 0xFFFF;
+    }
+
+    // loops: the id of the flow's running loop set. The flow Fits.
     void Insert(const PlayerState& flow, std::uint32_t loops) {
         if (const std::int32_t bit = PlainBit(flow, loops); bit >= 0) {
             plain_[static_cast<std::size_t>(bit)] = true;
             return;
         }
-        const State state{flow.orderIndex, flow.row, loops};
+        const std::uint64_t key = KeyOf(flow, loops);
         if (slots_.empty()) slots_.assign(1024, kFree);
-        std::size_t slot = Find(state);
-        if (slots_[slot] == state) return;
+        std::size_t slot = Find(key);
+        if (slots_[slot] == key) return;
         if (2 * (used_ + 1) > slots_.size()) {
-            std::vector<State> old(2 * slots_.size(), kFree);
+            std::vector<std::uint64_t> old(2 * slots_.size(), kFree);
             old.swap(slots_);
-            for (const State& kept : old) {
-                if (!(kept == kFree)) slots_[Find(kept)] = kept;
+            for (const std::uint64_t kept : old) {
+                if (kept != kFree) slots_[Find(kept)] = kept;
             }
-            slot = Find(state);
+            slot = Find(key);
         }
-        slots_[slot] = state;
+        slots_[slot] = key;
         ++used_;
     }
     bool Contains(const PlayerState& flow, std::uint32_t loops) const {
+        if (!Fits(flow)) return false;
         if (const std::int32_t bit = PlainBit(flow, loops); bit >= 0) return plain_[static_cast<std::size_t>(bit)];
         if (slots_.empty()) return false;
-        const State state{flow.orderIndex, flow.row, loops};
-        return slots_[Find(state)] == state;
+        const std::uint64_t key = KeyOf(flow, loops);
+        return slots_[Find(key)] == key;
     }
     void Clear() {
         plain_.reset();
@@ -138,36 +148,30 @@ public:
 
 private:
     static constexpr std::int32_t kPositions = 256;
-    struct State {
-        std::int32_t order;
-        std::int32_t row;
-        std::uint32_t loops;
-        bool operator==(const State&) const = default;
-    };
-    static constexpr State kFree{0, 0, LoopSets::kNone};
+    // Loop set ids stay below kNone, so no key is all ones.
+    static constexpr std::uint64_t kFree = UINT64_MAX;
 
     // The state's bit when no loop runs and the position fits, else -1.
     static std::int32_t PlainBit(const PlayerState& flow, std::uint32_t loops) {
-        if (loops != 0 || flow.orderIndex < 0 || flow.orderIndex >= kPositions || flow.row < 0 ||
-            flow.row >= kPositions) {
-            return -1;
-        }
+        if (loops != 0 || flow.orderIndex >= kPositions || flow.row >= kPositions) return -1;
         return flow.orderIndex * kPositions + flow.row;
     }
 
-    // The slot holding the state, or the free slot where it would go.
-    std::size_t Find(const State& state) const {
+    static std::uint64_t KeyOf(const PlayerState& flow, std::uint32_t loops) {
+        return std::uint64_t{loops} << 32 | static_cast<std::uint32_t>(flow.orderIndex) << 16 |
+               static_cast<std::uint32_t>(flow.row);
+    }
+
+    // The slot holding the key, or the free slot where it would go.
+    std::size_t Find(std::uint64_t key) const {
         const std::size_t mask = slots_.size() - 1;
-        const std::uint64_t hash = Mix(Mix(Mix(1469598103934665603u, static_cast<std::uint32_t>(state.order)),
-                                           static_cast<std::uint32_t>(state.row)),
-                                       state.loops);
-        std::size_t slot = SlotOf(hash, mask);
-        while (!(slots_[slot] == kFree) && !(slots_[slot] == state)) slot = (slot + 1) & mask;
+        std::size_t slot = SlotOf(key * 0x9E3779B97F4A7C15u, mask);
+        while (slots_[slot] != kFree && slots_[slot] != key) slot = (slot + 1) & mask;
         return slot;
     }
 
     std::bitset<kPositions * kPositions> plain_;
-    std::vector<State> slots_;  // open addressing; kFree is a free slot
+    std::vector<std::uint64_t> slots_;  // open addressing; kFree is a free slot
     std::size_t used_ = 0;
 };
 
@@ -234,6 +238,10 @@ SongScan ScanSong(const PlayerState& song, std::uint32_t passes) {
     TakePending(flow);
     while (true) {
         if (scan.rowStarts >= kMaxScanRowStarts) {
+            scan.capped = true;
+            return scan;
+        }
+        if (!VisitedStates::Fits(flow)) {
             scan.capped = true;
             return scan;
         }
