@@ -112,16 +112,18 @@ public:
         return flow.orderIndex >= 0 && flow.orderIndex <= 0xFFFF && flow.row >= 0 && flow.row <= 0xFFFF;
     }
 
-    // loops: the id of the flow's running loop set. The flow Fits.
-    void Insert(const PlayerState& flow, std::uint32_t loops) {
+    // Adds the flow's state; false when it was there already. loops: the id
+    // of the flow's running loop set. The flow Fits.
+    bool Insert(const PlayerState& flow, std::uint32_t loops) {
         if (const std::int32_t bit = PlainBit(flow, loops); bit >= 0) {
+            const bool known = plain_[static_cast<std::size_t>(bit)];
             plain_[static_cast<std::size_t>(bit)] = true;
-            return;
+            return !known;
         }
         const std::uint64_t key = KeyOf(flow, loops);
         if (slots_.empty()) slots_.assign(1024, kFree);
         std::size_t slot = Find(key);
-        if (slots_[slot] == key) return;
+        if (slots_[slot] == key) return false;
         if (2 * (used_ + 1) > slots_.size()) {
             std::vector<std::uint64_t> old(2 * slots_.size(), kFree);
             old.swap(slots_);
@@ -132,13 +134,7 @@ public:
         }
         slots_[slot] = key;
         ++used_;
-    }
-    bool Contains(const PlayerState& flow, std::uint32_t loops) const {
-        if (!Fits(flow)) return false;
-        if (const std::int32_t bit = PlainBit(flow, loops); bit >= 0) return plain_[static_cast<std::size_t>(bit)];
-        if (slots_.empty()) return false;
-        const std::uint64_t key = KeyOf(flow, loops);
-        return slots_[Find(key)] == key;
+        return true;
     }
     void Clear() {
         plain_.reset();
@@ -185,7 +181,8 @@ bool StepRow(PlayerState& flow, bool& loopsTouched) {
     flow.patternDelayTicks = 0;
     if (const PatternCell* cells = CurrentRowCells(flow)) {
         bool jumpSeen = false;
-        for (std::int32_t c = 0; c < ProcessedChannels(flow); ++c) {
+        const std::int32_t channels = ProcessedChannels(flow);
+        for (std::int32_t c = 0; c < channels; ++c) {
             const PatternCell& cell = cells[c];
             if (cell.effect >= effect::kPortamentoUp && cell.effect <= effect::kLastRowEffect) {
                 ApplyFlowEffect(flow, flow.channels[c], cell, jumpSeen);
@@ -235,17 +232,15 @@ SongScan ScanSong(const PlayerState& song, std::uint32_t passes) {
     LoopSets loopSets(ProcessedChannels(flow));
     std::uint32_t loops = 0;  // the song starts with no loop running
     std::uint32_t passesLeft = std::max<std::uint32_t>(passes, 1);
+    bool atKnownState = false;  // the row start is in visited already
     TakePending(flow);
     while (true) {
-        if (scan.rowStarts >= kMaxScanRowStarts) {
+        if (scan.rowStarts >= kMaxScanRowStarts || !VisitedStates::Fits(flow)) {
             scan.capped = true;
             return scan;
         }
-        if (!VisitedStates::Fits(flow)) {
-            scan.capped = true;
-            return scan;
-        }
-        visited.Insert(flow, loops);
+        if (!atKnownState) visited.Insert(flow, loops);
+        atKnownState = false;
         bool loopsTouched = false;
         const bool goesOn = StepRow(flow, loopsTouched);
         if (loopsTouched) loops = loopSets.IdOf(flow);
@@ -254,11 +249,14 @@ SongScan ScanSong(const PlayerState& song, std::uint32_t passes) {
         scan.endOrder = flow.orderIndex;
         scan.endRow = flow.row;
         TakePending(flow);
-        const bool repeats = goesOn && visited.Contains(flow, loops);
+        // Adding the next row start now spares a second look-up at the top of the loop.
+        const bool repeats = goesOn && VisitedStates::Fits(flow) && !visited.Insert(flow, loops);
+        atKnownState = goesOn;
         if (!goesOn || repeats) {
             scan.ranOffEnd = !goesOn;
             if (--passesLeft == 0) return scan;
             visited.Clear();
+            atKnownState = false;
         }
     }
 }
