@@ -106,8 +106,9 @@ private:
 // and never for a row that is already known.
 class VisitedStates {
 public:
-    // Positions of a loaded song are far inside 16 bits (256 orders, rows
-    // below 256); the scan stops at one outside rather than mistake it.
+    // Positions of a loaded song fit 16 bits (256 orders; rows are a 16-bit
+    // count, which an empty pattern keeps as the file says); the scan stops
+    // at one outside rather than mistake it.
     static bool Fits(const PlayerState& flow) {
         return flow.orderIndex >= 0 && flow.orderIndex <= 0xFFFF && flow.row >= 0 && flow.row <= 0xFFFF;
     }
