@@ -97,13 +97,11 @@ private:
 
 // The flow states already passed in this pass. Most rows run no pattern
 // loop: those are one bit each, so a scan of an ordinary song allocates
-// nothing; a state with running loops is its position and its loop set's id.
-// The flow states already passed in this pass. Most rows run no pattern
-// loop: those are one bit each, so a scan of an ordinary song allocates
-// nothing; a state with running loops is its position and its loop set's id
-// in one word. The table grows to twice its size when half full, so it grows
-// only a few times per scan (a pass keeps at most kMaxScanRowStarts states)
-// and never for a row that is already known.
+// nothing. The others are kept as bits of 64-row runs: a run is one table
+// entry named by its order, first row and loop set id, so a scan stepping row
+// by row mostly finds its run where the last row left it. The table grows to
+// twice its size when half full: a few times per scan (a pass keeps at most
+// kMaxScanRowStarts states), never for a row of a run already there.
 class VisitedStates {
 public:
     // Positions of a loaded song fit 16 bits (256 orders; rows are a 16-bit
@@ -121,25 +119,26 @@ public:
             plain_[static_cast<std::size_t>(bit)] = true;
             return !known;
         }
-        const std::uint64_t key = KeyOf(flow, loops);
-        if (slots_.empty()) slots_.assign(1024, kFree);
-        std::size_t slot = Find(key);
-        if (slots_[slot] == key) return false;
-        if (2 * (used_ + 1) > slots_.size()) {
-            std::vector<std::uint64_t> old(2 * slots_.size(), kFree);
-            old.swap(slots_);
-            for (const std::uint64_t kept : old) {
-                if (kept != kFree) slots_[Find(kept)] = kept;
+        const std::uint64_t key = std::uint64_t{loops} << 32 | static_cast<std::uint32_t>(flow.orderIndex) << 16 |
+                                  static_cast<std::uint32_t>(flow.row) >> 6;
+        const std::uint64_t bit = std::uint64_t{1} << (flow.row & 63);
+        if (runs_.empty()) runs_.assign(256, Run{kFree, 0});
+        if (runs_[last_].key != key) {
+            last_ = Find(key);
+            if (runs_[last_].key != key) {
+                if (2 * (used_ + 1) > runs_.size()) Grow();
+                last_ = Find(key);
+                runs_[last_].key = key;
+                ++used_;
             }
-            slot = Find(key);
         }
-        slots_[slot] = key;
-        ++used_;
-        return true;
+        const bool known = (runs_[last_].rows & bit) != 0;
+        runs_[last_].rows |= bit;
+        return !known;
     }
     void Clear() {
         plain_.reset();
-        if (used_ != 0) std::fill(slots_.begin(), slots_.end(), kFree);
+        if (used_ != 0) std::fill(runs_.begin(), runs_.end(), Run{kFree, 0});
         used_ = 0;
     }
 
@@ -147,6 +146,10 @@ private:
     static constexpr std::int32_t kPositions = 256;
     // Loop set ids stay below kNone, so no key is all ones.
     static constexpr std::uint64_t kFree = UINT64_MAX;
+    struct Run {
+        std::uint64_t key;   // loop set id, order, first row / 64
+        std::uint64_t rows;  // bit r: row first + r was passed
+    };
 
     // The state's bit when no loop runs and the position fits, else -1.
     static std::int32_t PlainBit(const PlayerState& flow, std::uint32_t loops) {
@@ -154,22 +157,26 @@ private:
         return flow.orderIndex * kPositions + flow.row;
     }
 
-    static std::uint64_t KeyOf(const PlayerState& flow, std::uint32_t loops) {
-        return std::uint64_t{loops} << 32 | static_cast<std::uint32_t>(flow.orderIndex) << 16 |
-               static_cast<std::uint32_t>(flow.row);
-    }
-
     // The slot holding the key, or the free slot where it would go.
     std::size_t Find(std::uint64_t key) const {
-        const std::size_t mask = slots_.size() - 1;
+        const std::size_t mask = runs_.size() - 1;
         std::size_t slot = SlotOf(key * 0x9E3779B97F4A7C15u, mask);
-        while (slots_[slot] != kFree && slots_[slot] != key) slot = (slot + 1) & mask;
+        while (runs_[slot].key != kFree && runs_[slot].key != key) slot = (slot + 1) & mask;
         return slot;
     }
 
+    void Grow() {
+        std::vector<Run> old(2 * runs_.size(), Run{kFree, 0});
+        old.swap(runs_);
+        for (const Run& run : old) {
+            if (run.key != kFree) runs_[Find(run.key)] = run;
+        }
+    }
+
     std::bitset<kPositions * kPositions> plain_;
-    std::vector<std::uint64_t> slots_;  // open addressing; kFree is a free slot
+    std::vector<Run> runs_;  // open addressing; a key of kFree is a free slot
     std::size_t used_ = 0;
+    std::size_t last_ = 0;   // the slot of the run used last
 };
 
 // Runs the row the flow is at, as the sequencer's row start does, but only
