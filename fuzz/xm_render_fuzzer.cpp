@@ -20,7 +20,12 @@ namespace {
 
 using namespace zumbrik;
 
-constexpr std::size_t kFuzzArenaCap = std::size_t{32} << 20;
+// Samples as long as hostile headers declare them (zero-filled, poisoned and
+// freed per input) cost allocator time and add nothing here: the loader
+// target takes them with the player's own cap. 2 MB holds the patterns and
+// sample data a 64 KB input carries; a module past it is refused, as the
+// loader target refuses one past its cap.
+constexpr std::size_t kFuzzArenaCap = std::size_t{2} << 20;
 constexpr std::uint32_t kSliceFrames = 32;      // mixed of each tick
 constexpr int kTicksPerOrder = 4;               // after the jump has been taken
 constexpr int kMaxTicksToRowStart = 32;         // a long row (speed, pattern delay) is left early

@@ -58,6 +58,10 @@ std::vector<ScanCase> Cases() {
          8, 0, 3, false, 0},
         {"a loop with no start row loops from row 0",
          Song({0}, {Rows(3, {{1, {Effect(0xE, 0x61)}}})}), 1, 5, 0, 2, true, 0},
+        // The same position with the other channel's loop running is a new state, as is both running.
+        {"loops in two channels nest",
+         Song({0}, {Rows(4, {{1, {Effect(0xE, 0x61)}}, {2, {XmCell{}, Effect(0xE, 0x61)}}, {3, {Effect(0xB, 0)}}})}),
+         1, 11, 0, 3, false, 0},
         {"a pattern delay counts speed times its ticks",
          Song({0}, {Rows(2, {{0, {Effect(0xF, 2), Effect(0xE, 0xE3)}}})}), 1, 2, 0, 1, true, (8 + 2) * 480},
         {"speed and tempo change in the middle",
