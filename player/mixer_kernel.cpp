@@ -29,6 +29,97 @@ namespace {
 // lane's lower frame (a window per lane).
 enum class SampleReach { OneWindow, TwoWindowsForward, TwoWindowsBackward, Gather };
 
+// Whether every round's window lies inside the data, known from the run's
+// ends: the windows' starts move one way through a run.
+template <SampleReach kReach>
+bool WindowsStayInside(std::uint64_t p, std::uint64_t d, std::uint32_t rounds, std::uint32_t entries) {
+    if (kReach == SampleReach::Gather || entries < 8 || rounds >= (1u << 26)) return false;
+    const std::uint64_t lastFrame = 4 * std::uint64_t{rounds} - 1;
+    std::uint64_t highest;  // the highest window start of the run, 32.32
+    if constexpr (kReach == SampleReach::TwoWindowsBackward) {
+        const std::uint64_t s = 0 - d;
+        if (lastFrame * s > p) return false;  // would pass below sample 0
+        highest = p - s;
+    } else {
+        const std::uint64_t span = (kReach == SampleReach::OneWindow ? lastFrame - 3 : lastFrame - 1) * d;
+        if (p + span < p) return false;
+        highest = p + span;
+    }
+    return (highest >> 32) <= entries - 8;
+}
+
+// The rounds of a run whose windows all lie inside the data. A lane's
+// distance from its window's first frame is fixed by the step: its whole
+// part and its fraction c, and the lane's sample lies one further exactly
+// when its own fraction wrapped below c on the way, so the shuffle control
+// comes from two constant ones and a compare.
+template <bool kRamp, SampleReach kReach>
+__attribute__((target("avx2"))) inline void MixWindowRounds(const std::int16_t* data, std::uint64_t p,
+                                                           std::uint64_t d, __m256i& left, __m256i& right,
+                                                           __m256i left4, __m256i right4, std::uint32_t* out,
+                                                           std::uint32_t rounds) {
+    // The window of lanes 0-1 starts at frame lowerA, that of lanes 2-3 at lowerA + lowerB.
+    constexpr std::uint64_t kLower[4] = {kReach == SampleReach::TwoWindowsBackward ? 1u : 0u,
+                                         kReach == SampleReach::TwoWindowsBackward ? 1u : 0u,
+                                         kReach == SampleReach::TwoWindowsForward ? 2u
+                                         : kReach == SampleReach::TwoWindowsBackward ? 3u : 0u,
+                                         kReach == SampleReach::TwoWindowsForward ? 2u
+                                         : kReach == SampleReach::TwoWindowsBackward ? 3u : 0u};
+    alignas(32) std::uint8_t exact[32];
+    alignas(32) std::uint8_t carried[32];
+    alignas(32) std::uint32_t wrapBelow[8];
+    for (int k = 0; k < 4; ++k) {
+        const std::uint64_t offset = (k - kLower[k]) * d;  // >= 0 as wrapping arithmetic
+        const auto whole = static_cast<std::uint8_t>(offset >> 32);
+        wrapBelow[2 * k] = static_cast<std::uint32_t>(offset);
+        wrapBelow[2 * k + 1] = 0;
+        for (int b = 0; b < 4; ++b) {
+            exact[8 * k + b] = static_cast<std::uint8_t>(2 * whole + b);
+            carried[8 * k + b] = static_cast<std::uint8_t>(2 * whole + 2 + b);
+            exact[8 * k + 4 + b] = 0x80;  // the high dword stays 0
+            carried[8 * k + 4 + b] = 0x80;
+        }
+    }
+    const __m256i exactControl = _mm256_load_si256(reinterpret_cast<const __m256i*>(exact));
+    const __m256i carriedControl = _mm256_load_si256(reinterpret_cast<const __m256i*>(carried));
+    const __m256i fractionAtLower = _mm256_load_si256(reinterpret_cast<const __m256i*>(wrapBelow));
+    __m256i fraction = _mm256_setr_epi64x(static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(p + d),
+                                          static_cast<std::uint32_t>(p + 2 * d), static_cast<std::uint32_t>(p + 3 * d));
+    const __m256i fraction4 = _mm256_set1_epi64x(static_cast<std::uint32_t>(4 * d));
+    const __m256i negativeRounding = _mm256_set1_epi64x(64);
+    const __m256i timesSixtyFour = _mm256_set1_epi32(64);
+    const __m256i difference = _mm256_set1_epi32(static_cast<int>(0x0001FFFF));  // words -1, +1
+    const std::uint64_t firstA = kLower[0] * d;
+    const std::uint64_t firstB = kLower[2] * d;
+    for (std::uint32_t r = 0; r < rounds; ++r, p += 4 * d) {
+        __m256i window;
+        if constexpr (kReach == SampleReach::OneWindow) {
+            window = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + ((p + firstA) >> 32))));
+        } else {
+            window = _mm256_inserti128_si256(
+                _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + ((p + firstA) >> 32)))),
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + ((p + firstB) >> 32))), 1);
+        }
+        const __m256i exactLane = _mm256_cmpeq_epi32(_mm256_max_epu32(fraction, fractionAtLower), fraction);
+        const __m256i pair = _mm256_shuffle_epi8(window, _mm256_blendv_epi8(carriedControl, exactControl, exactLane));
+        const __m256i base = _mm256_madd_epi16(pair, timesSixtyFour);
+        const __m256i slope = _mm256_srli_epi64(
+            _mm256_mul_epi32(_mm256_madd_epi16(pair, difference), _mm256_srli_epi32(fraction, 1)), 25);
+        const __m256i sample = _mm256_add_epi32(base, slope);
+        const __m256i rounding = _mm256_and_si256(_mm256_srai_epi32(sample, 31), negativeRounding);
+        const __m256i sumLeft = _mm256_add_epi64(_mm256_mul_epi32(sample, left), rounding);
+        const __m256i sumRight = _mm256_add_epi64(_mm256_mul_epi32(sample, right), rounding);
+        const __m256i frames4 = _mm256_blend_epi32(_mm256_srli_epi64(sumLeft, 7), _mm256_slli_epi64(sumRight, 25), 0xAA);
+        auto* target = reinterpret_cast<__m256i*>(out + 8 * static_cast<std::size_t>(r));
+        _mm256_storeu_si256(target, _mm256_add_epi32(_mm256_loadu_si256(target), frames4));
+        fraction = _mm256_add_epi32(fraction, fraction4);
+        if constexpr (kRamp) {
+            left = _mm256_add_epi64(left, left4);
+            right = _mm256_add_epi64(right, right4);
+        }
+    }
+}
+
 template <bool kRamp, SampleReach kReach>
 __attribute__((target("avx2"))) void MixRunAvx2Lanes(const std::int16_t* data, std::uint32_t entries, VoiceRun& run,
                                                     std::uint32_t* out, std::uint32_t frames) {
@@ -70,6 +161,14 @@ __attribute__((target("avx2"))) void MixRunAvx2Lanes(const std::int16_t* data, s
     const __m256i timesSixtyFour = _mm256_set1_epi32(64);
     const __m256i difference = _mm256_set1_epi32(static_cast<int>(0x0001FFFF));  // words -1, +1
     const __m256i evenBytes = _mm256_set1_epi64x(~1ll);
+    if (WindowsStayInside<kReach>(p, d, rounds, entries)) {
+        MixWindowRounds<kRamp, kReach>(data, p, d, left, right, left4, right4, out, rounds);
+        run.position = p + 4 * std::uint64_t{rounds} * d;
+        run.left = static_cast<std::int32_t>(_mm256_extract_epi64(left, 0));
+        run.right = static_cast<std::int32_t>(_mm256_extract_epi64(right, 0));
+        MixRunPortable(data, entries, run, out + 8 * static_cast<std::size_t>(rounds), frames - 4 * rounds);
+        return;
+    }
     std::uint64_t roundPosition = p;
     for (std::uint32_t r = 0; r < rounds; ++r, roundPosition += 4 * d) {
         __m256i pair;  // data[i] | data[i + 1] << 16 in each low dword, 0 above
