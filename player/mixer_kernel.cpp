@@ -36,26 +36,37 @@ constexpr std::uint64_t kWindowFrameB = kReach == SampleReach::TwoWindowsForward
                                         : kReach == SampleReach::TwoWindowsBackward ? 3
                                                                                     : 0;
 
-// How many of a run's first frames the window loop may take: all of them
-// when every window, the last round's over the run's last four frames
-// included, lies inside the data; else a whole number of rounds (maybe none)
-// whose windows do. Window starts move one way through a run, so its ends tell.
+// Window starts move one way through a run, so its ends tell where the
+// windows lie inside the data: for a run forward, how many of its first
+// frames the window loop may take (all of them when every window, the last
+// round's over the run's last four frames included, lies inside; else a
+// whole number of rounds, maybe none); backward, how many of its first frames,
+// a whole number of rounds, must take the gather before the windows fit
+// (all of them when they never do).
+constexpr std::uint32_t kRunFramesChecked = 1u << 28;  // keeps the products below within 64 bits
+
+inline std::uint64_t LastWindowStart(std::uint32_t entries) { return (std::uint64_t{entries - 8} << 32) | 0xFFFFFFFFu; }
+
 template <SampleReach kReach>
 std::uint32_t FramesInsideWindows(std::uint64_t p, std::uint64_t d, std::uint32_t frames, std::uint32_t entries) {
-    if (entries < 8 || frames < 4 || frames >= (1u << 28)) return 0;
-    const std::uint64_t limit = (std::uint64_t{entries - 8} << 32) | 0xFFFFFFFFu;  // the last window start allowed
-    if constexpr (kReach == SampleReach::TwoWindowsBackward) {
-        const std::uint64_t s = 0 - d;
-        const bool stays = (frames - 1) * s <= p && p - s <= limit;  // above sample 0, below the limit
-        return stays ? frames : 0;
-    } else {
-        const std::uint64_t lastStart = p + (frames - 4 + kWindowFrameB<kReach>) * d;
-        if (lastStart >= p && lastStart <= limit) return frames;
-        const std::uint64_t firstStart = p + kWindowFrameB<kReach> * d;
-        if (d == 0 || firstStart < p || firstStart > limit) return 0;
-        const std::uint64_t rounds = (limit - firstStart) / (4 * d) + 1;
-        return 4 * static_cast<std::uint32_t>(rounds < frames / 4 ? rounds : frames / 4);
-    }
+    if (entries < 8 || frames < 4 || frames >= kRunFramesChecked) return 0;
+    const std::uint64_t limit = LastWindowStart(entries);
+    const std::uint64_t lastStart = p + (frames - 4 + kWindowFrameB<kReach>) * d;
+    if (lastStart >= p && lastStart <= limit) return frames;
+    const std::uint64_t firstStart = p + kWindowFrameB<kReach> * d;
+    if (d == 0 || firstStart < p || firstStart > limit) return 0;
+    const std::uint64_t rounds = (limit - firstStart) / (4 * d) + 1;
+    return 4 * static_cast<std::uint32_t>(rounds < frames / 4 ? rounds : frames / 4);
+}
+
+inline std::uint32_t FramesBeforeWindowsFit(std::uint64_t p, std::uint64_t s, std::uint32_t frames,
+                                            std::uint32_t entries) {
+    if (entries < 8 || frames >= kRunFramesChecked || s == 0 || (frames - 1) * s > p) return frames;
+    const std::uint64_t limit = LastWindowStart(entries);
+    if (p - s <= limit) return 0;
+    // Round r's highest window starts at p - (4 r + 1) s.
+    const std::uint64_t rounds = (p - s - limit + 4 * s - 1) / (4 * s);
+    return rounds < frames / 4 ? 4 * static_cast<std::uint32_t>(rounds) : frames;
 }
 
 // Four frames from their sample pairs (data[i] | data[i + 1] << 16 in each
@@ -86,6 +97,52 @@ __attribute__((target("avx2"))) inline VolumeLanes VolumesOf(const VoiceRun& run
     return {_mm256_setr_epi64x(left, left + stepLeft, left + 2 * stepLeft, left + 3 * stepLeft),
             _mm256_setr_epi64x(right, right + stepRight, right + 2 * stepRight, right + 3 * stepRight),
             _mm256_set1_epi64x(4 * stepLeft), _mm256_set1_epi64x(4 * stepRight)};
+}
+
+// For the last frames short of a round: lanes from `back` on.
+__attribute__((target("avx2"))) inline __m256i LanesFrom(std::uint32_t back) {
+    return _mm256_cmpgt_epi64(_mm256_setr_epi64x(0, 1, 2, 3), _mm256_set1_epi64x(static_cast<long long>(back) - 1));
+}
+
+// A run's frames by the gather, which reads anywhere. The last frames short
+// of a round take one more over the last four, the lanes already mixed
+// masked out; those may precede `out` when an earlier part of the same run
+// mixed them (the run has at least four frames in all).
+template <bool kRamp>
+__attribute__((target("avx2"))) void MixGatherRun(const std::int16_t* data, VoiceRun& run, std::uint32_t* out,
+                                                 std::uint32_t frames) {
+    const std::uint64_t d = run.delta;
+    const auto dd = static_cast<long long>(d);
+    __m256i position = _mm256_add_epi64(_mm256_set1_epi64x(static_cast<long long>(run.position)),
+                                        _mm256_setr_epi64x(0, dd, 2 * dd, 3 * dd));
+    VolumeLanes volume = VolumesOf(run);
+    const auto* words = reinterpret_cast<const int*>(data);
+    const auto round = [&](std::uint32_t* target, __m256i keep) __attribute__((target("avx2"), always_inline)) {
+        const __m256i pair = _mm256_cvtepu32_epi64(_mm256_i64gather_epi32(words, _mm256_srli_epi64(position, 32), 2));
+        const __m256i mixed = MixedFrames(pair, _mm256_srli_epi32(position, 1), volume.left, volume.right);
+        auto* at = reinterpret_cast<__m256i*>(target);
+        _mm256_storeu_si256(at, _mm256_add_epi32(_mm256_loadu_si256(at), _mm256_and_si256(mixed, keep)));
+    };
+    const std::uint32_t rounds = frames / 4;
+    for (std::uint32_t r = 0; r < rounds; ++r) {
+        round(out + 8 * static_cast<std::size_t>(r), _mm256_set1_epi32(-1));
+        position = _mm256_add_epi64(position, _mm256_set1_epi64x(4 * dd));
+        if constexpr (kRamp) {
+            volume.left = _mm256_add_epi64(volume.left, volume.left4);
+            volume.right = _mm256_add_epi64(volume.right, volume.right4);
+        }
+    }
+    if (const std::uint32_t back = 4 - frames % 4; back != 4) {
+        position = _mm256_sub_epi64(position, _mm256_set1_epi64x(static_cast<long long>(back * d)));
+        if constexpr (kRamp) {
+            volume.left = _mm256_sub_epi64(volume.left, _mm256_set1_epi64x(std::int64_t{run.stepLeft} * back));
+            volume.right = _mm256_sub_epi64(volume.right, _mm256_set1_epi64x(std::int64_t{run.stepRight} * back));
+        }
+        round(out + 2 * (static_cast<std::ptrdiff_t>(frames) - 4), LanesFrom(back));
+    }
+    run.position += frames * d;
+    run.left = static_cast<std::int32_t>(run.left + std::int64_t{run.stepLeft} * frames);
+    run.right = static_cast<std::int32_t>(run.right + std::int64_t{run.stepRight} * frames);
 }
 
 // A run whose windows all lie inside the data (FramesInsideWindows), at
@@ -154,8 +211,7 @@ __attribute__((target("avx2"))) void MixWindowRun(const std::int16_t* data, Voic
             volume.left = _mm256_sub_epi64(volume.left, _mm256_set1_epi64x(std::int64_t{run.stepLeft} * back));
             volume.right = _mm256_sub_epi64(volume.right, _mm256_set1_epi64x(std::int64_t{run.stepRight} * back));
         }
-        const __m256i keep = _mm256_cmpgt_epi64(_mm256_setr_epi64x(0, 1, 2, 3), _mm256_set1_epi64x(back - 1));
-        round(out + 2 * (static_cast<std::size_t>(frames) - 4), keep);
+        round(out + 2 * (static_cast<std::size_t>(frames) - 4), LanesFrom(back));
     }
     run.position += frames * d;
     run.left = static_cast<std::int32_t>(run.left + std::int64_t{run.stepLeft} * frames);
@@ -174,64 +230,22 @@ __attribute__((target("avx2"))) void MixRunAvx2Lanes(const std::int16_t* data, s
         MixRunPortable(data, entries, run, out, frames);  // ramps overshooting below 0 are rare
         return;
     }
-    if constexpr (kReach != SampleReach::Gather) {
-        const std::uint32_t inside = FramesInsideWindows<kReach>(run.position, run.delta, frames, entries);
-        if (inside != 0) {
-            MixWindowRun<kRamp, kReach>(data, run, out, inside);
-            if (inside == frames) return;
-            out += 2 * static_cast<std::size_t>(inside);
-            frames -= inside;
-        }
+    std::uint32_t gathered = frames;  // how many frames take the gather, first (backward) or last
+    if constexpr (kReach == SampleReach::TwoWindowsBackward) {
+        gathered = FramesBeforeWindowsFit(run.position, 0 - run.delta, frames, entries);
+        if (frames - gathered < 4) gathered = frames;
+    } else if constexpr (kReach != SampleReach::Gather) {
+        gathered = frames - FramesInsideWindows<kReach>(run.position, run.delta, frames, entries);
     }
-    const std::uint32_t rounds = frames / 4;
-    const std::uint64_t p = run.position;
-    const std::uint64_t d = run.delta;
-    __m256i position = _mm256_add_epi64(_mm256_set1_epi64x(static_cast<long long>(p)),
-                                        _mm256_setr_epi64x(0, static_cast<long long>(d), static_cast<long long>(2 * d),
-                                                           static_cast<long long>(3 * d)));
-    VolumeLanes volume = VolumesOf(run);
-    const __m256i delta4 = _mm256_set1_epi64x(static_cast<long long>(4 * d));
-    // Byte 0 of each lane's index spread over the lane's low dword; the high dword zeroed.
-    const __m256i spread = _mm256_setr_epi8(0, 0, 0, 0, -128, -128, -128, -128, 8, 8, 8, 8, -128, -128, -128, -128, 0, 0,
-                                            0, 0, -128, -128, -128, -128, 8, 8, 8, 8, -128, -128, -128, -128);
-    const __m256i byteOffsets = _mm256_setr_epi8(0, 1, 2, 3, -128, -128, -128, -128, 0, 1, 2, 3, -128, -128, -128, -128,
-                                                 0, 1, 2, 3, -128, -128, -128, -128, 0, 1, 2, 3, -128, -128, -128, -128);
-    const auto* words = reinterpret_cast<const int*>(data);
-    const __m256i evenBytes = _mm256_set1_epi64x(~1ll);
-    std::uint64_t roundPosition = p;
-    for (std::uint32_t r = 0; r < rounds; ++r, roundPosition += 4 * d) {
-        __m256i pair;  // data[i] | data[i + 1] << 16 in each low dword, 0 above
-        const std::uint64_t lowerA = roundPosition + kWindowFrameA<kReach> * d;
-        const std::uint64_t lowerB = roundPosition + kWindowFrameB<kReach> * d;
-        const auto firstA = static_cast<std::uint32_t>(lowerA >> 32);
-        const auto firstB = static_cast<std::uint32_t>(lowerB >> 32);
-        if (kReach != SampleReach::Gather && entries >= 8 && firstA <= entries - 8 && firstB <= entries - 8) {
-            const __m256i window =
-                _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + firstA))),
-                                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + firstB)), 1);
-            const auto startA = static_cast<long long>(std::uint64_t{firstA} << 32);
-            const auto startB = static_cast<long long>(std::uint64_t{firstB} << 32);
-            // 2 (i - first): twice the distance from the lane's window start, in bytes.
-            const __m256i fromFirst = _mm256_sub_epi64(position, _mm256_setr_epi64x(startA, startA, startB, startB));
-            const __m256i byteIndex = _mm256_and_si256(_mm256_srli_epi64(fromFirst, 31), evenBytes);
-            const __m256i control = _mm256_add_epi8(_mm256_shuffle_epi8(byteIndex, spread), byteOffsets);
-            pair = _mm256_shuffle_epi8(window, control);
-        } else {
-            pair = _mm256_cvtepu32_epi64(_mm256_i64gather_epi32(words, _mm256_srli_epi64(position, 32), 2));
-        }
-        const __m256i mixed = MixedFrames(pair, _mm256_srli_epi32(position, 1), volume.left, volume.right);
-        auto* target = reinterpret_cast<__m256i*>(out + 8 * static_cast<std::size_t>(r));
-        _mm256_storeu_si256(target, _mm256_add_epi32(_mm256_loadu_si256(target), mixed));
-        position = _mm256_add_epi64(position, delta4);
-        if constexpr (kRamp) {
-            volume.left = _mm256_add_epi64(volume.left, volume.left4);
-            volume.right = _mm256_add_epi64(volume.right, volume.right4);
-        }
+    if (gathered == frames) {
+        MixGatherRun<kRamp>(data, run, out, frames);
+    } else if (kReach == SampleReach::TwoWindowsBackward) {
+        if (gathered != 0) MixGatherRun<kRamp>(data, run, out, gathered);
+        MixWindowRun<kRamp, kReach>(data, run, out + 2 * static_cast<std::size_t>(gathered), frames - gathered);
+    } else {
+        MixWindowRun<kRamp, kReach>(data, run, out, frames - gathered);
+        if (gathered != 0) MixGatherRun<kRamp>(data, run, out + 2 * static_cast<std::size_t>(frames - gathered), gathered);
     }
-    run.position = static_cast<std::uint64_t>(_mm256_extract_epi64(position, 0));
-    run.left = static_cast<std::int32_t>(_mm256_extract_epi64(volume.left, 0));
-    run.right = static_cast<std::int32_t>(_mm256_extract_epi64(volume.right, 0));
-    MixRunPortable(data, entries, run, out + 8 * static_cast<std::size_t>(rounds), frames - 4 * rounds);
 }
 
 // Steady volumes (the usual case) spare the two ramp additions per round.
