@@ -35,11 +35,11 @@ namespace {
 
 // VoiceUnits on eight accumulators at once, with their signs put back. The
 // quotient by 255 is first estimated in single precision: the sixty-fourths,
-// clamped, are exact there (below 2^23), and with a factor a hair below
-// 1/255 the rounded product lies within 2^-8 + 2^-9 under the true quotient
-// and never reaches the next whole number, so the truncated estimate is the
-// quotient or one short; the remainder then corrects it (checked for every
-// accumulator).
+// clamped, are exact there (below 2^23), and with the factor just under
+// 1/255 (255 x it = 1 - 2^-24) the rounded product lies at most 2^-8 under
+// the true quotient and at most 2^-9 over it, never reaching the next whole
+// number, so the truncated estimate is the quotient or one short; the
+// remainder then corrects it (checked for every accumulator).
 __attribute__((target("avx2"))) inline __m256i ConvertEight(__m256i accumulators) {
     const __m256i magnitude = _mm256_abs_epi32(accumulators);  // INT_MIN stays 0x80000000, i.e. 2^31
     __m256i sixtyFourths = _mm256_srli_epi32(_mm256_add_epi32(magnitude, _mm256_set1_epi32(8160)), 6);
