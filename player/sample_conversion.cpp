@@ -33,14 +33,19 @@ void ConvertAtUnityPortable(const std::int32_t* accumulators, std::int16_t* samp
 
 namespace {
 
-// VoiceUnits on eight accumulators at once, with their signs put back.
+// VoiceUnits on eight accumulators at once, with their signs put back. The
+// quotient by 255 is first estimated in single precision: the sixty-fourths,
+// clamped, are exact there (below 2^23), and with the factor just under
+// 1/255 (255 x it = 1 - 2^-24) the rounded product lies at most 2^-8 under
+// the true quotient and at most 2^-9 over it, never reaching the next whole
+// number, so the truncated estimate is the quotient or one short; the
+// remainder then corrects it (checked for every accumulator).
 __attribute__((target("avx2"))) inline __m256i ConvertEight(__m256i accumulators) {
     const __m256i magnitude = _mm256_abs_epi32(accumulators);  // INT_MIN stays 0x80000000, i.e. 2^31
     __m256i sixtyFourths = _mm256_srli_epi32(_mm256_add_epi32(magnitude, _mm256_set1_epi32(8160)), 6);
     sixtyFourths = _mm256_min_epi32(sixtyFourths, _mm256_set1_epi32(255 * 32767 + 254));
-    const __m256i estimate = _mm256_add_epi32(_mm256_add_epi32(sixtyFourths, _mm256_srli_epi32(sixtyFourths, 8)),
-                                              _mm256_add_epi32(_mm256_srli_epi32(sixtyFourths, 16), _mm256_set1_epi32(1)));
-    __m256i units = _mm256_srli_epi32(estimate, 8);
+    constexpr float kBelowOne255th = 0x1.0101p-8f;  // the float just under 1/255
+    __m256i units = _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(sixtyFourths), _mm256_set1_ps(kBelowOne255th)));
     const __m256i remainder = _mm256_sub_epi32(sixtyFourths, _mm256_sub_epi32(_mm256_slli_epi32(units, 8), units));
     units = _mm256_sub_epi32(units, _mm256_cmpgt_epi32(remainder, _mm256_set1_epi32(254)));  // + 1 where short
     return _mm256_sign_epi32(units, accumulators);

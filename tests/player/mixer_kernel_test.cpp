@@ -79,13 +79,21 @@ TEST(MixerKernel, EveryKernelSetMatchesTheFrameByFrameSumBitForBit) {
             const std::uint32_t whole = trial % 5 == 2 ? 6 + random() % 4 : random() % 4;
             const std::uint64_t step =
                 trial % 4 == 1 ? (std::uint64_t{random() % 2} << 32) : (std::uint64_t{whole} << 32) | random();
-            // Keep every frame inside the data, as the boundary logic does.
+            // Keep every frame inside the data, as the boundary logic does;
+            // some runs reach its last samples (entries - 3, as a sample's
+            // end), where the vector versions' windows stop fitting.
             const std::uint64_t span = step * frames + (std::uint64_t{2} << 32);
             const std::uint64_t room = (std::uint64_t{4990} << 32) - span;
             const std::uint64_t offset = trial % 7 == 3 ? std::uint64_t{99} << 32 | random()
                                                         : (static_cast<std::uint64_t>(random()) << 20) % room;
+            const std::uint64_t farEnd = (std::uint64_t{data.size() - 5} << 32) + 3 * static_cast<std::uint64_t>(random());
+            const std::uint64_t travel = step * (frames > 0 ? frames - 1 : 0);
             VoiceRun run{};
-            run.position = backward ? offset + span : offset;
+            if (trial % 5 == 4) {
+                run.position = backward ? farEnd : farEnd - travel;
+            } else {
+                run.position = backward ? offset + span : offset;
+            }
             run.delta = backward ? 0 - step : step;
             // Volumes inside and outside 0..32767, and ramps crossing either end.
             run.left = static_cast<std::int32_t>(random() % 40000) - 4000;
