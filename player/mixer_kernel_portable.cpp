@@ -29,17 +29,57 @@ void MixRunExact(const std::int16_t* data, VoiceRun& run, std::uint32_t* out, st
 
 constexpr std::uint32_t kBlockFrames = 64;
 
+// Frames are interpolated as four interleaved streams, frame k in stream
+// k % 4, each moving by four steps. With the 32.32 position split into an
+// index and a fraction, a stream moves in two 32-bit adds (the fraction's
+// carry goes into the index) instead of extracting both from 64 bits per
+// frame. Its step being even, a stream's fraction keeps its lowest bit b,
+// so with E = fraction - b: (d (fraction >> 1)) >> 25 = (d E) >> 26, and
+// the fraction carries out exactly when E does.
+constexpr std::uint32_t kStreams = 4;
+
+struct Stream {
+    std::uint32_t index;
+    std::uint32_t evenFraction;  // E
+};
+
+inline Stream StreamAt(std::uint64_t position) {
+    return {static_cast<std::uint32_t>(position >> 32), static_cast<std::uint32_t>(position) & ~1u};
+}
+
+inline std::int32_t StreamSample(const std::int16_t* data, const Stream& stream) {
+    const std::int64_t s0 = data[stream.index];
+    const std::int64_t s1 = data[std::size_t{stream.index} + 1];
+    return static_cast<std::int32_t>(s0 * 64 + (((s1 - s0) * stream.evenFraction) >> 26));
+}
+
+inline void Advance(Stream& stream, std::uint32_t fractionStep, std::uint32_t indexStep) {
+    stream.evenFraction += fractionStep;
+    stream.index += indexStep + (stream.evenFraction < fractionStep ? 1 : 0);
+}
+
 // Interpolated samples of up to a block of frames; the only part that reads
 // the data, so the scaling after it is a plain loop the compiler vectorises.
 std::uint64_t InterpolateBlock(const std::int16_t* data, std::uint64_t position, std::uint64_t delta,
                                std::int32_t* samples, std::uint32_t frames) {
-    for (std::uint32_t k = 0; k < frames; ++k) {
-        const auto i = static_cast<std::uint32_t>(position >> 32);
-        samples[k] = static_cast<std::int32_t>(
-            InterpolateSample(data[i], data[i + 1], static_cast<std::uint32_t>(position)));
-        position += delta;
+    Stream streams[kStreams];
+    for (std::uint32_t s = 0; s < kStreams; ++s) {
+        streams[s] = StreamAt(position + s * delta);
     }
-    return position;
+    const std::uint64_t stride = kStreams * delta;
+    const auto fractionStep = static_cast<std::uint32_t>(stride);
+    const auto indexStep = static_cast<std::uint32_t>(stride >> 32);
+    const std::uint32_t rounds = frames / kStreams;
+    for (std::uint32_t r = 0; r < rounds; ++r) {
+        for (std::uint32_t s = 0; s < kStreams; ++s) {
+            samples[kStreams * r + s] = StreamSample(data, streams[s]);
+            Advance(streams[s], fractionStep, indexStep);
+        }
+    }
+    for (std::uint32_t s = 0; s < frames % kStreams; ++s) {
+        samples[kStreams * rounds + s] = StreamSample(data, streams[s]);
+    }
+    return position + delta * frames;
 }
 
 // VoiceContribution for a volume in 0..32767, in 16-bit factors: with
