@@ -27,7 +27,7 @@ void MixRunExact(const std::int16_t* data, VoiceRun& run, std::uint32_t* out, st
     run.right = right;
 }
 
-constexpr std::uint32_t kBlockFrames = 64;
+constexpr std::uint32_t kBlockFrames = 256;
 
 // Frames are interpolated as four interleaved streams, frame k in stream
 // k % 4, each moving by four steps. With the 32.32 position split into an
