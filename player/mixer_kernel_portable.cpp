@@ -104,6 +104,15 @@ void ScaleBlock(const std::int32_t* samples, std::int32_t left, std::int32_t rig
     }
 }
 
+// Steady and centred, the commonest case: one product serves both sides.
+void ScaleBlockCentred(const std::int32_t* samples, std::int32_t volume, std::uint32_t* out, std::uint32_t frames) {
+    for (std::uint32_t k = 0; k < frames; ++k) {
+        const std::uint32_t scaled = ScaledSample(samples[k], volume);
+        out[2 * k] += scaled;
+        out[2 * k + 1] += scaled;
+    }
+}
+
 bool InSixteenBits(std::int64_t volume) { return volume >= 0 && volume <= 32767; }
 
 }  // namespace
@@ -130,6 +139,8 @@ void MixRunPortable(const std::int16_t* data, std::uint32_t /*entries*/, VoiceRu
             ScaleBlock<true>(samples, run.left, run.right, run.stepLeft, run.stepRight, out + 2 * done, count);
             run.left += run.stepLeft * static_cast<std::int32_t>(count);
             run.right += run.stepRight * static_cast<std::int32_t>(count);
+        } else if (run.left == run.right) {
+            ScaleBlockCentred(samples, run.left, out + 2 * done, count);
         } else {
             ScaleBlock<false>(samples, run.left, run.right, 0, 0, out + 2 * done, count);
         }

@@ -89,7 +89,10 @@ TEST(MixerKernel, EveryKernelSetMatchesTheFrameByFrameSumBitForBit) {
             run.delta = backward ? 0 - step : step;
             // Volumes inside and outside 0..32767, and ramps crossing either end.
             run.left = static_cast<std::int32_t>(random() % 40000) - 4000;
-            run.right = trial % 11 == 5 ? 32767 : static_cast<std::int32_t>(random() % 40000) - 4000;
+            // Equal sides too: a centred voice, steady or ramping.
+            run.right = trial % 11 == 5   ? 32767
+                        : trial % 13 == 4 ? run.left
+                                          : static_cast<std::int32_t>(random() % 40000) - 4000;
             run.stepLeft = trial % 2 == 0 ? static_cast<std::int32_t>(random() % 256) - 128 : 0;
             run.stepRight = trial % 2 == 0 ? static_cast<std::int32_t>(random() % 256) - 128 : 0;
             VoiceRun expectedRun = run;
