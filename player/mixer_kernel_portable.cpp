@@ -47,10 +47,13 @@ inline Stream StreamAt(std::uint64_t position) {
     return {static_cast<std::uint32_t>(position >> 32), static_cast<std::uint32_t>(position) & ~1u};
 }
 
+// s0 64 + ((d E) >> 26), as one shift of s0 at 32 fractional bits plus d E:
+// the compiler then keeps s0 where it loaded it instead of copying it.
 inline std::int32_t StreamSample(const std::int16_t* data, const Stream& stream) {
+    constexpr std::int64_t kWhole = std::int64_t{1} << 32;
     const std::int64_t s0 = data[stream.index];
     const std::int64_t s1 = data[std::size_t{stream.index} + 1];
-    return static_cast<std::int32_t>(s0 * 64 + (((s1 - s0) * stream.evenFraction) >> 26));
+    return static_cast<std::int32_t>((s0 * kWhole + (s1 - s0) * stream.evenFraction) >> 26);
 }
 
 inline void Advance(Stream& stream, std::uint32_t fractionStep, std::uint32_t indexStep) {
