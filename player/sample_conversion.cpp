@@ -15,8 +15,10 @@ namespace zumbrik {
 // with the baseline instruction set. The sixty-fourths are clamped first, to
 // at most 255 x 32767 + 254, so the quotient needs no clamp; below that,
 // x / 255 = 257 x / 65535, and with y = 257 x (under 2^31) its floor is
-// (y + (y >> 16) + 1) >> 16 (checked for every x in range): the factor 257
-// is a shift and an add, where an estimate in base 256 needs a correction.
+// z >> 16 for z = y + (y >> 16) + 1 (checked for every x in range): the
+// factor 257 is a shift and an add, where an estimate in base 256 needs a
+// correction. The sign goes on before the last shift, since
+// ((-z - 1) + 65536) >> 16 = -(z >> 16): one narrowing to 16 bits, not two.
 void ConvertAtUnityPortable(const std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count) {
     constexpr std::int32_t kSaturated = 255 * 32767 + 254;  // the largest sixty-fourths giving 32767
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -26,9 +28,9 @@ void ConvertAtUnityPortable(const std::int32_t* accumulators, std::int16_t* samp
         const std::uint32_t magnitude = (static_cast<std::uint32_t>(a) ^ signMask) - signMask;  // INT_MIN: 2^31
         auto sixtyFourths = static_cast<std::int32_t>((magnitude + 8160) >> 6);
         sixtyFourths = sixtyFourths < kSaturated ? sixtyFourths : kSaturated;
-        const std::uint32_t scaled = static_cast<std::uint32_t>(sixtyFourths) * 257;
-        const auto units = static_cast<std::int32_t>((scaled + (scaled >> 16) + 1) >> 16);
-        samples[i] = static_cast<std::int16_t>((units ^ sign) - sign);
+        const std::int32_t scaled = sixtyFourths * 257;
+        const std::int32_t z = scaled + (scaled >> 16) + 1;
+        samples[i] = static_cast<std::int16_t>(((z ^ sign) + (sign & 65536)) >> 16);  // z ^ sign: -z - 1 if negative
     }
 }
 
