@@ -27,19 +27,62 @@ void MixRunExact(const std::int16_t* data, VoiceRun& run, std::uint32_t* out, st
     run.right = right;
 }
 
-constexpr std::uint32_t kBlockFrames = 64;
+constexpr std::uint32_t kBlockFrames = 256;
+
+// Frames are interpolated as four interleaved streams, frame k in stream
+// k % 4, each moving by four steps. With the 32.32 position split into an
+// index and a fraction, a stream moves in two 32-bit adds (the fraction's
+// carry goes into the index) instead of extracting both from 64 bits per
+// frame. Its step being even, a stream's fraction keeps its lowest bit b,
+// so with E = fraction - b: (d (fraction >> 1)) >> 25 = (d E) >> 26, and
+// the fraction carries out exactly when E does.
+constexpr std::uint32_t kStreams = 4;
+
+struct Stream {
+    std::uint32_t index;
+    std::uint32_t evenFraction;  // E
+};
+
+inline Stream StreamAt(std::uint64_t position) {
+    return {static_cast<std::uint32_t>(position >> 32), static_cast<std::uint32_t>(position) & ~1u};
+}
+
+// s0 64 + ((d E) >> 26), as one shift of s0 at 32 fractional bits plus d E:
+// the compiler then keeps s0 where it loaded it instead of copying it.
+inline std::int32_t StreamSample(const std::int16_t* data, const Stream& stream) {
+    constexpr std::int64_t kWhole = std::int64_t{1} << 32;
+    const std::int64_t s0 = data[stream.index];
+    const std::int64_t s1 = data[std::size_t{stream.index} + 1];
+    return static_cast<std::int32_t>((s0 * kWhole + (s1 - s0) * stream.evenFraction) >> 26);
+}
+
+inline void Advance(Stream& stream, std::uint32_t fractionStep, std::uint32_t indexStep) {
+    stream.evenFraction += fractionStep;
+    stream.index += indexStep + (stream.evenFraction < fractionStep ? 1 : 0);
+}
 
 // Interpolated samples of up to a block of frames; the only part that reads
 // the data, so the scaling after it is a plain loop the compiler vectorises.
 std::uint64_t InterpolateBlock(const std::int16_t* data, std::uint64_t position, std::uint64_t delta,
                                std::int32_t* samples, std::uint32_t frames) {
-    for (std::uint32_t k = 0; k < frames; ++k) {
-        const auto i = static_cast<std::uint32_t>(position >> 32);
-        samples[k] = static_cast<std::int32_t>(
-            InterpolateSample(data[i], data[i + 1], static_cast<std::uint32_t>(position)));
-        position += delta;
+    Stream streams[kStreams];
+    for (std::uint32_t s = 0; s < kStreams; ++s) {
+        streams[s] = StreamAt(position + s * delta);
     }
-    return position;
+    const std::uint64_t stride = kStreams * delta;
+    const auto fractionStep = static_cast<std::uint32_t>(stride);
+    const auto indexStep = static_cast<std::uint32_t>(stride >> 32);
+    const std::uint32_t rounds = frames / kStreams;
+    for (std::uint32_t r = 0; r < rounds; ++r) {
+        for (std::uint32_t s = 0; s < kStreams; ++s) {
+            samples[kStreams * r + s] = StreamSample(data, streams[s]);
+            Advance(streams[s], fractionStep, indexStep);
+        }
+    }
+    for (std::uint32_t s = 0; s < frames % kStreams; ++s) {
+        samples[kStreams * rounds + s] = StreamSample(data, streams[s]);
+    }
+    return position + delta * frames;
 }
 
 // VoiceContribution for a volume in 0..32767, in 16-bit factors: with
@@ -61,6 +104,15 @@ void ScaleBlock(const std::int32_t* samples, std::int32_t left, std::int32_t rig
         const std::int32_t frameRight = kRamp ? right + stepRight * static_cast<std::int32_t>(k) : right;
         out[2 * k] += ScaledSample(samples[k], frameLeft);
         out[2 * k + 1] += ScaledSample(samples[k], frameRight);
+    }
+}
+
+// Steady and centred, the commonest case: one product serves both sides.
+void ScaleBlockCentred(const std::int32_t* samples, std::int32_t volume, std::uint32_t* out, std::uint32_t frames) {
+    for (std::uint32_t k = 0; k < frames; ++k) {
+        const std::uint32_t scaled = ScaledSample(samples[k], volume);
+        out[2 * k] += scaled;
+        out[2 * k + 1] += scaled;
     }
 }
 
@@ -90,6 +142,8 @@ void MixRunPortable(const std::int16_t* data, std::uint32_t /*entries*/, VoiceRu
             ScaleBlock<true>(samples, run.left, run.right, run.stepLeft, run.stepRight, out + 2 * done, count);
             run.left += run.stepLeft * static_cast<std::int32_t>(count);
             run.right += run.stepRight * static_cast<std::int32_t>(count);
+        } else if (run.left == run.right) {
+            ScaleBlockCentred(samples, run.left, out + 2 * done, count);
         } else {
             ScaleBlock<false>(samples, run.left, run.right, 0, 0, out + 2 * done, count);
         }

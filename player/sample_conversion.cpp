@@ -12,20 +12,25 @@
 namespace zumbrik {
 
 // VoiceUnits with the sign put back, written so the compiler vectorises it
-// with the baseline instruction set: the clamp comes last, on the quotient
-// (the estimate is at most one short for every magnitude even unclamped),
-// where clamping the sixty-fourths first costs a wider blend.
+// with the baseline instruction set. The sixty-fourths are clamped first, to
+// at most 255 x 32767 + 254, so the quotient needs no clamp; below that,
+// x / 255 = 257 x / 65535, and with y = 257 x (under 2^31) its floor is
+// z >> 16 for z = y + (y >> 16) + 1 (checked for every x in range): the
+// factor 257 is a shift and an add, where an estimate in base 256 needs a
+// correction. The sign goes on before the last shift, since
+// ((-z - 1) + 65536) >> 16 = -(z >> 16): one narrowing to 16 bits, not two.
 void ConvertAtUnityPortable(const std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count) {
+    constexpr std::int32_t kSaturated = 255 * 32767 + 254;  // the largest sixty-fourths giving 32767
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::int32_t a = accumulators[i];
         const std::int32_t sign = a >> 31;
         const std::uint32_t signMask = static_cast<std::uint32_t>(sign);
         const std::uint32_t magnitude = (static_cast<std::uint32_t>(a) ^ signMask) - signMask;  // INT_MIN: 2^31
-        const auto sixtyFourths = static_cast<std::int32_t>((magnitude + 8160) >> 6);
-        std::int32_t units = (sixtyFourths + (sixtyFourths >> 8) + (sixtyFourths >> 16) + 1) >> 8;
-        units += (sixtyFourths - ((units << 8) - units)) > 254 ? 1 : 0;
-        units = units < 32767 ? units : 32767;
-        samples[i] = static_cast<std::int16_t>((units ^ sign) - sign);
+        auto sixtyFourths = static_cast<std::int32_t>((magnitude + 8160) >> 6);
+        sixtyFourths = sixtyFourths < kSaturated ? sixtyFourths : kSaturated;
+        const std::int32_t scaled = sixtyFourths * 257;
+        const std::int32_t z = scaled + (scaled >> 16) + 1;
+        samples[i] = static_cast<std::int16_t>(((z ^ sign) + (sign & 65536)) >> 16);  // z ^ sign: -z - 1 if negative
     }
 }
 

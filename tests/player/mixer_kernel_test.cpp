@@ -97,7 +97,10 @@ TEST(MixerKernel, EveryKernelSetMatchesTheFrameByFrameSumBitForBit) {
             run.delta = backward ? 0 - step : step;
             // Volumes inside and outside 0..32767, and ramps crossing either end.
             run.left = static_cast<std::int32_t>(random() % 40000) - 4000;
-            run.right = trial % 11 == 5 ? 32767 : static_cast<std::int32_t>(random() % 40000) - 4000;
+            // Equal sides too: a centred voice, steady or ramping.
+            run.right = trial % 11 == 5   ? 32767
+                        : trial % 13 == 4 ? run.left
+                                          : static_cast<std::int32_t>(random() % 40000) - 4000;
             run.stepLeft = trial % 2 == 0 ? static_cast<std::int32_t>(random() % 256) - 128 : 0;
             run.stepRight = trial % 2 == 0 ? static_cast<std::int32_t>(random() % 256) - 128 : 0;
             VoiceRun expectedRun = run;
@@ -109,6 +112,46 @@ TEST(MixerKernel, EveryKernelSetMatchesTheFrameByFrameSumBitForBit) {
             ASSERT_EQ(run.position, expectedRun.position) << KernelName(choice);
             ASSERT_EQ(run.left, expectedRun.left) << KernelName(choice);
             ASSERT_EQ(run.right, expectedRun.right) << KernelName(choice);
+        }
+    }
+}
+
+// Fractions and steps at the edges of the 32-bit carry into the sample
+// index, where a version that moves index and fraction apart could slip.
+TEST(MixerKernel, FractionsAtTheCarryMatchTheFrameByFrameSum) {
+    std::mt19937 random(11);
+    std::vector<std::int16_t> data(4096);
+    for (std::int16_t& value : data) value = static_cast<std::int16_t>(random());
+    const std::uint32_t edges[] = {0, 1, 0x40000001, 0x80000000, 0xFFFFFFFE, 0xFFFFFFFF};
+    const std::int32_t sides[][2] = {{20000, 20000}, {1000, 32767}};
+    constexpr std::uint32_t kFrames = 70;  // rounds of frames, a part round, a part vector
+    for (const KernelChoice choice : kAllKernelChoices) {
+        const std::optional<Kernels> kernels = KernelsFor(choice);
+        if (!kernels) continue;
+        for (const std::uint32_t start : edges) {
+            for (const std::uint32_t fraction : edges) {
+                for (const std::uint64_t whole : {0, 1}) {
+                    for (const bool backward : {false, true}) {
+                        for (const auto& side : sides) {
+                            const std::uint64_t step = whole << 32 | fraction;
+                            VoiceRun run{};
+                            run.position = std::uint64_t{2000} << 32 | start;
+                            run.delta = backward ? 0 - step : step;
+                            run.left = side[0];
+                            run.right = side[1];
+                            VoiceRun expectedRun = run;
+                            std::vector<std::uint32_t> expected(2 * kFrames, 9);
+                            std::vector<std::uint32_t> actual = expected;
+                            ReferenceRun(data.data(), expectedRun, expected.data(), kFrames);
+                            kernels->mixRun(data.data(), static_cast<std::uint32_t>(data.size()), run, actual.data(),
+                                            kFrames);
+                            ASSERT_EQ(actual, expected) << KernelName(choice) << ": from " << start << " by "
+                                                        << whole << "+" << fraction << (backward ? " back" : "");
+                            ASSERT_EQ(run.position, expectedRun.position) << KernelName(choice);
+                        }
+                    }
+                }
+            }
         }
     }
 }
