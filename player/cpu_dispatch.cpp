@@ -8,7 +8,7 @@ namespace zumbrik {
 
 namespace {
 
-constexpr Kernels kPortableKernels{MixRunPortable, ConvertAtUnityPortable};
+constexpr Kernels kPortableKernels{MixRunPortable, ConvertAtUnityPortable, ConvertAndClearAtUnityPortable};
 
 bool ProcessorHasAvx2() {
 #if ZUMBRIK_AVX2_KERNELS
@@ -46,16 +46,19 @@ std::optional<Kernels> KernelsFor(KernelChoice choice) {
         case KernelChoice::Neon: {
             // The conversion's portable loop already vectorises well to NEON.
             if (NeonMixRun() == nullptr) return std::nullopt;
-            return Kernels{NeonMixRun(), ConvertAtUnityPortable};
+            return Kernels{NeonMixRun(), ConvertAtUnityPortable, ConvertAndClearAtUnityPortable};
         }
         case KernelChoice::Sse2: {
-            const Kernels sse2{Sse2MixRun(), Sse2ConvertAtUnity()};
-            if (sse2.mixRun == nullptr || sse2.convertAtUnity == nullptr) return std::nullopt;
+            const Kernels sse2{Sse2MixRun(), Sse2ConvertAtUnity(), Sse2ConvertAndClearAtUnity()};
+            if (sse2.mixRun == nullptr || sse2.convertAtUnity == nullptr || sse2.convertAndClearAtUnity == nullptr) {
+                return std::nullopt;
+            }
             return sse2;
         }
         case KernelChoice::Avx2: {
-            const Kernels avx2{Avx2MixRun(), Avx2ConvertAtUnity()};
-            if (avx2.mixRun == nullptr || avx2.convertAtUnity == nullptr || !ProcessorHasAvx2()) {
+            const Kernels avx2{Avx2MixRun(), Avx2ConvertAtUnity(), Avx2ConvertAndClearAtUnity()};
+            if (avx2.mixRun == nullptr || avx2.convertAtUnity == nullptr || avx2.convertAndClearAtUnity == nullptr ||
+                !ProcessorHasAvx2()) {
                 return std::nullopt;
             }
             return avx2;

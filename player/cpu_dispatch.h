@@ -19,6 +19,7 @@ namespace zumbrik {
 struct Kernels {
     MixRunFunction mixRun;
     ConvertFunction convertAtUnity;
+    ConvertClearFunction convertAndClearAtUnity;
 };
 
 enum class KernelChoice {

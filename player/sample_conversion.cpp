@@ -19,7 +19,12 @@ namespace zumbrik {
 // factor 257 is a shift and an add, where an estimate in base 256 needs a
 // correction. The sign goes on before the last shift, since
 // ((-z - 1) + 65536) >> 16 = -(z >> 16): one narrowing to 16 bits, not two.
-void ConvertAtUnityPortable(const std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count) {
+namespace {
+
+// kClear zeroes each accumulator as it is read (never written otherwise, so
+// the const view's callers pass it through a cast).
+template <bool kClear>
+void ConvertPortable(std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count) {
     constexpr std::int32_t kSaturated = 255 * 32767 + 254;  // the largest sixty-fourths giving 32767
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::int32_t a = accumulators[i];
@@ -31,7 +36,20 @@ void ConvertAtUnityPortable(const std::int32_t* accumulators, std::int16_t* samp
         const std::int32_t scaled = sixtyFourths * 257;
         const std::int32_t z = scaled + (scaled >> 16) + 1;
         samples[i] = static_cast<std::int16_t>(((z ^ sign) + (sign & 65536)) >> 16);  // z ^ sign: -z - 1 if negative
+        if constexpr (kClear) {
+            accumulators[i] = 0;
+        }
     }
+}
+
+}  // namespace
+
+void ConvertAtUnityPortable(const std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count) {
+    ConvertPortable<false>(const_cast<std::int32_t*>(accumulators), samples, count);
+}
+
+void ConvertAndClearAtUnityPortable(std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count) {
+    ConvertPortable<true>(accumulators, samples, count);
 }
 
 #if ZUMBRIK_AVX2_KERNELS
@@ -56,26 +74,38 @@ __attribute__((target("avx2"))) inline __m256i ConvertEight(__m256i accumulators
     return _mm256_sign_epi32(units, accumulators);
 }
 
-__attribute__((target("avx2"))) void ConvertAtUnityAvx2(const std::int32_t* accumulators, std::int16_t* samples,
-                                                       std::uint32_t count) {
+template <bool kClear>
+__attribute__((target("avx2"))) void ConvertAvx2(std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count) {
     std::uint32_t i = 0;
     for (; i + 16 <= count; i += 16) {
-        const __m256i low = ConvertEight(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(accumulators + i)));
-        const __m256i high = ConvertEight(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(accumulators + i + 8)));
+        auto* pair = reinterpret_cast<__m256i*>(accumulators + i);
+        const __m256i low = ConvertEight(_mm256_loadu_si256(pair));
+        const __m256i high = ConvertEight(_mm256_loadu_si256(pair + 1));
+        if constexpr (kClear) {
+            _mm256_storeu_si256(pair, _mm256_setzero_si256());
+            _mm256_storeu_si256(pair + 1, _mm256_setzero_si256());
+        }
         // packs works within 128-bit lanes; the permute puts the halves in order.
         const __m256i packed = _mm256_permute4x64_epi64(_mm256_packs_epi32(low, high), 0xD8);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(samples + i), packed);
     }
-    ConvertAtUnityPortable(accumulators + i, samples + i, count - i);
+    ConvertPortable<kClear>(accumulators + i, samples + i, count - i);
+}
+
+__attribute__((target("avx2"))) void ConvertAtUnityAvx2(const std::int32_t* accumulators, std::int16_t* samples,
+                                                       std::uint32_t count) {
+    ConvertAvx2<false>(const_cast<std::int32_t*>(accumulators), samples, count);
 }
 
 }  // namespace
 
 ConvertFunction Avx2ConvertAtUnity() { return ConvertAtUnityAvx2; }
+ConvertClearFunction Avx2ConvertAndClearAtUnity() { return ConvertAvx2<true>; }
 
 #else
 
 ConvertFunction Avx2ConvertAtUnity() { return nullptr; }
+ConvertClearFunction Avx2ConvertAndClearAtUnity() { return nullptr; }
 
 #endif
 
@@ -97,27 +127,39 @@ inline __m128i UnsaturatedUnits(__m128i accumulators, __m128i sign) {
     return _mm_sub_epi32(units, _mm_cmpgt_epi32(remainder, _mm_set1_epi32(254)));  // + 1 where short
 }
 
-void ConvertAtUnitySse2(const std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count) {
+template <bool kClear>
+void ConvertSse2(std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count) {
     std::uint32_t i = 0;
     for (; i + 8 <= count; i += 8) {
-        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(accumulators + i));
-        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(accumulators + i + 4));
+        auto* pair = reinterpret_cast<__m128i*>(accumulators + i);
+        const __m128i low = _mm_loadu_si128(pair);
+        const __m128i high = _mm_loadu_si128(pair + 1);
+        if constexpr (kClear) {
+            _mm_storeu_si128(pair, _mm_setzero_si128());
+            _mm_storeu_si128(pair + 1, _mm_setzero_si128());
+        }
         const __m128i lowSign = _mm_srai_epi32(low, 31);
         const __m128i highSign = _mm_srai_epi32(high, 31);
         const __m128i units = _mm_packs_epi32(UnsaturatedUnits(low, lowSign), UnsaturatedUnits(high, highSign));
         const __m128i sign = _mm_packs_epi32(lowSign, highSign);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + i), _mm_sub_epi16(_mm_xor_si128(units, sign), sign));
     }
-    ConvertAtUnityPortable(accumulators + i, samples + i, count - i);
+    ConvertPortable<kClear>(accumulators + i, samples + i, count - i);
+}
+
+void ConvertAtUnitySse2(const std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count) {
+    ConvertSse2<false>(const_cast<std::int32_t*>(accumulators), samples, count);
 }
 
 }  // namespace
 
 ConvertFunction Sse2ConvertAtUnity() { return ConvertAtUnitySse2; }
+ConvertClearFunction Sse2ConvertAndClearAtUnity() { return ConvertSse2<true>; }
 
 #else
 
 ConvertFunction Sse2ConvertAtUnity() { return nullptr; }
+ConvertClearFunction Sse2ConvertAndClearAtUnity() { return nullptr; }
 
 #endif
 
@@ -129,6 +171,18 @@ void ConvertAccumulators(const std::int32_t* accumulators, std::int16_t* samples
     }
     for (std::uint32_t i = 0; i < count; ++i) {
         samples[i] = ConvertAccumulator(accumulators[i], masterVolume);
+    }
+}
+
+void ConvertAndClearAccumulators(std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count,
+                                 std::uint32_t masterVolume) {
+    if (masterVolume >= kUnityVolume) {
+        ActiveKernels().convertAndClearAtUnity(accumulators, samples, count);
+        return;
+    }
+    for (std::uint32_t i = 0; i < count; ++i) {
+        samples[i] = ConvertAccumulator(accumulators[i], masterVolume);
+        accumulators[i] = 0;
     }
 }
 

@@ -37,15 +37,27 @@ inline std::int16_t ConvertAccumulator(std::int32_t accumulator, std::uint32_t m
 void ConvertAccumulators(const std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count,
                          std::uint32_t masterVolume);
 
+// The same, leaving the accumulators zero: a renderer that owns its buffer
+// starts the next segment clear without a second pass over it.
+void ConvertAndClearAccumulators(std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count,
+                                 std::uint32_t masterVolume);
+
 // The conversion at unity volume, the common case; every version gives the
 // same bits.
 using ConvertFunction = void (*)(const std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count);
 
 void ConvertAtUnityPortable(const std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count);
 
+// The conversion at unity that zeroes each accumulator once read.
+using ConvertClearFunction = void (*)(std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count);
+
+void ConvertAndClearAtUnityPortable(std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count);
+
 // The AVX2 version when this build has one, else null; whether the
 // processor runs it is the CPU dispatch's question.
 ConvertFunction Avx2ConvertAtUnity();
 ConvertFunction Sse2ConvertAtUnity();  // likewise for SSE2
+ConvertClearFunction Avx2ConvertAndClearAtUnity();
+ConvertClearFunction Sse2ConvertAndClearAtUnity();
 
 }  // namespace zumbrik

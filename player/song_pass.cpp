@@ -1,7 +1,6 @@
 #include "player/song_pass.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "player/song_scan.h"
 
@@ -33,7 +32,6 @@ std::uint32_t SongPass::Render(std::int16_t* out, std::uint32_t frames) {
         return 0;
     }
     const std::uint64_t allowed = std::min<std::uint64_t>({frames, kSegmentFrames, frameLimit_ - framesRendered_});
-    std::memset(mix_.accumulators, 0, sizeof mix_.accumulators);
     std::uint32_t produced = 0;
     while (produced < allowed) {
         const bool rowOver = state_.tick == 0 && state_.tickFramesLeft <= 0;
@@ -46,7 +44,9 @@ std::uint32_t SongPass::Render(std::int16_t* out, std::uint32_t frames) {
         RenderFrames(state_, mix_.accumulators + 2 * static_cast<std::size_t>(produced), chunk, false, clock_);
         produced += chunk;
     }
-    ConvertAccumulators(mix_.accumulators, out, 2 * produced, kUnityVolume);
+    // The buffer starts zero and every frame mixed is cleared as it is
+    // converted, so the next segment starts clear.
+    ConvertAndClearAccumulators(mix_.accumulators, out, 2 * produced, kUnityVolume);
     framesRendered_ += produced;
     if (!finished_ && framesRendered_ >= frameLimit_) {
         finished_ = true;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -55,7 +56,20 @@ TEST(Conversion, MatchesTheIntegerFormulaAcrossTheRange) {
         for (std::size_t i = 0; i < samples.size(); ++i) {
             ASSERT_EQ(samples[i], reference(accumulators[i], kUnityVolume)) << KernelName(choice) << ": " << accumulators[i];
         }
+        // Clearing as it converts: the same samples, and only the converted accumulators zero.
+        std::vector<std::int32_t> cleared = accumulators;
+        std::vector<std::int16_t> again(samples.size());
+        kernels->convertAndClearAtUnity(cleared.data(), again.data(), static_cast<std::uint32_t>(again.size()));
+        ASSERT_EQ(again, samples) << KernelName(choice);
+        ASSERT_EQ(std::count(cleared.begin(), cleared.end() - 1, 0), static_cast<std::ptrdiff_t>(again.size()));
+        ASSERT_EQ(cleared.back(), accumulators.back()) << KernelName(choice);
     }
+    std::vector<std::int32_t> cleared = accumulators;
+    std::vector<std::int16_t> samples(accumulators.size()), expected(accumulators.size());
+    ConvertAccumulators(accumulators.data(), expected.data(), static_cast<std::uint32_t>(expected.size()), 130);
+    ConvertAndClearAccumulators(cleared.data(), samples.data(), static_cast<std::uint32_t>(samples.size()), 130);
+    EXPECT_EQ(samples, expected);
+    EXPECT_EQ(std::count(cleared.begin(), cleared.end(), 0), static_cast<std::ptrdiff_t>(cleared.size()));
 }
 
 }  // namespace
