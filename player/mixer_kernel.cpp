@@ -104,6 +104,32 @@ __attribute__((target("avx2"))) inline __m256i LanesFrom(std::uint32_t back) {
     return _mm256_cmpgt_epi64(_mm256_setr_epi64x(0, 1, 2, 3), _mm256_set1_epi64x(static_cast<long long>(back) - 1));
 }
 
+// The volumes four frames on, after a round.
+template <bool kRamp>
+__attribute__((target("avx2"), always_inline)) inline void StepVolumesOn(VolumeLanes& volume) {
+    if constexpr (kRamp) {
+        volume.left = _mm256_add_epi64(volume.left, volume.left4);
+        volume.right = _mm256_add_epi64(volume.right, volume.right4);
+    }
+}
+
+// The volumes `back` frames back, for the last round over a run's last four frames.
+template <bool kRamp>
+__attribute__((target("avx2"), always_inline)) inline void StepVolumesBack(VolumeLanes& volume, const VoiceRun& run,
+                                                                          std::uint32_t back) {
+    if constexpr (kRamp) {
+        volume.left = _mm256_sub_epi64(volume.left, _mm256_set1_epi64x(std::int64_t{run.stepLeft} * back));
+        volume.right = _mm256_sub_epi64(volume.right, _mm256_set1_epi64x(std::int64_t{run.stepRight} * back));
+    }
+}
+
+// The run moved on by all its frames: the same wrapping sums as stepping frame by frame.
+inline void EndRun(VoiceRun& run, std::uint32_t frames) {
+    run.position += frames * run.delta;
+    run.left = static_cast<std::int32_t>(run.left + std::int64_t{run.stepLeft} * frames);
+    run.right = static_cast<std::int32_t>(run.right + std::int64_t{run.stepRight} * frames);
+}
+
 // A run's frames by the gather, which reads anywhere. The last frames short
 // of a round take one more over the last four, the lanes already mixed
 // masked out; those may precede `out` when an earlier part of the same run
@@ -127,22 +153,14 @@ __attribute__((target("avx2"))) void MixGatherRun(const std::int16_t* data, Voic
     for (std::uint32_t r = 0; r < rounds; ++r) {
         round(out + 8 * static_cast<std::size_t>(r), _mm256_set1_epi32(-1));
         position = _mm256_add_epi64(position, _mm256_set1_epi64x(4 * dd));
-        if constexpr (kRamp) {
-            volume.left = _mm256_add_epi64(volume.left, volume.left4);
-            volume.right = _mm256_add_epi64(volume.right, volume.right4);
-        }
+        StepVolumesOn<kRamp>(volume);
     }
     if (const std::uint32_t back = 4 - frames % 4; back != 4) {
         position = _mm256_sub_epi64(position, _mm256_set1_epi64x(static_cast<long long>(back * d)));
-        if constexpr (kRamp) {
-            volume.left = _mm256_sub_epi64(volume.left, _mm256_set1_epi64x(std::int64_t{run.stepLeft} * back));
-            volume.right = _mm256_sub_epi64(volume.right, _mm256_set1_epi64x(std::int64_t{run.stepRight} * back));
-        }
+        StepVolumesBack<kRamp>(volume, run, back);
         round(out + 2 * (static_cast<std::ptrdiff_t>(frames) - 4), LanesFrom(back));
     }
-    run.position += frames * d;
-    run.left = static_cast<std::int32_t>(run.left + std::int64_t{run.stepLeft} * frames);
-    run.right = static_cast<std::int32_t>(run.right + std::int64_t{run.stepRight} * frames);
+    EndRun(run, frames);
 }
 
 // A run whose windows all lie inside the data (FramesInsideWindows), at
@@ -199,23 +217,15 @@ __attribute__((target("avx2"))) void MixWindowRun(const std::int16_t* data, Voic
         round(out + 8 * static_cast<std::size_t>(r), all);
         p += 4 * d;
         fraction = _mm256_add_epi32(fraction, fraction4);
-        if constexpr (kRamp) {
-            volume.left = _mm256_add_epi64(volume.left, volume.left4);
-            volume.right = _mm256_add_epi64(volume.right, volume.right4);
-        }
+        StepVolumesOn<kRamp>(volume);
     }
     if (const std::uint32_t back = 4 - frames % 4; back != 4) {
         p -= back * d;
         fraction = _mm256_sub_epi32(fraction, _mm256_set1_epi64x(static_cast<std::uint32_t>(back * d)));
-        if constexpr (kRamp) {
-            volume.left = _mm256_sub_epi64(volume.left, _mm256_set1_epi64x(std::int64_t{run.stepLeft} * back));
-            volume.right = _mm256_sub_epi64(volume.right, _mm256_set1_epi64x(std::int64_t{run.stepRight} * back));
-        }
+        StepVolumesBack<kRamp>(volume, run, back);
         round(out + 2 * (static_cast<std::size_t>(frames) - 4), LanesFrom(back));
     }
-    run.position += frames * d;
-    run.left = static_cast<std::int32_t>(run.left + std::int64_t{run.stepLeft} * frames);
-    run.right = static_cast<std::int32_t>(run.right + std::int64_t{run.stepRight} * frames);
+    EndRun(run, frames);
 }
 
 // Any run: windows where they lie inside the data, the gather elsewhere
