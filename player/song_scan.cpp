@@ -15,7 +15,7 @@ namespace {
 
 constexpr std::int32_t kMaxChannels = 64;
 
-std::uint64_t Mix(std::uint64_t hash, std::uint32_t value) { return (hash ^ value) * 1099511628211u; }
+std::uint64_t HashStep(std::uint64_t hash, std::uint32_t value) { return (hash ^ value) * 1099511628211u; }
 
 // A slot of an open-addressing table of mask + 1 slots. The high bits are
 // folded in: a product's low bits see only its factors' low bits.
@@ -57,7 +57,7 @@ private:
 
     std::uint64_t Hash() const {
         std::uint64_t hash = 1469598103934665603u;
-        for (std::size_t c = 0; c < width_; ++c) hash = Mix(hash, scratch_[c]);
+        for (std::size_t c = 0; c < width_; ++c) hash = HashStep(hash, scratch_[c]);
         return hash;
     }
 
