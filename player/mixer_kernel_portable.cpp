@@ -39,12 +39,12 @@ constexpr std::uint32_t kBlockFrames = 256;
 constexpr std::uint32_t kStreams = 4;
 
 struct Stream {
-    std::uint32_t index;
+    std::uint64_t index;  // 64 bits, so addressing needs no widening move
     std::uint32_t evenFraction;  // E
 };
 
 inline Stream StreamAt(std::uint64_t position) {
-    return {static_cast<std::uint32_t>(position >> 32), static_cast<std::uint32_t>(position) & ~1u};
+    return {position >> 32, static_cast<std::uint32_t>(position) & ~1u};
 }
 
 // s0 64 + ((d E) >> 26), as one shift of s0 at 32 fractional bits plus d E:
@@ -52,11 +52,11 @@ inline Stream StreamAt(std::uint64_t position) {
 inline std::int32_t StreamSample(const std::int16_t* data, const Stream& stream) {
     constexpr std::int64_t kWhole = std::int64_t{1} << 32;
     const std::int64_t s0 = data[stream.index];
-    const std::int64_t s1 = data[std::size_t{stream.index} + 1];
+    const std::int64_t s1 = data[stream.index + 1];
     return static_cast<std::int32_t>((s0 * kWhole + (s1 - s0) * stream.evenFraction) >> 26);
 }
 
-inline void Advance(Stream& stream, std::uint32_t fractionStep, std::uint32_t indexStep) {
+inline void Advance(Stream& stream, std::uint32_t fractionStep, std::uint64_t indexStep) {
     stream.evenFraction += fractionStep;
     stream.index += indexStep + (stream.evenFraction < fractionStep ? 1 : 0);
 }
@@ -71,7 +71,8 @@ std::uint64_t InterpolateBlock(const std::int16_t* data, std::uint64_t position,
     }
     const std::uint64_t stride = kStreams * delta;
     const auto fractionStep = static_cast<std::uint32_t>(stride);
-    const auto indexStep = static_cast<std::uint32_t>(stride >> 32);
+    // Arithmetic: a backward stride is a negative index step plus a fraction.
+    const auto indexStep = static_cast<std::uint64_t>(static_cast<std::int64_t>(stride) >> 32);
     const std::uint32_t rounds = frames / kStreams;
     for (std::uint32_t r = 0; r < rounds; ++r) {
         for (std::uint32_t s = 0; s < kStreams; ++s) {
