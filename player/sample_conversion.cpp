@@ -1,5 +1,7 @@
 #include "player/sample_conversion.h"
 
+#include <bit>
+
 #include "player/cpu_dispatch.h"
 
 #if ZUMBRIK_AVX2_KERNELS
@@ -12,13 +14,15 @@
 namespace zumbrik {
 
 // VoiceUnits with the sign put back, written so the compiler vectorises it
-// with the baseline instruction set. The sixty-fourths are clamped first, to
-// at most 255 x 32767 + 254, so the quotient needs no clamp; below that,
-// x / 255 = 257 x / 65535, and with y = 257 x (under 2^31) its floor is
-// z >> 16 for z = y + (y >> 16) + 1 (checked for every x in range): the
-// factor 257 is a shift and an add, where an estimate in base 256 needs a
-// correction. The sign goes on before the last shift, since
-// ((-z - 1) + 65536) >> 16 = -(z >> 16): one narrowing to 16 bits, not two.
+// with the baseline instruction set. The clamp is spelled with a mask: as a
+// comparison the compiler folds the saturated case into a branch, and then
+// the loop does not vectorise. The quotient by 255 is one product in single
+// precision (the sixty-fourths, clamped, are exact there): with the float
+// nearest 1/255, which lies just above it, the truncated product is exactly
+// the quotient for every count up to the clamp, as the excess stays under the
+// gap from (255 k + 254) / 255 to the float below k + 1 (checked for every
+// accumulator). The sign goes on the factor, since truncation is symmetric
+// about zero: one narrowing to 16 bits, with no sign to narrow beside it.
 namespace {
 
 // kClear zeroes each accumulator as it is read (never written otherwise, so
@@ -26,16 +30,18 @@ namespace {
 template <bool kClear>
 void ConvertPortable(std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count) {
     constexpr std::int32_t kSaturated = 255 * 32767 + 254;  // the largest sixty-fourths giving 32767
+    constexpr float kNearest255th = 0x1.010102p-8f;
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::int32_t a = accumulators[i];
         const std::int32_t sign = a >> 31;
         const std::uint32_t signMask = static_cast<std::uint32_t>(sign);
         const std::uint32_t magnitude = (static_cast<std::uint32_t>(a) ^ signMask) - signMask;  // INT_MIN: 2^31
         auto sixtyFourths = static_cast<std::int32_t>((magnitude + 8160) >> 6);
-        sixtyFourths = sixtyFourths < kSaturated ? sixtyFourths : kSaturated;
-        const std::int32_t scaled = sixtyFourths * 257;
-        const std::int32_t z = scaled + (scaled >> 16) + 1;
-        samples[i] = static_cast<std::int16_t>(((z ^ sign) + (sign & 65536)) >> 16);  // z ^ sign: -z - 1 if negative
+        const std::int32_t over = sixtyFourths - kSaturated;
+        sixtyFourths = kSaturated + (over & (over >> 31));
+        // The sign rides on the factor: the truncation is symmetric about zero.
+        const auto factor = std::bit_cast<float>(std::bit_cast<std::uint32_t>(kNearest255th) | (signMask & 0x80000000u));
+        samples[i] = static_cast<std::int16_t>(static_cast<float>(sixtyFourths) * factor);
         if constexpr (kClear) {
             accumulators[i] = 0;
         }
