@@ -62,21 +62,14 @@ void ConvertAndClearAtUnityPortable(std::int32_t* accumulators, std::int16_t* sa
 
 namespace {
 
-// VoiceUnits on eight accumulators at once, with their signs put back. The
-// quotient by 255 is first estimated in single precision: the sixty-fourths,
-// clamped, are exact there (below 2^23), and with the factor just under
-// 1/255 (255 x it = 1 - 2^-24) the rounded product lies at most 2^-8 under
-// the true quotient and at most 2^-9 over it, never reaching the next whole
-// number, so the truncated estimate is the quotient or one short; the
-// remainder then corrects it (checked for every accumulator).
+// VoiceUnits on eight accumulators at once, with their signs put back: the
+// portable version's single-precision quotient.
 __attribute__((target("avx2"))) inline __m256i ConvertEight(__m256i accumulators) {
     const __m256i magnitude = _mm256_abs_epi32(accumulators);  // INT_MIN stays 0x80000000, i.e. 2^31
     __m256i sixtyFourths = _mm256_srli_epi32(_mm256_add_epi32(magnitude, _mm256_set1_epi32(8160)), 6);
     sixtyFourths = _mm256_min_epi32(sixtyFourths, _mm256_set1_epi32(255 * 32767 + 254));
-    constexpr float kBelowOne255th = 0x1.0101p-8f;  // the float just under 1/255
-    __m256i units = _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(sixtyFourths), _mm256_set1_ps(kBelowOne255th)));
-    const __m256i remainder = _mm256_sub_epi32(sixtyFourths, _mm256_sub_epi32(_mm256_slli_epi32(units, 8), units));
-    units = _mm256_sub_epi32(units, _mm256_cmpgt_epi32(remainder, _mm256_set1_epi32(254)));  // + 1 where short
+    const __m256i units =
+        _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(sixtyFourths), _mm256_set1_ps(0x1.010102p-8f)));
     return _mm256_sign_epi32(units, accumulators);
 }
 
@@ -119,18 +112,16 @@ ConvertClearFunction Avx2ConvertAndClearAtUnity() { return nullptr; }
 
 namespace {
 
-// VoiceUnits' magnitudes of four accumulators, unsaturated. Without the
-// clamp the estimate still falls at most one short for every sixty-fourths
-// count up to 2^25 + 127 (its deficit stays below 4/256), so one correction
-// gives the exact quotient, and the pack's saturation then stands for the clamp.
-inline __m128i UnsaturatedUnits(__m128i accumulators, __m128i sign) {
+// VoiceUnits of four accumulators, with their signs: the portable version's
+// single-precision quotient, where the clamp is one minimum in float.
+inline __m128i SignedUnits(__m128i accumulators) {
+    const __m128i sign = _mm_srai_epi32(accumulators, 31);
     const __m128i magnitude = _mm_sub_epi32(_mm_xor_si128(accumulators, sign), sign);  // INT_MIN: 2^31 unsigned
     const __m128i sixtyFourths = _mm_srli_epi32(_mm_add_epi32(magnitude, _mm_set1_epi32(8160)), 6);
-    const __m128i estimate = _mm_add_epi32(_mm_add_epi32(sixtyFourths, _mm_srli_epi32(sixtyFourths, 8)),
-                                           _mm_add_epi32(_mm_srli_epi32(sixtyFourths, 16), _mm_set1_epi32(1)));
-    const __m128i units = _mm_srli_epi32(estimate, 8);
-    const __m128i remainder = _mm_sub_epi32(sixtyFourths, _mm_sub_epi32(_mm_slli_epi32(units, 8), units));
-    return _mm_sub_epi32(units, _mm_cmpgt_epi32(remainder, _mm_set1_epi32(254)));  // + 1 where short
+    const __m128 clamped = _mm_min_ps(_mm_cvtepi32_ps(sixtyFourths), _mm_set1_ps(255 * 32767 + 254));
+    const __m128 factor = _mm_or_ps(_mm_set1_ps(0x1.010102p-8f),
+                                    _mm_castsi128_ps(_mm_and_si128(sign, _mm_set1_epi32(INT32_MIN))));
+    return _mm_cvttps_epi32(_mm_mul_ps(clamped, factor));
 }
 
 template <bool kClear>
@@ -144,11 +135,7 @@ void ConvertSse2(std::int32_t* accumulators, std::int16_t* samples, std::uint32_
             _mm_storeu_si128(pair, _mm_setzero_si128());
             _mm_storeu_si128(pair + 1, _mm_setzero_si128());
         }
-        const __m128i lowSign = _mm_srai_epi32(low, 31);
-        const __m128i highSign = _mm_srai_epi32(high, 31);
-        const __m128i units = _mm_packs_epi32(UnsaturatedUnits(low, lowSign), UnsaturatedUnits(high, highSign));
-        const __m128i sign = _mm_packs_epi32(lowSign, highSign);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + i), _mm_sub_epi16(_mm_xor_si128(units, sign), sign));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + i), _mm_packs_epi32(SignedUnits(low), SignedUnits(high)));
     }
     ConvertPortable<kClear>(accumulators + i, samples + i, count - i);
 }
