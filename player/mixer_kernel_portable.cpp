@@ -29,14 +29,16 @@ void MixRunExact(const std::int16_t* data, VoiceRun& run, std::uint32_t* out, st
 
 constexpr std::uint32_t kBlockFrames = 256;
 
-// Frames are interpolated as four interleaved streams, frame k in stream
-// k % 4, each moving by four steps. With the 32.32 position split into an
-// index and a fraction, a stream moves in two 32-bit adds (the fraction's
-// carry goes into the index) instead of extracting both from 64 bits per
-// frame. Its step being even, a stream's fraction keeps its lowest bit b,
-// so with E = fraction - b: (d (fraction >> 1)) >> 25 = (d E) >> 26, and
-// the fraction carries out exactly when E does.
-constexpr std::uint32_t kStreams = 4;
+// Frames are interpolated as two interleaved streams, frame k in stream
+// k % 2, each moving by two steps; the loop is unrolled once, so four frames
+// are in flight with every stream's state in a register (with four streams
+// the compiler ran out of registers and kept some in memory). With the 32.32
+// position split into an index and a fraction, a stream moves in two adds
+// (the fraction's carry goes into the index) instead of extracting both from
+// 64 bits per frame. Its step being even, a stream's fraction keeps its
+// lowest bit b, so with E = fraction - b: (d (fraction >> 1)) >> 25 =
+// (d E) >> 26, and the fraction carries out exactly when E does.
+constexpr std::uint32_t kStreams = 2;
 
 struct Stream {
     std::uint64_t index;  // 64 bits, so addressing needs no widening move
@@ -74,6 +76,7 @@ std::uint64_t InterpolateBlock(const std::int16_t* data, std::uint64_t position,
     // Arithmetic: a backward stride is a negative index step plus a fraction.
     const auto indexStep = static_cast<std::uint64_t>(static_cast<std::int64_t>(stride) >> 32);
     const std::uint32_t rounds = frames / kStreams;
+#pragma GCC unroll 2  // also understood by clang
     for (std::uint32_t r = 0; r < rounds; ++r) {
         for (std::uint32_t s = 0; s < kStreams; ++s) {
             samples[kStreams * r + s] = StreamSample(data, streams[s]);
