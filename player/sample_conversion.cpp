@@ -25,20 +25,21 @@ namespace zumbrik {
 // about zero: one narrowing to 16 bits, with no sign to narrow beside it.
 namespace {
 
+constexpr std::int32_t kSaturatedSixtyFourths = 255 * 32767 + 254;  // the largest giving 32767
+constexpr float kNearest255th = 0x1.010102p-8f;
+
 // kClear zeroes each accumulator as it is read (never written otherwise, so
 // the const view's callers pass it through a cast).
 template <bool kClear>
 void ConvertPortable(std::int32_t* accumulators, std::int16_t* samples, std::uint32_t count) {
-    constexpr std::int32_t kSaturated = 255 * 32767 + 254;  // the largest sixty-fourths giving 32767
-    constexpr float kNearest255th = 0x1.010102p-8f;
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::int32_t a = accumulators[i];
         const std::int32_t sign = a >> 31;
         const std::uint32_t signMask = static_cast<std::uint32_t>(sign);
         const std::uint32_t magnitude = (static_cast<std::uint32_t>(a) ^ signMask) - signMask;  // INT_MIN: 2^31
         auto sixtyFourths = static_cast<std::int32_t>((magnitude + 8160) >> 6);
-        const std::int32_t over = sixtyFourths - kSaturated;
-        sixtyFourths = kSaturated + (over & (over >> 31));
+        const std::int32_t over = sixtyFourths - kSaturatedSixtyFourths;
+        sixtyFourths = kSaturatedSixtyFourths + (over & (over >> 31));
         // The sign rides on the factor: the truncation is symmetric about zero.
         const auto factor = std::bit_cast<float>(std::bit_cast<std::uint32_t>(kNearest255th) | (signMask & 0x80000000u));
         samples[i] = static_cast<std::int16_t>(static_cast<float>(sixtyFourths) * factor);
@@ -67,9 +68,9 @@ namespace {
 __attribute__((target("avx2"))) inline __m256i ConvertEight(__m256i accumulators) {
     const __m256i magnitude = _mm256_abs_epi32(accumulators);  // INT_MIN stays 0x80000000, i.e. 2^31
     __m256i sixtyFourths = _mm256_srli_epi32(_mm256_add_epi32(magnitude, _mm256_set1_epi32(8160)), 6);
-    sixtyFourths = _mm256_min_epi32(sixtyFourths, _mm256_set1_epi32(255 * 32767 + 254));
+    sixtyFourths = _mm256_min_epi32(sixtyFourths, _mm256_set1_epi32(kSaturatedSixtyFourths));
     const __m256i units =
-        _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(sixtyFourths), _mm256_set1_ps(0x1.010102p-8f)));
+        _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(sixtyFourths), _mm256_set1_ps(kNearest255th)));
     return _mm256_sign_epi32(units, accumulators);
 }
 
@@ -118,8 +119,8 @@ inline __m128i SignedUnits(__m128i accumulators) {
     const __m128i sign = _mm_srai_epi32(accumulators, 31);
     const __m128i magnitude = _mm_sub_epi32(_mm_xor_si128(accumulators, sign), sign);  // INT_MIN: 2^31 unsigned
     const __m128i sixtyFourths = _mm_srli_epi32(_mm_add_epi32(magnitude, _mm_set1_epi32(8160)), 6);
-    const __m128 clamped = _mm_min_ps(_mm_cvtepi32_ps(sixtyFourths), _mm_set1_ps(255 * 32767 + 254));
-    const __m128 factor = _mm_or_ps(_mm_set1_ps(0x1.010102p-8f),
+    const __m128 clamped = _mm_min_ps(_mm_cvtepi32_ps(sixtyFourths), _mm_set1_ps(static_cast<float>(kSaturatedSixtyFourths)));
+    const __m128 factor = _mm_or_ps(_mm_set1_ps(kNearest255th),
                                     _mm_castsi128_ps(_mm_and_si128(sign, _mm_set1_epi32(INT32_MIN))));
     return _mm_cvttps_epi32(_mm_mul_ps(clamped, factor));
 }
