@@ -10,6 +10,14 @@ namespace {
 
 constexpr Kernels kPortableKernels{MixRunPortable, ConvertAtUnityPortable, ConvertAndClearAtUnityPortable};
 
+// A set this build lacks any part of is refused as a whole.
+std::optional<Kernels> IfComplete(const Kernels& kernels) {
+    if (kernels.mixRun == nullptr || kernels.convertAtUnity == nullptr || kernels.convertAndClearAtUnity == nullptr) {
+        return std::nullopt;
+    }
+    return kernels;
+}
+
 bool ProcessorHasAvx2() {
 #if ZUMBRIK_AVX2_KERNELS
     __builtin_cpu_init();  // may run from a static initialiser, before the runtime's own
@@ -43,26 +51,14 @@ std::optional<Kernels> KernelsFor(KernelChoice choice) {
     switch (choice) {
         case KernelChoice::Portable:
             return kPortableKernels;
-        case KernelChoice::Neon: {
+        case KernelChoice::Neon:
             // The conversion's portable loop already vectorises well to NEON.
-            if (NeonMixRun() == nullptr) return std::nullopt;
-            return Kernels{NeonMixRun(), ConvertAtUnityPortable, ConvertAndClearAtUnityPortable};
-        }
-        case KernelChoice::Sse2: {
-            const Kernels sse2{Sse2MixRun(), Sse2ConvertAtUnity(), Sse2ConvertAndClearAtUnity()};
-            if (sse2.mixRun == nullptr || sse2.convertAtUnity == nullptr || sse2.convertAndClearAtUnity == nullptr) {
-                return std::nullopt;
-            }
-            return sse2;
-        }
-        case KernelChoice::Avx2: {
-            const Kernels avx2{Avx2MixRun(), Avx2ConvertAtUnity(), Avx2ConvertAndClearAtUnity()};
-            if (avx2.mixRun == nullptr || avx2.convertAtUnity == nullptr || avx2.convertAndClearAtUnity == nullptr ||
-                !ProcessorHasAvx2()) {
-                return std::nullopt;
-            }
-            return avx2;
-        }
+            return IfComplete({NeonMixRun(), ConvertAtUnityPortable, ConvertAndClearAtUnityPortable});
+        case KernelChoice::Sse2:
+            return IfComplete({Sse2MixRun(), Sse2ConvertAtUnity(), Sse2ConvertAndClearAtUnity()});
+        case KernelChoice::Avx2:
+            if (!ProcessorHasAvx2()) return std::nullopt;
+            return IfComplete({Avx2MixRun(), Avx2ConvertAtUnity(), Avx2ConvertAndClearAtUnity()});
     }
     return std::nullopt;
 }
