@@ -6,7 +6,7 @@
 #include "platform/posix/alsa_wave_device.h"
 #include "platform/posix/posix_score_store.h"
 #include "platform/posix/terminal_main.h"
-#include "player/module_player.h"
+#include "player/background/module_player.h"
 
 int main(int argc, char** argv) {
     using namespace zumbrik;

@@ -13,7 +13,7 @@
 #include "platform/win32/win32_input.h"
 #include "platform/win32/win32_score_store.h"
 #include "platform/win32/winmm_wave_device.h"
-#include "player/module_player.h"
+#include "player/background/module_player.h"
 
 namespace {
 

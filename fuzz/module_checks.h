@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "player/channel_update.h"
-#include "player/player_records.h"
-#include "player/xm_loader.h"
+#include "player/engine/channel_update.h"
+#include "player/song/player_records.h"
+#include "player/formats/xm_loader.h"
 
 namespace zumbrik::fuzz {
 

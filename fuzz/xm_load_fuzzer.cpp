@@ -5,9 +5,9 @@
 #include <cstdint>
 
 #include "module_checks.h"
-#include "player/module_arena.h"
-#include "player/module_source.h"
-#include "player/xm_loader.h"
+#include "player/song/module_arena.h"
+#include "player/song/module_source.h"
+#include "player/formats/xm_loader.h"
 
 namespace {
 

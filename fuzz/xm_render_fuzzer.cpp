@@ -8,13 +8,13 @@
 #include <cstdint>
 
 #include "module_checks.h"
-#include "player/module_arena.h"
-#include "player/module_source.h"
-#include "player/sample_conversion.h"
-#include "player/sequencer.h"
-#include "player/song_position.h"
-#include "player/song_scan.h"
-#include "player/xm_loader.h"
+#include "player/song/module_arena.h"
+#include "player/song/module_source.h"
+#include "player/mixer/sample_conversion.h"
+#include "player/engine/sequencer.h"
+#include "player/engine/song_position.h"
+#include "player/engine/song_scan.h"
+#include "player/formats/xm_loader.h"
 
 namespace {
 

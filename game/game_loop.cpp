@@ -6,7 +6,7 @@
 #include "game/line_clearing.h"
 #include "game/key_input.h"
 #include "game/piece_rules.h"
-#include "player/module_player.h"
+#include "player/background/module_player.h"
 
 namespace zumbrik {
 

@@ -4,7 +4,7 @@
 #include "console/piece_drawing.h"
 #include "console/screen_layout.h"
 #include "game/game_scores.h"
-#include "player/module_player.h"
+#include "player/background/module_player.h"
 
 namespace zumbrik {
 

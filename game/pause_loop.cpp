@@ -2,7 +2,7 @@
 
 #include "console/pause_screen.h"
 #include "game/key_input.h"
-#include "player/module_player.h"
+#include "player/background/module_player.h"
 
 namespace zumbrik {
 

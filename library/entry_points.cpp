@@ -2,7 +2,7 @@
 #include <mutex>
 
 #include "library/system_wave_device.h"
-#include "player/module_player.h"
+#include "player/background/module_player.h"
 #include "zumbrik/player.h"
 
 static_assert(ResourceSource == zumbrik::ResourceSource && MemorySource == zumbrik::MemorySource &&

@@ -4,13 +4,13 @@
 #include <memory>
 #include <new>
 
-#include "player/load_result.h"
-#include "player/module_arena.h"
-#include "player/module_source.h"
-#include "player/player_records.h"
-#include "player/song_pass.h"
-#include "player/song_scan.h"
-#include "player/xm_loader.h"
+#include "player/song/load_result.h"
+#include "player/song/module_arena.h"
+#include "player/song/module_source.h"
+#include "player/song/player_records.h"
+#include "player/play/song_pass.h"
+#include "player/engine/song_scan.h"
+#include "player/formats/xm_loader.h"
 #include "zumbrik/player.h"
 
 namespace {

@@ -6,7 +6,8 @@
 #     rules time the effects),
 #   - no product source file over 450 lines (tests/, bench/, fuzz/ are not product).
 # Folders are the top-level product folders; each subfolder of platform/ is a
-# folder of its own, its top level being the seam. Exits 1 on any finding.
+# folder of its own, its top level being the seam, and so is each concern of
+# the player (player/song, player/engine, ...). Exits 1 on any finding.
 set -euo pipefail
 root=$(cd "${1:-$(dirname "$0")/..}" && pwd)
 cd "$root"
@@ -15,10 +16,12 @@ product_folders=(app game console model player platform resources library)
 portable_folders=(game console model player)
 max_lines=450
 
-# The folder a path belongs to: platform/<sub>/... is platform/<sub>.
+# The folder a path belongs to: platform/<sub>/... is platform/<sub>, and
+# player/<concern>/... is player/<concern>.
 folder_of() {
   case $1 in
     platform/*/*) local rest=${1#platform/}; printf 'platform/%s' "${rest%%/*}" ;;
+    player/*/*) local rest=${1#player/}; printf 'player/%s' "${rest%%/*}" ;;
     *) printf '%s' "${1%%/*}" ;;
   esac
 }

@@ -8,10 +8,10 @@
 #include "app/xm_tool/commands.h"
 #include "app/xm_tool/module_file.h"
 #include "app/xm_tool/subcommand_table.h"
-#include "player/cpu_dispatch.h"
-#include "player/effect_codes.h"
-#include "player/song_scan.h"
-#include "player/xm_layout.h"
+#include "player/mixer/cpu_dispatch.h"
+#include "player/song/effect_codes.h"
+#include "player/engine/song_scan.h"
+#include "player/formats/xm_layout.h"
 
 namespace zumbrik {
 

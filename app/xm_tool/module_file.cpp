@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/xm_tool/system_files.h"
-#include "player/module_source.h"
-#include "player/xm_loader.h"
+#include "player/song/module_source.h"
+#include "player/formats/xm_loader.h"
 
 namespace zumbrik {
 

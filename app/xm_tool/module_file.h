@@ -5,9 +5,9 @@
 #include <ostream>
 #include <string>
 
-#include "player/module_arena.h"
-#include "player/player_records.h"
-#include "player/xm_layout.h"
+#include "player/song/module_arena.h"
+#include "player/song/player_records.h"
+#include "player/formats/xm_layout.h"
 
 namespace zumbrik {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "app/xm_tool/module_file.h"
-#include "player/module_player.h"
-#include "player/song_scan.h"
+#include "player/background/module_player.h"
+#include "player/engine/song_scan.h"
 
 namespace zumbrik {
 

@@ -17,7 +17,7 @@
 #include "app/xm_tool/system_files.h"
 #include "app/xm_tool/wav_format.h"
 #include "app/xm_tool/wav_output.h"
-#include "player/song_pass.h"
+#include "player/play/song_pass.h"
 
 namespace zumbrik {
 

@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#include "player/player_records.h"
+#include "player/song/player_records.h"
 
 namespace zumbrik {
 

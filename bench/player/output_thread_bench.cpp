@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/virtual/capture_wave_device.h"
-#include "player/module_player.h"
+#include "player/background/module_player.h"
 
 namespace {
 

@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "bench/player/peer_renderers.h"
-#include "player/module_arena.h"
-#include "player/cpu_dispatch.h"
-#include "player/module_source.h"
-#include "player/song_pass.h"
-#include "player/xm_loader.h"
+#include "player/song/module_arena.h"
+#include "player/mixer/cpu_dispatch.h"
+#include "player/song/module_source.h"
+#include "player/play/song_pass.h"
+#include "player/formats/xm_loader.h"
 
 namespace zumbrik::bench {
 namespace {

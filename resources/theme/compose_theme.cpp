@@ -1,6 +1,6 @@
 #include "resources/theme/compose_theme.h"
 
-#include "player/xm_writer.h"
+#include "player/formats/xm_writer.h"
 #include "resources/theme/theme_score.h"
 
 namespace zumbrik::theme {

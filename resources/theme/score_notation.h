@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "player/xm_writer.h"
+#include "player/formats/xm_writer.h"
 
 namespace zumbrik::theme {
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "player/xm_writer.h"
+#include "player/formats/xm_writer.h"
 
 namespace zumbrik::theme {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "player/xm_writer.h"
+#include "player/formats/xm_writer.h"
 
 namespace zumbrik::theme {
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "platform/virtual/memory_score_store.h"
-#include "player/module_player.h"
+#include "player/background/module_player.h"
 #include "tests/game/game_run.h"
 
 namespace zumbrik::testing {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/virtual/capture_wave_device.h"
-#include "player/module_player.h"
+#include "player/background/module_player.h"
 #include "tests/game/game_run.h"
 #include "tests/player/offline_render.h"
 

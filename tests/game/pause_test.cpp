@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "console/pause_picture.h"
-#include "player/module_player.h"
+#include "player/background/module_player.h"
 #include "tests/game/game_run.h"
 
 namespace zumbrik::testing {

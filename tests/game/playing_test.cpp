@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "player/module_player.h"
+#include "player/background/module_player.h"
 #include "tests/game/game_run.h"
 
 namespace zumbrik::testing {

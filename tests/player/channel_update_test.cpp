@@ -5,10 +5,10 @@
 #include <utility>
 #include <vector>
 
-#include "player/channel_update.h"
-#include "player/oscillators.h"
-#include "player/envelope.h"
-#include "player/pitch.h"
+#include "player/engine/channel_update.h"
+#include "player/engine/oscillators.h"
+#include "player/engine/envelope.h"
+#include "player/engine/pitch.h"
 
 namespace zumbrik {
 namespace {

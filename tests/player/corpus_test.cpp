@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "player/module_arena.h"
-#include "player/module_source.h"
-#include "player/song_pass.h"
-#include "player/xm_loader.h"
+#include "player/song/module_arena.h"
+#include "player/song/module_source.h"
+#include "player/play/song_pass.h"
+#include "player/formats/xm_loader.h"
 
 namespace zumbrik {
 namespace {

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "tests/player/song_stepper.h"
-#include "player/cpu_dispatch.h"
-#include "player/song_pass.h"
+#include "player/mixer/cpu_dispatch.h"
+#include "player/play/song_pass.h"
 
 namespace zumbrik {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/player/song_stepper.h"
-#include "player/song_pass.h"
+#include "player/play/song_pass.h"
 
 namespace zumbrik {
 namespace {

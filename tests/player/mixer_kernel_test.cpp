@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "player/cpu_dispatch.h"
-#include "player/mixer.h"
-#include "player/mixer_kernel.h"
+#include "player/mixer/cpu_dispatch.h"
+#include "player/mixer/mixer.h"
+#include "player/mixer/mixer_kernel.h"
 
 namespace zumbrik {
 namespace {

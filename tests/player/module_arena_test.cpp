@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "player/module_arena.h"
+#include "player/song/module_arena.h"
 
 namespace zumbrik {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "player/module_arena.h"
-#include "player/module_source.h"
+#include "player/song/module_arena.h"
+#include "player/song/module_source.h"
 #include "platform/resource_lookup.h"
 
 namespace zumbrik {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "player/module_arena.h"
-#include "player/module_source.h"
-#include "player/segment_renderer.h"
-#include "player/xm_loader.h"
-#include "player/xm_writer.h"
+#include "player/song/module_arena.h"
+#include "player/song/module_source.h"
+#include "player/background/segment_renderer.h"
+#include "player/formats/xm_loader.h"
+#include "player/formats/xm_writer.h"
 #include "tests/support/xm_builder.h"
 
 namespace zumbrik::test {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "player/pitch.h"
+#include "player/engine/pitch.h"
 
 namespace zumbrik {
 namespace {

@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "player/cpu_dispatch.h"
-#include "player/sample_conversion.h"
-#include "player/segment_renderer.h"
+#include "player/mixer/cpu_dispatch.h"
+#include "player/mixer/sample_conversion.h"
+#include "player/background/segment_renderer.h"
 
 namespace zumbrik {
 namespace {

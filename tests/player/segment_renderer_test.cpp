@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "player/mixer.h"
-#include "player/segment_renderer.h"
-#include "player/song_pass.h"
-#include "player/song_scan.h"
+#include "player/mixer/mixer.h"
+#include "player/background/segment_renderer.h"
+#include "player/play/song_pass.h"
+#include "player/engine/song_scan.h"
 #include "tests/player/song_stepper.h"
 
 namespace zumbrik {

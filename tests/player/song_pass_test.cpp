@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "player/song_pass.h"
+#include "player/play/song_pass.h"
 #include "tests/player/song_stepper.h"
 
 namespace zumbrik {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "player/song_pass.h"
-#include "player/song_scan.h"
+#include "player/play/song_pass.h"
+#include "player/engine/song_scan.h"
 #include "tests/player/song_stepper.h"
 
 namespace zumbrik {

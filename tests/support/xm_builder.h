@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "player/xm_writer.h"
+#include "player/formats/xm_writer.h"
 
 namespace zumbrik::test {
 

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "platform/win32/winmm_wave_device.h"
-#include "player/module_player.h"
+#include "player/background/module_player.h"
 #include "platform/resource_lookup.h"
 
 // The game's own start of the music, PlayModule(1, 0, 0), in a program that

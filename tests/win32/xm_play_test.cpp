@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/xm_tool/commands.h"
-#include "player/module_player.h"
+#include "player/background/module_player.h"
 
 // zumbrik-xm play on Windows: keys from the console, sound through winmm.
 // Needs a console; ctest runs it with a silent and with a missing device.

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/xm_tool/commands.h"
-#include "player/xm_writer.h"
+#include "player/formats/xm_writer.h"
 
 namespace zumbrik {
 namespace {

@@ -15,7 +15,7 @@
 
 #include "app/xm_tool/play_session.h"
 #include "platform/virtual/capture_wave_device.h"
-#include "player/module_player.h"
+#include "player/background/module_player.h"
 #include "tests/support/xm_builder.h"
 
 namespace zumbrik {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/posix/alsa_wave_device.h"
-#include "player/module_player.h"
+#include "player/background/module_player.h"
 #include "tests/player/offline_render.h"
 
 namespace zumbrik {

@@ -1,0 +1,123 @@
+#include "player/engine/channel_update.h"
+
+#include "player/engine/engine_arithmetic.h"
+#include "player/engine/oscillators.h"
+
+namespace zumbrik {
+
+namespace {
+
+const InstrumentRecord kNoInstrument{};
+
+constexpr std::int64_t kVolumeCap = 0xFF000;  // 64 x 64 x 255
+
+MixVoice& OtherVoiceOfPair(PlayerState& state, MixVoice* voice) {
+    const std::ptrdiff_t index = voice - state.voices;
+    return state.voices[index ^ 1];
+}
+
+void StartNoteOnVoice(PlayerState& state, ChannelState& channel, const SampleRecord& sample) {
+    MixVoice* voice = channel.voice;
+    if (voice->sample != nullptr) {
+        // The old sound ramps out on this voice while the new one starts on
+        // the other, which takes over its volume, panning, start offset,
+        // position, step and ramp.
+        MixVoice& next = OtherVoiceOfPair(state, voice);
+        next.volume = voice->volume;
+        next.panning = voice->panning;
+        next.startOffset = voice->startOffset;
+        next.targetRight = voice->targetRight;
+        next.targetLeft = voice->targetLeft;
+        next.position = voice->position;
+        next.stepFraction = voice->stepFraction;
+        next.stepInteger = voice->stepInteger;
+        next.rampTargets = voice->rampTargets;
+        next.rampStepRight = voice->rampStepRight;
+        next.rampStepLeft = voice->rampStepLeft;
+        voice->volume = 0;
+        voice->targetRight = 0;
+        voice->targetLeft = 0;
+        voice = &next;
+        channel.voice = voice;
+    }
+    voice->sample = &sample;
+    voice->positionFraction = 0;
+    voice->currentRight = 0;
+    voice->currentLeft = 0;
+    voice->rampFramesLeft = 0;
+    voice->backwards = 0;
+    voice->position = voice->startOffset;
+    voice->startOffset = 0;
+}
+
+void SetTargets(MixVoice& voice) {
+    voice.targetRight = voice.volume * voice.panning / 255;
+    voice.targetLeft = voice.volume * (255 - voice.panning) / 255;
+}
+
+// The channel's loudness on the voice: volume and its offset, global
+// volume, envelope and fade-out.
+void UpdateVoiceVolume(const PlayerState& state, const ChannelState& channel, MixVoice& voice) {
+    const std::int64_t loudness = ClampTo(static_cast<std::int64_t>(channel.volume) + channel.volumeDelta,
+                                         -2 * std::int64_t{kVolumeLimit}, 2 * std::int64_t{kVolumeLimit});
+    const std::int64_t global = ClampTo(state.globalVolume, -kVolumeLimit, kVolumeLimit);
+    const std::int64_t t = ClampTo(loudness * 255 * global, 0, kVolumeCap);
+    const std::int64_t envelope = ClampTo(channel.volumeEnvState.value, 0, 64);
+    const std::int64_t fade = ClampTo(channel.fadeoutVolume, 0, 65536);
+    voice.volume = static_cast<std::uint32_t>((t * envelope * fade) >> 35);
+    SetTargets(voice);
+}
+
+// The panning, shifted by the envelope the less the nearer it is to an edge.
+void UpdateVoicePanning(const ChannelState& channel, MixVoice& voice) {
+    const std::int64_t p = channel.panning;
+    const std::int64_t e = channel.panningEnvState.value;
+    const std::int64_t room = 128 - (p > 128 ? p - 128 : 128 - p);
+    voice.panning = static_cast<std::uint32_t>(ClampTo(p + (e - 32) * (room >> 5), 0, 255));
+    SetTargets(voice);
+}
+
+}  // namespace
+
+const InstrumentRecord& ChannelInstrument(const PlayerState& state, const ChannelState& channel) {
+    const std::uint32_t usable = state.instrumentCount & 0xFF;
+    if (state.instruments == nullptr || channel.instrument >= usable) {
+        return kNoInstrument;
+    }
+    return state.instruments[channel.instrument];
+}
+
+SampleRecord* FindInstrumentSample(const InstrumentRecord& instrument, std::uint8_t note) {
+    if (note >= sizeof instrument.keymap) {
+        return nullptr;
+    }
+    const std::uint8_t k = instrument.keymap[note];
+    return k < kInstrumentSamples ? instrument.samples[k] : nullptr;
+}
+
+const SampleRecord& InstrumentSample(const InstrumentRecord& instrument, std::uint8_t note) {
+    const SampleRecord* sample = FindInstrumentSample(instrument, note);
+    return sample != nullptr ? *sample : kNoSample;
+}
+
+void UpdateChannel(PlayerState& state, ChannelState& channel, const SampleRecord& sample,
+                   const InstrumentRecord& instrument) {
+    // The auto-vibrato runs on every tick, so the pitch is always updated.
+    channel.periodDelta = AddSaturated(channel.periodDelta, StepAutoVibrato(channel, instrument), kPeriodLimit);
+    channel.updateFlags |= UpdatePitch;
+    if ((channel.updateFlags & StartNote) != 0) {
+        StartNoteOnVoice(state, channel, sample);
+    }
+    MixVoice& voice = *channel.voice;
+    if ((channel.updateFlags & UpdateVolume) != 0) {
+        UpdateVoiceVolume(state, channel, voice);
+    }
+    if ((channel.updateFlags & UpdatePanning) != 0) {
+        UpdateVoicePanning(channel, voice);
+    }
+    const Step step = FrequencyStep(PeriodFrequency(state, channel.period, channel.periodDelta));
+    voice.stepInteger = step.integer;
+    voice.stepFraction = step.fraction;
+}
+
+}  // namespace zumbrik

@@ -1,0 +1,48 @@
+#include "player/engine/effect_steps.h"
+
+#include "player/engine/oscillators.h"
+
+namespace zumbrik {
+
+void VolumeSlide(ChannelState& channel) {
+    const std::uint8_t m = channel.volumeSlide;
+    if (HighNibble(m) != 0) {
+        AddVolume(channel, HighNibble(m));
+    } else {
+        AddVolume(channel, -static_cast<std::int32_t>(LowNibble(m)));
+    }
+    channel.updateFlags |= UpdateVolume;
+}
+
+void VibratoStep(ChannelState& channel) {
+    channel.periodDelta = StepOscillator(channel.vibrato, VibratoWaveform(channel)) >> 1;
+    channel.updateFlags |= UpdatePitch;
+}
+
+void TremoloStep(ChannelState& channel) {
+    channel.volumeDelta = StepOscillator(channel.tremolo, TremoloWaveform(channel));
+    channel.updateFlags |= UpdateVolume;
+}
+
+void ApplyTonePortamento(ChannelState& channel) {
+    channel.updateFlags |= UpdatePitch;
+    const std::int64_t speed = 4 * static_cast<std::int64_t>(channel.tonePortaSpeed);
+    const std::int64_t period = channel.period;
+    const std::int64_t target = channel.portaTarget;
+    if (period - target > 0) {
+        channel.period = static_cast<std::int32_t>(period - speed < target ? target : period - speed);
+    } else {
+        channel.period = static_cast<std::int32_t>(period + speed > target ? target : period + speed);
+    }
+}
+
+void ApplyTremor(ChannelState& channel) {
+    channel.updateFlags |= UpdateVolume;
+    const std::uint8_t n = channel.tremorCount;
+    if (n > channel.tremorOn) {
+        channel.volumeDelta = -channel.volume;
+    }
+    channel.tremorCount = n > channel.tremorOn + channel.tremorOff ? 0 : static_cast<std::uint8_t>(n + 1);
+}
+
+}  // namespace zumbrik

@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+
+#include "player/song/player_records.h"
+
+namespace zumbrik {
+
+inline constexpr std::uint32_t kFloorFrequency = 40;
+
+// Period of a real note (cell note - 1 + relative note, any signed value).
+std::int32_t LinearPeriod(std::int32_t realNote, std::int32_t finetune);
+std::int32_t AmigaPeriod(std::int32_t realNote, std::int32_t finetune);
+// By moduleFlags bit 0 (set: linear).
+std::int32_t NotePeriod(const PlayerState& state, std::int32_t realNote, std::int32_t finetune);
+
+// Playback frequency in Hz of period + periodDelta.
+std::uint32_t LinearFrequency(std::int32_t period, std::int32_t periodDelta);
+std::uint32_t AmigaFrequency(std::int32_t period, std::int32_t periodDelta);
+std::uint32_t PeriodFrequency(const PlayerState& state, std::int32_t period, std::int32_t periodDelta);
+
+// Sample frames per output frame in 32.32 fixed point.
+struct Step {
+    std::uint32_t integer;
+    std::uint32_t fraction;
+};
+Step FrequencyStep(std::uint32_t frequency);
+
+}  // namespace zumbrik

@@ -1,0 +1,182 @@
+#include "player/engine/row_processing.h"
+
+#include "player/engine/channel_update.h"
+#include "player/song/effect_codes.h"
+#include "player/engine/engine_arithmetic.h"
+#include "player/engine/oscillators.h"
+#include "player/engine/row_effects.h"
+#include "player/engine/song_position.h"
+#include "player/engine/volume_column.h"
+
+namespace zumbrik {
+
+namespace {
+
+bool IsNote(std::uint8_t note) { return note >= 1 && note <= kHighestNote; }
+
+std::int32_t OrderAfterBreak(const PlayerState& state, std::int32_t order) {
+    return order >= state.songLength ? 0 : order;
+}
+
+}  // namespace
+
+bool ApplyFlowEffect(PlayerState& state, ChannelState& channel, const PatternCell& cell, bool& jumpSeen) {
+    const std::uint8_t param = cell.param;
+    switch (cell.effect) {
+        case effect::kPositionJump:
+            state.pendingOrder = OrderAfterBreak(state, param);
+            state.pendingRow = 0;
+            jumpSeen = true;
+            return true;
+        case effect::kPatternBreak:
+            // Two decimal digits, a nibble above 9 taken at face value.
+            state.pendingRow = 10 * (param >> 4) + (param & 15);
+            if (!jumpSeen) {
+                state.pendingOrder = OrderAfterBreak(state, state.orderIndex + 1);
+            }
+            return true;
+        case effect::kSpeedTempo:
+            if (param < 0x20) {
+                state.speed = param;
+            } else {
+                SetTempoBpm(state, param);
+            }
+            return true;
+        case effect::kExtended:
+            break;
+        default:
+            return false;
+    }
+    const std::uint8_t y = param & 15;
+    switch (param >> 4) {
+        case extended_effect::kPatternLoop:
+            if (y == 0) {
+                channel.loopRow = state.row;
+            } else if (channel.loopCount == 0) {
+                channel.loopCount = y;
+                state.pendingRow = channel.loopRow;
+            } else {
+                channel.loopCount = static_cast<std::uint8_t>(channel.loopCount - 1);
+                if (channel.loopCount != 0) {
+                    state.pendingRow = channel.loopRow;
+                }
+            }
+            return true;
+        case extended_effect::kPatternDelay:
+            state.patternDelayTicks = y * state.speed;
+            return true;
+        default:
+            return false;
+    }
+}
+
+namespace {
+
+void ResetFromInstrument(ChannelState& channel, const SampleRecord& sample) {
+    channel.volume = sample.volume;
+    channel.panning = sample.panning;
+    channel.volumeEnvState.value = 64;
+    channel.panningEnvState.value = 32;
+    channel.fadeoutVolume = 65536;
+    RestartEnvelopes(channel);
+    RestartOscillators(channel);
+    channel.updateFlags |= UpdateVolume | UpdatePanning;
+}
+
+void StepEnvelopesAndFade(ChannelState& channel, const InstrumentRecord& instrument) {
+    if (EnvelopeActive(instrument, EnvelopeKind::Volume)) {
+        AdvanceEnvelope(channel, instrument, EnvelopeKind::Volume);
+    } else if (channel.keyReleased != 0) {
+        channel.volumeEnvState.value = 0;  // without an envelope a key-off silences at once
+    }
+    if (EnvelopeActive(instrument, EnvelopeKind::Panning)) {
+        AdvanceEnvelope(channel, instrument, EnvelopeKind::Panning);
+    }
+    if (channel.keyReleased != 0) {
+        const std::int64_t faded = static_cast<std::int64_t>(channel.fadeoutVolume) - instrument.fadeout;
+        channel.fadeoutVolume = ClampTo(faded, 0, 65536);
+    }
+}
+
+// A tone portamento keeps the note and instrument it slides from; any
+// other row takes the cell's.
+void TakeNoteAndInstrument(ChannelState& channel, const PatternCell& cell, bool portaRow) {
+    if (portaRow) {
+        return;
+    }
+    if (cell.instrument >= 1 && cell.instrument <= 128) {
+        channel.instrument = static_cast<std::uint8_t>(cell.instrument - 1);
+    }
+    if (IsNote(cell.note)) {
+        channel.note = static_cast<std::uint8_t>(cell.note - 1);
+    }
+}
+
+// The last tremolo offset stays in the volume once the effect changes.
+void KeepTremoloOffset(ChannelState& channel, std::uint8_t effectCode) {
+    if (effectCode != effect::kTremolo && channel.lastEffect == effect::kTremolo) {
+        channel.volume = AddSaturated(channel.volume, channel.volumeDelta, kVolumeLimit);
+    }
+    channel.lastEffect = effectCode;
+}
+
+// A new note sets the period it plays at; a portamento (effect or volume
+// column) only takes it as its target later.
+void StartNewNote(const PlayerState& state, ChannelState& channel, const PatternCell& cell,
+                  const SampleRecord& sample, bool portaRow) {
+    const std::int32_t realNote = cell.note - 1 + sample.relativeNote;
+    channel.realNote = static_cast<std::uint8_t>(realNote & 0xFF);
+    const std::int32_t period = NotePeriod(state, realNote, sample.finetune);
+    channel.notePeriod = period;
+    if (!portaRow && DecodeVolumeColumn(cell.volume).command != VolumeCommand::TonePortamento) {
+        channel.period = period;
+    }
+    channel.updateFlags |= StartNote;
+}
+
+void ApplyCell(PlayerState& state, ChannelState& channel, const PatternCell& cell, bool& jumpSeen) {
+    const bool portaRow = cell.effect == effect::kTonePortamento || cell.effect == effect::kTonePortamentoVolumeSlide;
+    TakeNoteAndInstrument(channel, cell, portaRow);
+    const InstrumentRecord& instrument = ChannelInstrument(state, channel);
+    const SampleRecord& sample = InstrumentSample(instrument, channel.note);
+    const SoundBeforeCell before{channel.period, channel.volume, channel.panning};
+
+    KeepTremoloOffset(channel, cell.effect);
+    channel.volumeDelta = 0;
+    channel.periodDelta = 0;
+    channel.updateFlags = UpdatePitch | UpdateVolume;
+
+    if (IsNote(cell.note)) {
+        StartNewNote(state, channel, cell, sample, portaRow);
+    }
+    // The instrument resets the sound even on a portamento row.
+    if (cell.instrument != 0) {
+        ResetFromInstrument(channel, sample);
+    }
+    ApplyVolumeColumnOnRow(channel, cell.volume);
+    if (cell.note >= kKeyOffNote || cell.effect == effect::kKeyOff) {
+        channel.keyReleased = 1;
+    }
+    StepEnvelopesAndFade(channel, instrument);
+    if (cell.effect >= effect::kPortamentoUp && cell.effect <= effect::kLastRowEffect &&
+        !ApplyFlowEffect(state, channel, cell, jumpSeen)) {
+        ApplyRowEffect(state, channel, cell, sample, instrument, before);
+    }
+    UpdateChannel(state, channel, sample, instrument);
+}
+
+}  // namespace
+
+void ProcessRow(PlayerState& state) {
+    const PatternCell* cells = CurrentRowCells(state);
+    if (cells == nullptr) {
+        return;  // a pattern stored without data: the voices sound on untouched
+    }
+    bool jumpSeen = false;
+    const std::int32_t channels = ProcessedChannels(state);
+    for (std::int32_t c = 0; c < channels; ++c) {
+        ApplyCell(state, state.channels[c], cells[c], jumpSeen);
+    }
+}
+
+}  // namespace zumbrik

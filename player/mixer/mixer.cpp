@@ -1,0 +1,246 @@
+#include "player/mixer/mixer.h"
+
+#include "player/mixer/cpu_dispatch.h"
+#include "player/mixer/mixer_kernel.h"
+
+namespace zumbrik {
+
+namespace {
+
+constexpr std::uint16_t kRampFrames = 128;
+// A step that vanishes after the >> 5 of the frame count becomes ~40 Hz, so
+// the voice crawls instead of never reaching its boundary.
+constexpr std::uint32_t kCrawlStepFraction = 0x369D00;
+constexpr std::uint64_t kCrawlDivisor = kCrawlStepFraction >> 5;
+
+std::uint64_t PositionOf(const MixVoice& voice) {
+    return (static_cast<std::uint64_t>(voice.position) << 32) | voice.positionFraction;
+}
+
+void StorePosition(MixVoice& voice, std::uint64_t position) {
+    voice.position = static_cast<std::uint32_t>(position >> 32);
+    voice.positionFraction = static_cast<std::uint32_t>(position);
+}
+
+// Mixes `frames` frames of a voice that meets no boundary on the way.
+void MixFrames(MixRunFunction mixRun, const MixVoice& voice, const SampleRecord& sample, std::uint64_t step,
+               bool ramping, VoiceRun& run, std::uint32_t* out, std::uint32_t frames) {
+    run.delta = voice.backwards == 0 ? step : 0 - step;
+    if (!ramping && run.left == 0 && run.right == 0) {
+        // Silent and steady: nothing to add, only the position moves (the
+        // same wrapping sum as frame-by-frame stepping).
+        run.position += run.delta * frames;
+        return;
+    }
+    run.stepLeft = ramping ? voice.rampStepLeft : 0;
+    run.stepRight = ramping ? voice.rampStepRight : 0;
+    // The record holds length + 3 samples: the guard and two more.
+    mixRun(sample.data, sample.length + 3, run, out, frames);
+}
+
+void StopVoice(MixVoice& voice) {
+    voice.sample = nullptr;
+    voice.position = 0;
+    voice.positionFraction = 0;
+}
+
+// A forward loop wraps the integer position into the loop, keeping the fraction.
+void WrapForward(MixVoice& voice, std::uint64_t loopStart, std::uint64_t loopEnd) {
+    const std::uint64_t loopLength = loopEnd - loopStart;
+    if (voice.position >= loopEnd) {
+        // Usually the voice went less than a loop past the end: no division.
+        std::uint64_t past = voice.position - loopEnd;
+        if (past >= loopLength) {
+            past %= loopLength;
+        }
+        voice.position = static_cast<std::uint32_t>(loopStart + past);
+    } else {
+        // Stopped a hair short of the end (the frame count is computed on
+        // positions shifted right by 5): start the loop afresh so the next
+        // round has a whole loop to go.
+        voice.position = static_cast<std::uint32_t>(loopStart);
+        voice.positionFraction = 0;
+    }
+}
+
+// A ping-pong turn mirrors the position about the boundary it crossed, and
+// again about the other end while it lies outside the loop; done modulo twice
+// the loop length so a step much longer than the loop cannot spin here.
+// `overshoot` is how far (32.32) the voice went past that boundary: going
+// backward the caller knows it, since below frame 0 the position has wrapped.
+void TurnPingPong(MixVoice& voice, std::uint64_t loopStart, std::uint64_t loopEnd, std::uint64_t overshoot) {
+    const std::uint64_t startFixed = loopStart << 32;
+    const std::uint64_t endFixed = loopEnd << 32;
+    const std::uint64_t lengthFixed = endFixed - startFixed;
+    const std::uint64_t period = 2 * lengthFixed;
+    const std::uint64_t folded = overshoot < period ? overshoot : overshoot % period;
+    const bool beyondOtherEnd = folded > lengthFixed;
+    const std::uint64_t inside = beyondOtherEnd ? folded - lengthFixed : folded;
+    if (voice.backwards == 0) {
+        // Turned at the end; past the other end it is going forward again.
+        StorePosition(voice, beyondOtherEnd ? startFixed + inside : endFixed - inside);
+        voice.backwards = beyondOtherEnd ? 0 : 1;
+    } else {
+        StorePosition(voice, beyondOtherEnd ? endFixed - inside : startFixed + inside);
+        voice.backwards = beyondOtherEnd ? 1 : 0;
+    }
+}
+
+void StartRampIfNeeded(MixVoice& voice) {
+    const std::uint32_t targets = (voice.targetLeft << 16) | voice.targetRight;
+    if (voice.rampFramesLeft != 0 && targets == voice.rampTargets) {
+        return;
+    }
+    voice.rampTargets = targets;
+    voice.rampStepRight =
+        static_cast<std::int32_t>((static_cast<std::int64_t>(voice.targetRight) * 128 - voice.currentRight) >> 7);
+    voice.rampStepLeft =
+        static_cast<std::int32_t>((static_cast<std::int64_t>(voice.targetLeft) * 128 - voice.currentLeft) >> 7);
+    voice.rampFramesLeft = (voice.rampStepRight != 0 || voice.rampStepLeft != 0) ? kRampFrames : 0;
+}
+
+// MixOneVoice with the mix-run kernel given, read once per Mix.
+void MixVoiceWith(MixRunFunction mixRun, MixVoice& voice, std::int32_t* destination, std::uint32_t frames) {
+    // Unsigned view of the accumulators: their sums wrap by design.
+    auto* out = reinterpret_cast<std::uint32_t*>(destination);
+    std::uint32_t framesLeft = frames;
+    while (framesLeft > 0 && voice.sample != nullptr) {
+        const SampleRecord& sample = *voice.sample;
+        const std::uint64_t length = sample.length;
+        const std::uint64_t loopStart = sample.loopStart;
+        std::uint64_t loopEnd = loopStart + sample.loopLength;
+        if (loopEnd > length) {
+            loopEnd = length;  // never trust a loop to end inside the data
+        }
+        const std::uint64_t position = PositionOf(voice);
+
+        // Distance to the boundary; a negative one leaves the voice still.
+        std::uint64_t distance;
+        if (voice.backwards == 0) {
+            const std::uint64_t endFixed = (voice.position < loopEnd ? loopEnd : length) << 32;
+            if (position > endFixed) {
+                return;
+            }
+            distance = endFixed - position;
+        } else {
+            const std::uint64_t startFixed = loopStart << 32;
+            if (position < startFixed) {
+                return;
+            }
+            distance = position - startFixed;
+        }
+
+        // Frames to the boundary. The divisor is kept at full width: cut
+        // to 32 bits, steps of 32 frames and more would wrap it and run the
+        // voice far past its data.
+        std::uint64_t step = (static_cast<std::uint64_t>(voice.stepInteger) << 32) | voice.stepFraction;
+        std::uint64_t divisor = step >> 5;
+        if (divisor == 0) {
+            voice.stepFraction = kCrawlStepFraction;
+            step = kCrawlStepFraction;
+            divisor = kCrawlDivisor;
+        }
+        std::uint64_t framesToBoundary;
+        // Going backward, the count whose last step crosses the loop start
+        // (0 when the count stops short of it, at it or a sliver above).
+        std::uint64_t framesCrossingStart = 0;
+        // (Both products stay below 2^63 under these bounds.)
+        const bool beyondThisCall = divisor < (std::uint64_t{1} << 42) && framesLeft <= 65536 &&
+                                    (distance >> 5) > divisor * framesLeft &&
+                                    (voice.backwards == 0 || distance >= step * framesLeft);
+        if (beyondThisCall) {
+            // Usually the boundary lies beyond this call's frames; that much
+            // is known without dividing, and any count past them will do.
+            framesToBoundary = std::uint64_t{framesLeft} + 1;
+        } else {
+            framesToBoundary = ((distance >> 5) + divisor - 1) / divisor;
+        }
+
+        if (framesToBoundary != 0) {
+            // Beyond this call, distance / step >= framesLeft: the clamp below
+            // could only cut the count to framesLeft + 1 again, a run that
+            // stops short of the boundary either way.
+            if (voice.backwards != 0 && !beyondThisCall) {
+                // The rounded count may overshoot the loop start by a sliver;
+                // below a loop start of 0 that would read before the data.
+                const std::uint64_t framesAtOrAboveStart = distance / step + 1;
+                if (framesToBoundary >= framesAtOrAboveStart) {
+                    framesToBoundary = framesAtOrAboveStart;
+                    framesCrossingStart = framesAtOrAboveStart;
+                }
+            }
+            std::uint32_t count = framesToBoundary < framesLeft ? static_cast<std::uint32_t>(framesToBoundary) : framesLeft;
+
+            // Volume ramp: a fresh one whenever the targets move.
+            StartRampIfNeeded(voice);
+            const bool ramping = voice.rampFramesLeft != 0;
+            if (ramping && count > voice.rampFramesLeft) {
+                count = voice.rampFramesLeft;
+            }
+            const bool reachesBoundary = count == framesToBoundary;
+
+            // Mix.
+            VoiceRun run{position, 0, voice.currentLeft, voice.currentRight, 0, 0};
+            MixFrames(mixRun, voice, sample, step, ramping, run, out, count);
+            StorePosition(voice, run.position);
+            voice.currentLeft = run.left;
+            voice.currentRight = run.right;
+
+            // Book-keeping.
+            framesLeft -= count;
+            out += 2 * static_cast<std::size_t>(count);
+            if (ramping) {
+                voice.rampFramesLeft = static_cast<std::uint16_t>(voice.rampFramesLeft - count);
+                if (voice.rampFramesLeft == 0) {
+                    voice.rampStepLeft = 0;
+                    voice.rampStepRight = 0;
+                }
+            }
+            if (!reachesBoundary) {
+                // Either the run is over, or a ramp ended first and the rest
+                // of the frames go on at the volume it reached.
+                continue;
+            }
+        }
+
+        // Boundary reached: loop, turn or stop.
+        const bool hasLoop = loopEnd > loopStart;
+        if (sample.loopType == ForwardLoop && hasLoop) {
+            WrapForward(voice, loopStart, loopEnd);
+        } else if (sample.loopType == PingPongLoop && hasLoop) {
+            std::uint64_t overshoot = 0;
+            if (voice.backwards == 0) {
+                const std::uint64_t endFixed = loopEnd << 32;
+                const std::uint64_t reached = PositionOf(voice);
+                overshoot = reached > endFixed ? reached - endFixed : 0;
+            } else if (framesCrossingStart != 0) {
+                // The last frame read lay at the loop start + the remainder
+                // of the distance; one more step goes below it by the rest.
+                overshoot = step - (distance - (framesCrossingStart - 1) * step);
+            }
+            TurnPingPong(voice, loopStart, loopEnd, overshoot);
+        } else {
+            StopVoice(voice);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frames) {
+    MixVoiceWith(ActiveKernels().mixRun, voice, destination, frames);
+}
+
+void Mix(PlayerState& state, std::int32_t* destination, std::uint32_t frames) {
+    if (state.voices == nullptr) {
+        return;
+    }
+    const MixRunFunction mixRun = ActiveKernels().mixRun;
+    const std::int32_t voiceCount = 2 * state.channelCount;
+    for (std::int32_t v = 0; v < voiceCount; ++v) {
+        MixVoiceWith(mixRun, state.voices[v], destination, frames);
+    }
+}
+
+}  // namespace zumbrik

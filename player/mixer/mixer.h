@@ -1,0 +1,30 @@
+#pragma once
+#include <cstdint>
+
+#include "player/song/player_records.h"
+
+namespace zumbrik {
+
+// Adds every voice of the state over `frames` stereo frames (left, right
+// accumulators per frame) and moves the voices on. frames may be 0.
+void Mix(PlayerState& state, std::int32_t* destination, std::uint32_t frames);
+
+// One voice's share of Mix; exposed so a voice can be exercised on its own.
+void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frames);
+
+// The interpolated sample, with 6 fractional bits, between data[i] and
+// data[i + 1] at the 32-bit fraction of the way from one to the other.
+inline std::int64_t InterpolateSample(std::int16_t s0, std::int16_t s1, std::uint32_t fraction) {
+    const std::int64_t difference = static_cast<std::int64_t>(s1) - s0;
+    return static_cast<std::int64_t>(s0) * 64 + ((difference * static_cast<std::int64_t>(fraction >> 1)) >> 25);
+}
+
+// What one frame adds to an accumulator for an interpolated sample and a
+// side volume (x 128): rounds toward zero before the last halving.
+inline std::int32_t VoiceContribution(std::int64_t interpolated, std::int32_t sideVolume) {
+    const std::int64_t product = interpolated * sideVolume;
+    const std::int64_t scaled = (product >> 6) + (product < 0 ? 1 : 0);
+    return static_cast<std::int32_t>(scaled >> 1);
+}
+
+}  // namespace zumbrik
