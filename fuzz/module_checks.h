@@ -7,7 +7,8 @@
 #include <cstdlib>
 
 #include "player/engine/channel_update.h"
-#include "player/song/player_records.h"
+#include "player/engine/play_records.h"
+#include "player/song/song_records.h"
 #include "player/formats/xm_loader.h"
 
 namespace zumbrik::fuzz {
@@ -18,7 +19,7 @@ inline void Require(bool condition) {
 
 inline void Touch(const volatile void* byte) { (void)*static_cast<const volatile std::uint8_t*>(byte); }
 
-inline void CheckPatterns(const PlayerState& state) {
+inline void CheckPatterns(const Song& state) {
     Require(state.songLength >= 1 && state.songLength <= 256);
     Require(state.patterns != nullptr);
     for (int i = 0; i < state.songLength; ++i) Require(state.orderTable[i] < state.patternCount);
@@ -69,16 +70,24 @@ inline void CheckInstrument(const InstrumentRecord& instrument) {
     Require(instrument.fadeout % 2 == 0);
 }
 
-inline void CheckLoadedModule(const PlayerState& state) {
-    Require(state.channelCount >= 1 && state.channelCount <= 64);
-    Require(state.voices != nullptr && state.channels != nullptr);
-    for (int c = 0; c < state.channelCount; ++c) Require(state.channels[c].voice == &state.voices[2 * c]);
-    Touch(&state.voices[2 * state.channelCount - 1]);
-    Require(state.samplesPerTick >= 1);
-    Require(state.pendingOrder == 0 && state.pendingRow == 0);
+inline void CheckLoadedModule(const Song& state) {
+    Require(state.channelCount >= 1 && state.channelCount <= kMaxChannels);
     CheckPatterns(state);
     Require(state.instrumentCount <= 255);
-    for (int i = 0; i < state.instrumentCount; ++i) CheckInstrument(state.instruments[i]);
+    Require(state.sampleRecords <= kMaxSampleRecords);
+    for (int i = 0; i < state.instrumentCount; ++i) {
+        CheckInstrument(state.instruments[i]);
+        for (const SampleRecord* sample : state.instruments[i].samples) {
+            Require(sample == nullptr || sample->index < state.sampleRecords);
+        }
+    }
+}
+
+// A play at the song's start: each channel on the first voice of its pair.
+inline void CheckPlayStart(const Play& play) {
+    for (int c = 0; c < play.song->channelCount; ++c) Require(play.channels[c].voice == 2 * c);
+    Require(play.samplesPerTick >= 1);
+    Require(play.pendingOrder == 0 && play.pendingRow == 0);
 }
 
 }  // namespace zumbrik::fuzz

@@ -7,7 +7,7 @@
 #include "module_checks.h"
 #include "player/song/module_arena.h"
 #include "player/song/module_source.h"
-#include "player/formats/xm_loader.h"
+#include "player/formats/song_loader.h"
 
 namespace {
 
@@ -18,11 +18,8 @@ constexpr std::size_t kFuzzArenaCap = std::size_t{32} << 20;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    zumbrik::ModuleArena arena(kFuzzArenaCap);
-    zumbrik::PlayerState state{};
     zumbrik::ModuleSource source = zumbrik::MakeMemorySource(data, static_cast<std::uint32_t>(size));
-    const zumbrik::LoadResult result = zumbrik::LoadModule(source, arena, state);
-    source.Close();
-    if (result == zumbrik::LoadResult::Loaded) zumbrik::fuzz::CheckLoadedModule(state);
+    const zumbrik::SongLoad load = zumbrik::LoadSong(source, kFuzzArenaCap);
+    if (load.song) zumbrik::fuzz::CheckLoadedModule(load.song->song);
     return 0;
 }

@@ -14,7 +14,7 @@
 #include "player/engine/sequencer.h"
 #include "player/engine/song_position.h"
 #include "player/engine/song_scan.h"
-#include "player/formats/xm_loader.h"
+#include "player/formats/song_loader.h"
 
 namespace {
 
@@ -32,9 +32,9 @@ constexpr int kMaxTicksToRowStart = 32;         // a long row (speed, pattern de
 constexpr std::uint32_t kMaxFrames = 32 * 1024;  // per input, whatever the song
 
 struct SliceRenderer {
-    explicit SliceRenderer(PlayerState& song) : state(song) {}
+    explicit SliceRenderer(Play& play) : state(play) {}
 
-    PlayerState& state;
+    Play& state;
     MixBuffer mix{};
     std::int16_t out[2 * kSegmentFrames] = {};
     SongClock clock;
@@ -53,8 +53,8 @@ struct SliceRenderer {
     }
 };
 
-void CheckVoices(const PlayerState& state) {
-    for (int v = 0; v < 2 * state.channelCount; ++v) {
+void CheckVoices(const Play& state) {
+    for (int v = 0; v < 2 * state.song->channelCount; ++v) {
         const MixVoice& voice = state.voices[v];
         fuzz::Require(voice.volume <= 127 && voice.panning <= 255);
     }
@@ -63,22 +63,23 @@ void CheckVoices(const PlayerState& state) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    ModuleArena arena(kFuzzArenaCap);
-    PlayerState state{};
     ModuleSource source = MakeMemorySource(data, static_cast<std::uint32_t>(size));
-    const bool loaded = LoadModule(source, arena, state) == LoadResult::Loaded;
-    source.Close();
-    if (!loaded) return 0;
-    fuzz::CheckLoadedModule(state);
+    const SongLoad load = LoadSong(source, kFuzzArenaCap);
+    if (!load.song) return 0;
+    const Song& song = load.song->song;
+    fuzz::CheckLoadedModule(song);
     // The scan follows untrusted jumps and loops too; it must end within its bound.
-    const SongScan scan = ScanSong(state, 1);
+    const SongScan scan = ScanSong(song, 1);
     fuzz::Require(scan.rowStarts <= kMaxScanRowStarts);
 
+    static Play state;  // large: kept off the fuzzer's stack
+    ResetPlay(state, song);
+    fuzz::CheckPlayStart(state);
     SliceRenderer renderer(state);
     bool patternVisited[256] = {};
-    for (int order = 0; order < state.songLength; ++order) {
+    for (int order = 0; order < song.songLength; ++order) {
         // Orders repeating a pattern add little: the budget goes to the next new pattern.
-        const std::uint8_t pattern = state.orderTable[order];
+        const std::uint8_t pattern = song.orderTable[order];
         if (order != 0 && patternVisited[pattern]) continue;
         patternVisited[pattern] = true;
         JumpToOrderStart(state, order);

@@ -7,7 +7,7 @@
 #include "player/song/load_result.h"
 #include "player/song/module_arena.h"
 #include "player/song/module_source.h"
-#include "player/song/player_records.h"
+#include "player/engine/play_records.h"
 #include "player/play/song_pass.h"
 #include "player/engine/song_scan.h"
 #include "player/formats/xm_loader.h"
@@ -22,24 +22,26 @@ static_assert(ZUMBRIK_ERROR_CANNOT_OPEN == static_cast<int>(LoadResult::CannotOp
               ZUMBRIK_ERROR_MEMORY_CAP == static_cast<int>(LoadResult::MemoryCap),
               "the error codes are the loader's reasons");
 
-// A module loaded into memory of its own.
+// A module loaded into memory of its own, and its play.
 struct LoadedSong {
     zumbrik::ModuleArena arena;
-    zumbrik::PlayerState state{};
+    zumbrik::Song song{};
+    zumbrik::Play play{};
 };
 
 LoadResult Load(const void* data, std::uint32_t size, LoadedSong& song) {
     zumbrik::ModuleSource source = zumbrik::MakeMemorySource(data, size);
-    const LoadResult result = zumbrik::LoadModule(source, song.arena, song.state);
+    const LoadResult result = zumbrik::LoadModule(source, song.arena, song.song);
     source.Close();
+    if (result == LoadResult::Loaded) zumbrik::ResetPlay(song.play, song.song);
     return result;
 }
 
 // Seconds of one pass of a song as loaded, from the same scan that ends the
 // rendered pass; a song whose end the scan cannot find renders to the frame
 // limit, so that is its length.
-double OnePassSeconds(const zumbrik::PlayerState& state) {
-    const zumbrik::SongScan scan = zumbrik::ScanSong(state);
+double OnePassSeconds(const zumbrik::Song& song) {
+    const zumbrik::SongScan scan = zumbrik::ScanSong(song);
     const std::uint64_t frames =
         scan.capped ? zumbrik::SongPass::kDefaultLimitFrames : std::min(scan.frames, zumbrik::SongPass::kDefaultLimitFrames);
     return static_cast<double>(frames) / zumbrik::kOutputRate;
@@ -75,8 +77,8 @@ ZumbrikSong* zumbrik_song_open(const void* data, size_t size, int* error) {
             SetError(error, static_cast<int>(result));
             return nullptr;
         }
-        song->seconds = OnePassSeconds(song->song.state);
-        song->pass = std::make_unique<zumbrik::SongPass>(song->song.state, true);
+        song->seconds = OnePassSeconds(song->song.song);
+        song->pass = std::make_unique<zumbrik::SongPass>(song->song.play, true);
     } catch (const std::bad_alloc&) {
         SetError(error, ZUMBRIK_ERROR_NO_MEMORY);
         return nullptr;

@@ -10,6 +10,7 @@
 #include "app/xm_tool/subcommand_table.h"
 #include "player/mixer/cpu_dispatch.h"
 #include "player/song/effect_codes.h"
+#include "player/engine/play_records.h"
 #include "player/engine/song_scan.h"
 #include "player/formats/xm_layout.h"
 
@@ -66,19 +67,19 @@ std::string EnvelopeText(std::uint8_t points, std::uint8_t type) {
     return text.str();
 }
 
-void DescribeSong(const PlayerState& state, const HeaderText& text, std::ostream& out) {
+void DescribeSong(const Song& song, const HeaderText& text, std::ostream& out) {
     out << "name:        \"" << text.moduleName << "\"\n";
     out << "tracker:     \"" << text.trackerName << "\", version " << std::hex << std::setw(4) << std::setfill('0')
         << text.version << std::dec << std::setfill(' ') << "\n";
-    out << "channels:    " << state.channelCount << "\n";
-    out << "song length: " << state.songLength << ", restart at " << state.restartPosition << "\n";
-    out << "tempo:       " << state.defaultTempo << " ticks per row, " << state.defaultBpm << " BPM ("
-        << state.samplesPerTick << " frames per tick)\n";
-    out << "frequencies: " << ((state.moduleFlags & xm::kLinearFrequencies) ? "linear" : "Amiga") << "\n";
+    out << "channels:    " << song.channelCount << "\n";
+    out << "song length: " << song.songLength << ", restart at " << song.restartPosition << "\n";
+    out << "tempo:       " << song.defaultTempo << " ticks per row, " << song.defaultBpm << " BPM ("
+        << (song.defaultBpm == 0 ? 120000 : 120000 / song.defaultBpm) << " frames per tick)\n";
+    out << "frequencies: " << ((song.moduleFlags & xm::kLinearFrequencies) ? "linear" : "Amiga") << "\n";
     out << "orders:     ";
-    for (int i = 0; i < state.songLength; ++i) out << " " << static_cast<int>(state.orderTable[i]);
+    for (int i = 0; i < song.songLength; ++i) out << " " << static_cast<int>(song.orderTable[i]);
     out << "\n";
-    const SongScan scan = ScanSong(state);
+    const SongScan scan = ScanSong(song);
     const std::uint64_t ms = (scan.frames * 1000 + kOutputRate / 2) / kOutputRate;
     char duration[96];
     std::snprintf(duration, sizeof duration, "duration:    %s%llu:%02llu.%03llu%s\n", scan.capped ? "more than " : "",
@@ -87,15 +88,15 @@ void DescribeSong(const PlayerState& state, const HeaderText& text, std::ostream
     out << duration;
 }
 
-void DescribePatterns(const PlayerState& state, std::ostream& out) {
+void DescribePatterns(const Song& song, std::ostream& out) {
     std::array<std::uint32_t, effect::kNamedEffects> effectCells{};
     std::uint32_t volumeColumnCells = 0;
-    out << "patterns:    " << state.patternCount << "\n";
-    for (int p = 0; p < state.patternCount; ++p) {
-        const PatternRecord& pattern = state.patterns[p];
+    out << "patterns:    " << song.patternCount << "\n";
+    for (int p = 0; p < song.patternCount; ++p) {
+        const PatternRecord& pattern = song.patterns[p];
         std::uint32_t notes = 0, keyOffs = 0;
         if (pattern.cells != nullptr) {
-            for (std::size_t i = 0; i < std::size_t{pattern.rows} * static_cast<std::size_t>(state.channelCount);
+            for (std::size_t i = 0; i < std::size_t{pattern.rows} * static_cast<std::size_t>(song.channelCount);
                  ++i) {
                 const PatternCell& cell = pattern.cells[i];
                 if (cell.note >= 1 && cell.note <= kHighestNote) ++notes;
@@ -129,10 +130,10 @@ void DescribePatterns(const PlayerState& state, std::ostream& out) {
     out << "; volume column in " << volumeColumnCells << " cells\n";
 }
 
-void DescribeInstruments(const PlayerState& state, std::ostream& out) {
-    out << "instruments: " << state.instrumentCount << "\n";
-    for (int i = 0; i < state.instrumentCount; ++i) {
-        const InstrumentRecord& instrument = state.instruments[i];
+void DescribeInstruments(const Song& song, std::ostream& out) {
+    out << "instruments: " << song.instrumentCount << "\n";
+    for (int i = 0; i < song.instrumentCount; ++i) {
+        const InstrumentRecord& instrument = song.instruments[i];
         int samples = 0;
         while (samples < kInstrumentSamples && instrument.samples[samples] != nullptr) ++samples;
         out << "  instrument " << std::setw(3) << i + 1 << ": " << samples << " samples";
@@ -184,11 +185,11 @@ int InfoCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     const auto module = LoadModuleFile(paths[0], err);
     if (!module) return 1;
-    const PlayerState& state = module->state;
-    DescribeSong(state, ReadHeaderText(*module), out);
+    const Song& song = module->song;
+    DescribeSong(song, ReadHeaderText(*module), out);
     if (verbose) out << "kernels:     " << KernelName(KernelSelectionAtStart().running) << "\n";
-    DescribePatterns(state, out);
-    DescribeInstruments(state, out);
+    DescribePatterns(song, out);
+    DescribeInstruments(song, out);
     return 0;
 }
 

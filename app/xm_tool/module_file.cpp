@@ -72,7 +72,7 @@ std::string InputName(const std::string& path) {
 
 std::unique_ptr<LoadedModule> LoadModuleFile(const std::string& path, std::ostream& err) {
     auto module = std::make_unique<LoadedModule>();
-    auto cache = std::make_unique<MixBuffer>();
+    auto cache = std::make_unique<std::uint8_t[]>(kFileCacheBlock);
     std::vector<std::uint8_t> bytes;
     std::string problem;
     ModuleSource source;
@@ -99,13 +99,13 @@ std::unique_ptr<LoadedModule> LoadModuleFile(const std::string& path, std::ostre
             err << "zumbrik-xm: " << path << ": " << problem << "\n";
             return nullptr;
         }
-        source = regular ? MakeFileSource(path.c_str(), *cache)
+        source = regular ? MakeFileSource(path.c_str(), cache.get())
                          : MakeMemorySource(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     }
     if (source.kind == SourceKind::Memory) {
         std::copy_n(bytes.begin(), std::min(bytes.size(), module->leadingBytes.size()), module->leadingBytes.begin());
     }
-    const LoadResult result = LoadModule(source, module->arena, module->state);
+    const LoadResult result = LoadModule(source, module->arena, module->song);
     module->cutShort = source.readPastEnd || source.position > source.Length();
     source.Close();
     if (result != LoadResult::Loaded) {

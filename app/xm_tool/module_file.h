@@ -6,7 +6,7 @@
 #include <string>
 
 #include "player/song/module_arena.h"
-#include "player/song/player_records.h"
+#include "player/song/song_records.h"
 #include "player/formats/xm_layout.h"
 
 namespace zumbrik {
@@ -14,7 +14,7 @@ namespace zumbrik {
 // A module loaded from a file for one subcommand, with the memory it lives in.
 struct LoadedModule {
     ModuleArena arena;
-    PlayerState state{};
+    Song song{};
     // The file's first bytes: the header texts the loader does not keep.
     std::array<char, xm::kHeaderSize> leadingBytes{};
     // The file ends before the data its headers describe (loaded as silence).

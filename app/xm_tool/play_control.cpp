@@ -4,6 +4,7 @@
 
 #include "app/xm_tool/module_file.h"
 #include "player/background/module_player.h"
+#include "player/engine/play_records.h"
 #include "player/engine/song_scan.h"
 
 namespace zumbrik {
@@ -34,7 +35,7 @@ PlayControl::Started PlayControl::Start(const std::string& path, WaveDevice& dev
     {
         const auto module = LoadModuleFile(path, err);
         if (!module) return Started::BadFile;
-        const PlayerState& song = module->state;
+        const Song& song = module->song;
         orders_.assign(song.orderTable, song.orderTable + std::min<int>(song.songLength, 256));
         scan = ScanSong(song);
     }

@@ -135,7 +135,9 @@ int RenderCommand(const std::vector<std::string>& args, std::ostream& out, std::
     const auto wav = WavOutput::Open(request.wavPath, out, knownDataBytes, err);
     if (!wav) return 1;
 
-    auto pass = std::make_unique<SongPass>(module->state, onePass, onePass ? kMostFrames : request.frames,
+    auto play = std::make_unique<Play>();
+    ResetPlay(*play, module->song);
+    auto pass = std::make_unique<SongPass>(*play, onePass, onePass ? kMostFrames : request.frames,
                                            request.loops);
     const bool progress = &err == &std::cerr && IsTerminal(stderr);
     std::int16_t samples[2 * kSegmentFrames];

@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#include "player/song/player_records.h"
+#include "player/engine/play_records.h"
 
 namespace zumbrik {
 

@@ -19,7 +19,7 @@
 #include "player/mixer/cpu_dispatch.h"
 #include "player/song/module_source.h"
 #include "player/play/song_pass.h"
-#include "player/formats/xm_loader.h"
+#include "player/formats/song_loader.h"
 
 namespace zumbrik::bench {
 namespace {
@@ -36,19 +36,18 @@ std::vector<std::uint8_t> ReadFile(const fs::path& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-std::uint32_t ActiveVoices(const PlayerState& state) {
+std::uint32_t ActiveVoices(const Play& play) {
     std::uint32_t active = 0;
-    for (std::int32_t v = 0; v < 2 * state.channelCount; ++v) active += state.voices[v].sample != nullptr ? 1 : 0;
+    for (std::int32_t v = 0; v < 2 * play.song->channelCount; ++v) active += play.voices[v].sample != nullptr ? 1 : 0;
     return active;
 }
 
 std::optional<OwnFigures> RenderOwn(std::vector<std::uint8_t>& module) {
-    ModuleArena arena;
-    PlayerState state{};
-    ModuleSource source = MakeMemorySource(module.data(), static_cast<std::uint32_t>(module.size()));
-    const bool loaded = LoadModule(source, arena, state) == LoadResult::Loaded;
-    source.Close();
-    if (!loaded) return std::nullopt;
+    const SongLoad load = LoadSongFromMemory(module.data(), module.size());
+    if (!load.song) return std::nullopt;
+    auto play = std::make_unique<Play>();
+    ResetPlay(*play, load.song->song);
+    Play& state = *play;
     auto pass = std::make_unique<SongPass>(state, true);
     std::vector<std::int16_t> out(2 * kSegmentFrames);
     OwnFigures figures;

@@ -5,7 +5,7 @@
 
 #include "player/song/module_arena.h"
 #include "player/song/module_source.h"
-#include "player/song/player_records.h"
+#include "player/engine/play_records.h"
 #include "player/background/segment_renderer.h"
 #include "platform/wave_device.h"
 
@@ -24,7 +24,8 @@ struct BackgroundPlayer {
     BackgroundPlayer(const BackgroundPlayer&) = delete;
     BackgroundPlayer& operator=(const BackgroundPlayer&) = delete;
 
-    PlayerState state{};
+    Song song{};
+    Play play{};
     MixBuffer mix{};
     RenderControl control;
     alignas(16) std::int16_t ring[kRingSamples]{};
@@ -39,7 +40,7 @@ struct BackgroundPlayer {
 
     std::atomic<std::uint32_t> stopRequest{0};
     // An order to jump to, handed to the output thread (-1 none); the thread
-    // owns the song state, so it applies the jump itself between segments.
+    // owns the song play, so it applies the jump itself between segments.
     std::atomic<std::int32_t> jumpRequest{-1};
 };
 

@@ -16,7 +16,7 @@ std::uint32_t PlayingSegment(WaveDevice& device) { return (device.GetPosition() 
 void ApplyJumpRequest(BackgroundPlayer& player) {
     const std::int32_t order = player.jumpRequest.exchange(-1, std::memory_order_relaxed);
     if (order < 0) return;
-    JumpToOrderStart(player.state, order);
+    JumpToOrderStart(player.play, order);
     player.control.jumped = true;
 }
 
@@ -35,7 +35,7 @@ void RunOutputThread(BackgroundPlayer& player) {
                                    std::memory_order_relaxed);
             }
             ApplyJumpRequest(player);
-            if (RenderSegment(player.state, player.mix, player.control, player.ring) == SegmentOutcome::SongEnded) {
+            if (RenderSegment(player.play, player.mix, player.control, player.ring) == SegmentOutcome::SongEnded) {
                 // The handle stays with the player; the next stop joins this thread.
                 player.stopRequest.store(1, std::memory_order_relaxed);
                 ReleaseDeviceAndModule(player);

@@ -16,7 +16,7 @@ ModuleSource ChooseSource(BackgroundPlayer& player, std::uintptr_t source, std::
     if (flags & MemorySource) {
         return MakeMemorySource(reinterpret_cast<const void*>(source), static_cast<std::uint32_t>(sizeOrModule));
     }
-    if (flags & FileSource) return MakeFileSource(reinterpret_cast<const char*>(source), player.mix);
+    if (flags & FileSource) return MakeFileSource(reinterpret_cast<const char*>(source), player.mix.fileCache);
     return MakeResourceSource(source, sizeOrModule);
 }
 
@@ -52,16 +52,17 @@ std::uint32_t StartPlayback(BackgroundPlayer& player, std::uintptr_t source, std
     if (!player.deviceOpen) return FailureExit(player);
     player.moduleHeld = true;
 
-    const LoadResult loaded = LoadModule(player.source, player.arena, player.state);
+    const LoadResult loaded = LoadModule(player.source, player.arena, player.song);
     player.source.Close();
     if (loaded != LoadResult::Loaded) return FailureExit(player);
+    ResetPlay(player.play, player.song);
 
     player.header = WaveHeader{reinterpret_cast<std::uint8_t*>(player.ring), kRingBytes, WhdrBeginLoop | WhdrEndLoop,
                                0xFFFFFFFFu};
     player.device->PrepareHeader(player.header);
 
     for (std::uint32_t segment = 0; segment < kRingSegments; ++segment) {
-        if (RenderSegment(player.state, player.mix, player.control, player.ring) == SegmentOutcome::SongEnded) {
+        if (RenderSegment(player.play, player.mix, player.control, player.ring) == SegmentOutcome::SongEnded) {
             // A play-once song shorter than the ring ends before it could start.
             return FailureExit(player);
         }
@@ -98,7 +99,8 @@ void ReleaseDeviceAndModule(BackgroundPlayer& player) {
     if (player.moduleHeld) {
         player.moduleHeld = false;
         player.arena.Release();
-        player.state = PlayerState{};
+        player.song = Song{};
+        player.play = Play{};
         player.control.levelLog.Clear();
     }
 }

@@ -23,39 +23,39 @@ std::uint32_t MasterVolumeForLevel(std::uint32_t level) {
 
 namespace {
 
-bool SongEndsBeforeThisRow(const PlayerState& state, const RenderControl& control) {
+bool SongEndsBeforeThisRow(const Play& play, const RenderControl& control) {
     if (control.rowsStarted == 0) return false;
     if (!control.jumped) return control.rowsStarted >= control.endRows;
     const std::uint32_t lastRow =
-        (static_cast<std::uint32_t>(state.orderIndex) << 16) | (static_cast<std::uint32_t>(state.row) & 0xFFFF);
+        (static_cast<std::uint32_t>(play.orderIndex) << 16) | (static_cast<std::uint32_t>(play.row) & 0xFFFF);
     return lastRow == control.endPosition;
 }
 
 // Ticks are started here, one at a time, so the song's last row plays to its
 // last frame and nothing of the row after it does.
-void RenderUpToSongEnd(PlayerState& state, std::int32_t* accumulators, RenderControl& control, SongClock& clock) {
+void RenderUpToSongEnd(Play& play, std::int32_t* accumulators, RenderControl& control, SongClock& clock) {
     constexpr auto kFrames = static_cast<std::uint32_t>(kSegmentFrames);
     std::uint32_t done = 0;
     while (done < kFrames) {
-        if (state.tickFramesLeft <= 0) {
-            if (state.tick == 0) {
-                if (SongEndsBeforeThisRow(state, control)) {
+        if (play.tickFramesLeft <= 0) {
+            if (play.tick == 0) {
+                if (SongEndsBeforeThisRow(play, control)) {
                     control.songOver = true;
                     return;
                 }
                 control.rowsStarted += 1;
             }
-            StartTick(state, false, clock);
+            StartTick(play, false, clock);
         }
-        const std::uint32_t frames = std::min(kFrames - done, static_cast<std::uint32_t>(state.tickFramesLeft));
-        RenderFrames(state, accumulators + 2 * static_cast<std::size_t>(done), frames, false, clock);
+        const std::uint32_t frames = std::min(kFrames - done, static_cast<std::uint32_t>(play.tickFramesLeft));
+        RenderFrames(play, accumulators + 2 * static_cast<std::size_t>(done), frames, false, clock);
         done += frames;
     }
 }
 
 }  // namespace
 
-SegmentOutcome RenderSegment(PlayerState& state, MixBuffer& mix, RenderControl& control, std::int16_t* ring) {
+SegmentOutcome RenderSegment(Play& play, MixBuffer& mix, RenderControl& control, std::int16_t* ring) {
     std::memset(mix.accumulators, 0, sizeof mix.accumulators);
     const std::uint32_t segment = control.writeSegment % kRingSegments;
     const bool pastSongEnd = control.songOver;
@@ -64,17 +64,17 @@ SegmentOutcome RenderSegment(PlayerState& state, MixBuffer& mix, RenderControl& 
         clock.elapsedMs = control.levelLog.elapsedMs.load(std::memory_order_relaxed);
         bool playing = true;
         if (control.endRows != 0) {
-            RenderUpToSongEnd(state, mix.accumulators, control, clock);
+            RenderUpToSongEnd(play, mix.accumulators, control, clock);
         } else {
-            playing = RenderFrames(state, mix.accumulators, kSegmentFrames,
+            playing = RenderFrames(play, mix.accumulators, kSegmentFrames,
                                    control.playOnce.load(std::memory_order_relaxed) != 0, clock);
         }
         control.levelLog.elapsedMs.store(clock.elapsedMs, std::memory_order_relaxed);
         if (!playing) {
             return SegmentOutcome::SongEnded;
         }
-        const std::uint32_t position = (static_cast<std::uint32_t>(state.orderIndex) << 16) |
-                                       (static_cast<std::uint32_t>(state.row) & 0xFFFF);
+        const std::uint32_t position = (static_cast<std::uint32_t>(play.orderIndex) << 16) |
+                                       (static_cast<std::uint32_t>(play.row) & 0xFFFF);
         control.levelLog.entries[segment].position.store(position, std::memory_order_relaxed);
     }
     if (pastSongEnd) {

@@ -2,7 +2,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "player/song/player_records.h"
+#include "player/engine/play_records.h"
+#include "player/mixer/mix_buffer.h"
 #include "player/mixer/sample_conversion.h"
 
 namespace zumbrik {
@@ -56,6 +57,6 @@ enum class SegmentOutcome { Rendered, SongEnded };
 // the conversion to 16 bits and the write index advance.
 // Returns SongEnded, without finishing the segment, when play-once reaches
 // the song's end; the caller then tears the player down.
-SegmentOutcome RenderSegment(PlayerState& state, MixBuffer& mix, RenderControl& control, std::int16_t* ring);
+SegmentOutcome RenderSegment(Play& play, MixBuffer& mix, RenderControl& control, std::int16_t* ring);
 
 }  // namespace zumbrik

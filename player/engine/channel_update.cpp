@@ -11,18 +11,14 @@ const InstrumentRecord kNoInstrument{};
 
 constexpr std::int64_t kVolumeCap = 0xFF000;  // 64 x 64 x 255
 
-MixVoice& OtherVoiceOfPair(PlayerState& state, MixVoice* voice) {
-    const std::ptrdiff_t index = voice - state.voices;
-    return state.voices[index ^ 1];
-}
-
-void StartNoteOnVoice(PlayerState& state, ChannelState& channel, const SampleRecord& sample) {
-    MixVoice* voice = channel.voice;
+void StartNoteOnVoice(Play& play, ChannelState& channel, const SampleRecord& sample) {
+    MixVoice* voice = &play.voices[channel.voice];
     if (voice->sample != nullptr) {
         // The old sound ramps out on this voice while the new one starts on
         // the other, which takes over its volume, panning, start offset,
         // position, step and ramp.
-        MixVoice& next = OtherVoiceOfPair(state, voice);
+        const auto nextIndex = static_cast<std::uint8_t>(channel.voice ^ 1);
+        MixVoice& next = play.voices[nextIndex];
         next.volume = voice->volume;
         next.panning = voice->panning;
         next.startOffset = voice->startOffset;
@@ -38,7 +34,7 @@ void StartNoteOnVoice(PlayerState& state, ChannelState& channel, const SampleRec
         voice->targetRight = 0;
         voice->targetLeft = 0;
         voice = &next;
-        channel.voice = voice;
+        channel.voice = nextIndex;
     }
     voice->sample = &sample;
     voice->positionFraction = 0;
@@ -57,10 +53,10 @@ void SetTargets(MixVoice& voice) {
 
 // The channel's loudness on the voice: volume and its offset, global
 // volume, envelope and fade-out.
-void UpdateVoiceVolume(const PlayerState& state, const ChannelState& channel, MixVoice& voice) {
+void UpdateVoiceVolume(const Play& play, const ChannelState& channel, MixVoice& voice) {
     const std::int64_t loudness = ClampTo(static_cast<std::int64_t>(channel.volume) + channel.volumeDelta,
                                          -2 * std::int64_t{kVolumeLimit}, 2 * std::int64_t{kVolumeLimit});
-    const std::int64_t global = ClampTo(state.globalVolume, -kVolumeLimit, kVolumeLimit);
+    const std::int64_t global = ClampTo(play.globalVolume, -kVolumeLimit, kVolumeLimit);
     const std::int64_t t = ClampTo(loudness * 255 * global, 0, kVolumeCap);
     const std::int64_t envelope = ClampTo(channel.volumeEnvState.value, 0, 64);
     const std::int64_t fade = ClampTo(channel.fadeoutVolume, 0, 65536);
@@ -79,15 +75,16 @@ void UpdateVoicePanning(const ChannelState& channel, MixVoice& voice) {
 
 }  // namespace
 
-const InstrumentRecord& ChannelInstrument(const PlayerState& state, const ChannelState& channel) {
-    const std::uint32_t usable = state.instrumentCount & 0xFF;
-    if (state.instruments == nullptr || channel.instrument >= usable) {
+const InstrumentRecord& ChannelInstrument(const Play& play, const ChannelState& channel) {
+    const Song& song = *play.song;
+    const std::uint32_t usable = song.instrumentCount & 0xFF;
+    if (song.instruments == nullptr || channel.instrument >= usable) {
         return kNoInstrument;
     }
-    return state.instruments[channel.instrument];
+    return song.instruments[channel.instrument];
 }
 
-SampleRecord* FindInstrumentSample(const InstrumentRecord& instrument, std::uint8_t note) {
+const SampleRecord* FindInstrumentSample(const InstrumentRecord& instrument, std::uint8_t note) {
     if (note >= sizeof instrument.keymap) {
         return nullptr;
     }
@@ -100,22 +97,22 @@ const SampleRecord& InstrumentSample(const InstrumentRecord& instrument, std::ui
     return sample != nullptr ? *sample : kNoSample;
 }
 
-void UpdateChannel(PlayerState& state, ChannelState& channel, const SampleRecord& sample,
+void UpdateChannel(Play& play, ChannelState& channel, const SampleRecord& sample,
                    const InstrumentRecord& instrument) {
     // The auto-vibrato runs on every tick, so the pitch is always updated.
     channel.periodDelta = AddSaturated(channel.periodDelta, StepAutoVibrato(channel, instrument), kPeriodLimit);
     channel.updateFlags |= UpdatePitch;
     if ((channel.updateFlags & StartNote) != 0) {
-        StartNoteOnVoice(state, channel, sample);
+        StartNoteOnVoice(play, channel, sample);
     }
-    MixVoice& voice = *channel.voice;
+    MixVoice& voice = play.voices[channel.voice];
     if ((channel.updateFlags & UpdateVolume) != 0) {
-        UpdateVoiceVolume(state, channel, voice);
+        UpdateVoiceVolume(play, channel, voice);
     }
     if ((channel.updateFlags & UpdatePanning) != 0) {
         UpdateVoicePanning(channel, voice);
     }
-    const Step step = FrequencyStep(PeriodFrequency(state, channel.period, channel.periodDelta));
+    const Step step = FrequencyStep(PeriodFrequency(play, channel.period, channel.periodDelta));
     voice.stepInteger = step.integer;
     voice.stepFraction = step.fraction;
 }

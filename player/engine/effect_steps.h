@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "player/engine/engine_arithmetic.h"
-#include "player/song/player_records.h"
+#include "player/engine/play_records.h"
 
 namespace zumbrik {
 

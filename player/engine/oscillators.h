@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "player/song/player_records.h"
+#include "player/engine/play_records.h"
 
 namespace zumbrik {
 

@@ -46,8 +46,8 @@ std::int32_t AmigaPeriod(std::int32_t realNote, std::int32_t finetune) {
     return static_cast<std::int32_t>(period);
 }
 
-std::int32_t NotePeriod(const PlayerState& state, std::int32_t realNote, std::int32_t finetune) {
-    return (state.moduleFlags & 1) != 0 ? LinearPeriod(realNote, finetune) : AmigaPeriod(realNote, finetune);
+std::int32_t NotePeriod(const Play& play, std::int32_t realNote, std::int32_t finetune) {
+    return (play.song->moduleFlags & 1) != 0 ? LinearPeriod(realNote, finetune) : AmigaPeriod(realNote, finetune);
 }
 
 std::uint32_t LinearFrequency(std::int32_t period, std::int32_t periodDelta) {
@@ -67,8 +67,8 @@ std::uint32_t AmigaFrequency(std::int32_t period, std::int32_t periodDelta) {
     return static_cast<std::uint32_t>(kAmigaNumerator / q);
 }
 
-std::uint32_t PeriodFrequency(const PlayerState& state, std::int32_t period, std::int32_t periodDelta) {
-    return (state.moduleFlags & 1) != 0 ? LinearFrequency(period, periodDelta) : AmigaFrequency(period, periodDelta);
+std::uint32_t PeriodFrequency(const Play& play, std::int32_t period, std::int32_t periodDelta) {
+    return (play.song->moduleFlags & 1) != 0 ? LinearFrequency(period, periodDelta) : AmigaFrequency(period, periodDelta);
 }
 
 Step FrequencyStep(std::uint32_t frequency) {

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "player/song/player_records.h"
+#include "player/engine/play_records.h"
 
 namespace zumbrik {
 
@@ -11,12 +11,12 @@ inline constexpr std::uint32_t kFloorFrequency = 40;
 std::int32_t LinearPeriod(std::int32_t realNote, std::int32_t finetune);
 std::int32_t AmigaPeriod(std::int32_t realNote, std::int32_t finetune);
 // By moduleFlags bit 0 (set: linear).
-std::int32_t NotePeriod(const PlayerState& state, std::int32_t realNote, std::int32_t finetune);
+std::int32_t NotePeriod(const Play& play, std::int32_t realNote, std::int32_t finetune);
 
 // Playback frequency in Hz of period + periodDelta.
 std::uint32_t LinearFrequency(std::int32_t period, std::int32_t periodDelta);
 std::uint32_t AmigaFrequency(std::int32_t period, std::int32_t periodDelta);
-std::uint32_t PeriodFrequency(const PlayerState& state, std::int32_t period, std::int32_t periodDelta);
+std::uint32_t PeriodFrequency(const Play& play, std::int32_t period, std::int32_t periodDelta);
 
 // Sample frames per output frame in 32.32 fixed point.
 struct Step {

@@ -9,11 +9,11 @@ namespace zumbrik {
 
 namespace {
 
-void SampleOffset(ChannelState& channel, std::uint8_t param, const SampleRecord& sample) {
+void SampleOffset(Play& play, ChannelState& channel, std::uint8_t param, const SampleRecord& sample) {
     if (param != 0) {
         channel.sampleOffset = param * 256;
     }
-    MixVoice& voice = *channel.voice;
+    MixVoice& voice = play.voices[channel.voice];
     const std::uint64_t loopEnd = static_cast<std::uint64_t>(sample.loopStart) + sample.loopLength;
     if (static_cast<std::uint32_t>(channel.sampleOffset) < loopEnd) {
         voice.startOffset = static_cast<std::uint32_t>(channel.sampleOffset);
@@ -38,7 +38,7 @@ void ExtraFinePortamento(ChannelState& channel, std::uint8_t param) {
     }
 }
 
-void ApplyRowExtended(ChannelState& channel, std::uint8_t param, const InstrumentRecord& instrument,
+void ApplyRowExtended(Play& play, ChannelState& channel, std::uint8_t param, const InstrumentRecord& instrument,
                       const SoundBeforeCell& before) {
     const std::uint8_t y = LowNibble(param);
     switch (HighNibble(param)) {
@@ -54,8 +54,8 @@ void ApplyRowExtended(ChannelState& channel, std::uint8_t param, const Instrumen
             channel.waveControl = static_cast<std::uint8_t>((channel.waveControl & 0xF0) | y);
             break;
         case extended_effect::kSetFinetune:
-            if (SampleRecord* sample = FindInstrumentSample(instrument, channel.note)) {
-                sample->finetune = static_cast<std::int8_t>(y);
+            if (const SampleRecord* sample = FindInstrumentSample(instrument, channel.note)) {
+                play.finetunes[sample->index] = static_cast<std::int8_t>(y);
             }
             break;
         case extended_effect::kTremoloWaveform:
@@ -87,7 +87,7 @@ void ApplyRowExtended(ChannelState& channel, std::uint8_t param, const Instrumen
 
 }  // namespace
 
-void ApplyRowEffect(PlayerState& state, ChannelState& channel, const PatternCell& cell, const SampleRecord& sample,
+void ApplyRowEffect(Play& play, ChannelState& channel, const PatternCell& cell, const SampleRecord& sample,
                     const InstrumentRecord& instrument, const SoundBeforeCell& before) {
     const std::uint8_t param = cell.param;
     const std::uint8_t x = HighNibble(param);
@@ -125,7 +125,7 @@ void ApplyRowEffect(PlayerState& state, ChannelState& channel, const PatternCell
             channel.updateFlags |= UpdatePanning;
             break;
         case effect::kSampleOffset:
-            SampleOffset(channel, param, sample);
+            SampleOffset(play, channel, param, sample);
             break;
         case effect::kVolumeSlide:
             if (param != 0) channel.volumeSlide = param;
@@ -134,13 +134,13 @@ void ApplyRowEffect(PlayerState& state, ChannelState& channel, const PatternCell
             channel.volume = param;
             break;
         case effect::kExtended:
-            ApplyRowExtended(channel, param, instrument, before);
+            ApplyRowExtended(play, channel, param, instrument, before);
             break;
         case effect::kSetGlobalVolume:
-            state.globalVolume = param;
+            play.globalVolume = param;
             break;
         case effect::kGlobalVolumeSlide:
-            if (param != 0) state.globalVolumeSlide = param;
+            if (param != 0) play.globalVolumeSlide = param;
             break;
         case effect::kSetEnvelopePosition:
             SetVolumeEnvelopePosition(channel, instrument, param);

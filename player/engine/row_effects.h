@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "player/song/player_records.h"
+#include "player/engine/play_records.h"
 
 namespace zumbrik {
 
@@ -15,9 +15,9 @@ struct SoundBeforeCell {
 
 // Row-tick work of every effect but the flow effects (B, D, E6, EE, F),
 // which the row processing applies itself. A set-finetune (E5y) changes the
-// channel's sample record itself, for every later note; an absent sample
-// stays untouched.
-void ApplyRowEffect(PlayerState& state, ChannelState& channel, const PatternCell& cell, const SampleRecord& sample,
+// finetune of the channel's sample for every later note of this play; an
+// absent sample stays untouched.
+void ApplyRowEffect(Play& play, ChannelState& channel, const PatternCell& cell, const SampleRecord& sample,
                     const InstrumentRecord& instrument, const SoundBeforeCell& before);
 
 }  // namespace zumbrik

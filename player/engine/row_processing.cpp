@@ -14,32 +14,32 @@ namespace {
 
 bool IsNote(std::uint8_t note) { return note >= 1 && note <= kHighestNote; }
 
-std::int32_t OrderAfterBreak(const PlayerState& state, std::int32_t order) {
-    return order >= state.songLength ? 0 : order;
+std::int32_t OrderAfterBreak(const Play& play, std::int32_t order) {
+    return order >= play.song->songLength ? 0 : order;
 }
 
 }  // namespace
 
-bool ApplyFlowEffect(PlayerState& state, ChannelState& channel, const PatternCell& cell, bool& jumpSeen) {
+bool ApplyFlowEffect(Play& play, ChannelState& channel, const PatternCell& cell, bool& jumpSeen) {
     const std::uint8_t param = cell.param;
     switch (cell.effect) {
         case effect::kPositionJump:
-            state.pendingOrder = OrderAfterBreak(state, param);
-            state.pendingRow = 0;
+            play.pendingOrder = OrderAfterBreak(play, param);
+            play.pendingRow = 0;
             jumpSeen = true;
             return true;
         case effect::kPatternBreak:
             // Two decimal digits, a nibble above 9 taken at face value.
-            state.pendingRow = 10 * (param >> 4) + (param & 15);
+            play.pendingRow = 10 * (param >> 4) + (param & 15);
             if (!jumpSeen) {
-                state.pendingOrder = OrderAfterBreak(state, state.orderIndex + 1);
+                play.pendingOrder = OrderAfterBreak(play, play.orderIndex + 1);
             }
             return true;
         case effect::kSpeedTempo:
             if (param < 0x20) {
-                state.speed = param;
+                play.speed = param;
             } else {
-                SetTempoBpm(state, param);
+                SetTempoBpm(play, param);
             }
             return true;
         case effect::kExtended:
@@ -51,19 +51,19 @@ bool ApplyFlowEffect(PlayerState& state, ChannelState& channel, const PatternCel
     switch (param >> 4) {
         case extended_effect::kPatternLoop:
             if (y == 0) {
-                channel.loopRow = state.row;
+                channel.loopRow = play.row;
             } else if (channel.loopCount == 0) {
                 channel.loopCount = y;
-                state.pendingRow = channel.loopRow;
+                play.pendingRow = channel.loopRow;
             } else {
                 channel.loopCount = static_cast<std::uint8_t>(channel.loopCount - 1);
                 if (channel.loopCount != 0) {
-                    state.pendingRow = channel.loopRow;
+                    play.pendingRow = channel.loopRow;
                 }
             }
             return true;
         case extended_effect::kPatternDelay:
-            state.patternDelayTicks = y * state.speed;
+            play.patternDelayTicks = y * play.speed;
             return true;
         default:
             return false;
@@ -122,11 +122,11 @@ void KeepTremoloOffset(ChannelState& channel, std::uint8_t effectCode) {
 
 // A new note sets the period it plays at; a portamento (effect or volume
 // column) only takes it as its target later.
-void StartNewNote(const PlayerState& state, ChannelState& channel, const PatternCell& cell,
+void StartNewNote(const Play& play, ChannelState& channel, const PatternCell& cell,
                   const SampleRecord& sample, bool portaRow) {
     const std::int32_t realNote = cell.note - 1 + sample.relativeNote;
     channel.realNote = static_cast<std::uint8_t>(realNote & 0xFF);
-    const std::int32_t period = NotePeriod(state, realNote, sample.finetune);
+    const std::int32_t period = NotePeriod(play, realNote, FinetuneOf(play, sample));
     channel.notePeriod = period;
     if (!portaRow && DecodeVolumeColumn(cell.volume).command != VolumeCommand::TonePortamento) {
         channel.period = period;
@@ -134,10 +134,10 @@ void StartNewNote(const PlayerState& state, ChannelState& channel, const Pattern
     channel.updateFlags |= StartNote;
 }
 
-void ApplyCell(PlayerState& state, ChannelState& channel, const PatternCell& cell, bool& jumpSeen) {
+void ApplyCell(Play& play, ChannelState& channel, const PatternCell& cell, bool& jumpSeen) {
     const bool portaRow = cell.effect == effect::kTonePortamento || cell.effect == effect::kTonePortamentoVolumeSlide;
     TakeNoteAndInstrument(channel, cell, portaRow);
-    const InstrumentRecord& instrument = ChannelInstrument(state, channel);
+    const InstrumentRecord& instrument = ChannelInstrument(play, channel);
     const SampleRecord& sample = InstrumentSample(instrument, channel.note);
     const SoundBeforeCell before{channel.period, channel.volume, channel.panning};
 
@@ -147,7 +147,7 @@ void ApplyCell(PlayerState& state, ChannelState& channel, const PatternCell& cel
     channel.updateFlags = UpdatePitch | UpdateVolume;
 
     if (IsNote(cell.note)) {
-        StartNewNote(state, channel, cell, sample, portaRow);
+        StartNewNote(play, channel, cell, sample, portaRow);
     }
     // The instrument resets the sound even on a portamento row.
     if (cell.instrument != 0) {
@@ -159,23 +159,23 @@ void ApplyCell(PlayerState& state, ChannelState& channel, const PatternCell& cel
     }
     StepEnvelopesAndFade(channel, instrument);
     if (cell.effect >= effect::kPortamentoUp && cell.effect <= effect::kLastRowEffect &&
-        !ApplyFlowEffect(state, channel, cell, jumpSeen)) {
-        ApplyRowEffect(state, channel, cell, sample, instrument, before);
+        !ApplyFlowEffect(play, channel, cell, jumpSeen)) {
+        ApplyRowEffect(play, channel, cell, sample, instrument, before);
     }
-    UpdateChannel(state, channel, sample, instrument);
+    UpdateChannel(play, channel, sample, instrument);
 }
 
 }  // namespace
 
-void ProcessRow(PlayerState& state) {
-    const PatternCell* cells = CurrentRowCells(state);
+void ProcessRow(Play& play) {
+    const PatternCell* cells = CurrentRowCells(play);
     if (cells == nullptr) {
         return;  // a pattern stored without data: the voices sound on untouched
     }
     bool jumpSeen = false;
-    const std::int32_t channels = ProcessedChannels(state);
+    const std::int32_t channels = ProcessedChannels(play);
     for (std::int32_t c = 0; c < channels; ++c) {
-        ApplyCell(state, state.channels[c], cells[c], jumpSeen);
+        ApplyCell(play, play.channels[c], cells[c], jumpSeen);
     }
 }
 

@@ -13,71 +13,71 @@ namespace {
 
 // Takes over the pending position, runs the row, and chooses the next
 // position unless the row chose it. False when the song ends in play-once.
-bool StartRow(PlayerState& state, bool playOnce, SongClock& clock) {
-    if (state.pendingOrder >= 0) {
-        state.orderIndex = state.pendingOrder;
+bool StartRow(Play& play, bool playOnce, SongClock& clock) {
+    if (play.pendingOrder >= 0) {
+        play.orderIndex = play.pendingOrder;
     }
-    if (state.pendingRow >= 0) {
-        state.row = state.pendingRow;
+    if (play.pendingRow >= 0) {
+        play.row = play.pendingRow;
     }
-    state.pendingOrder = -1;
-    state.pendingRow = -1;
-    ProcessRow(state);
-    if (state.pendingRow != -1) {
+    play.pendingOrder = -1;
+    play.pendingRow = -1;
+    ProcessRow(play);
+    if (play.pendingRow != -1) {
         return true;
     }
-    if (state.row + 1 < CurrentPatternRows(state)) {
-        state.pendingRow = state.row + 1;
+    if (play.row + 1 < CurrentPatternRows(play)) {
+        play.pendingRow = play.row + 1;
         return true;
     }
-    const std::int32_t next = state.orderIndex + 1;
-    if (next < state.songLength) {
-        state.pendingOrder = next;
-        state.pendingRow = 0;
+    const std::int32_t next = play.orderIndex + 1;
+    if (next < play.song->songLength) {
+        play.pendingOrder = next;
+        play.pendingRow = 0;
         return true;
     }
     clock.songEnds += 1;
     if (playOnce) {
         return false;
     }
-    state.pendingOrder = state.restartPosition < state.songLength ? state.restartPosition : 0;
-    state.pendingRow = 0;
+    play.pendingOrder = play.song->restartPosition < play.song->songLength ? play.song->restartPosition : 0;
+    play.pendingRow = 0;
     return true;
 }
 
 }  // namespace
 
-bool StartTick(PlayerState& state, bool playOnce, SongClock& clock) {
-    if (state.tick == 0) {
-        if (!StartRow(state, playOnce, clock)) {
+bool StartTick(Play& play, bool playOnce, SongClock& clock) {
+    if (play.tick == 0) {
+        if (!StartRow(play, playOnce, clock)) {
             return false;
         }
     } else {
-        ProcessTick(state);
+        ProcessTick(play);
     }
-    state.tick += 1;
-    if (state.tick >= state.speed + state.patternDelayTicks) {
-        state.tick = 0;
-        state.patternDelayTicks = 0;
+    play.tick += 1;
+    if (play.tick >= play.speed + play.patternDelayTicks) {
+        play.tick = 0;
+        play.patternDelayTicks = 0;
     }
     // Read after the processing so a tempo change applies to this tick;
     // never 0, or rendering would start ticks without end.
-    state.tickFramesLeft = std::max(state.samplesPerTick, 1);
+    play.tickFramesLeft = std::max(play.samplesPerTick, 1);
     return true;
 }
 
-bool RenderFrames(PlayerState& state, std::int32_t* accumulators, std::uint32_t frames, bool playOnce,
+bool RenderFrames(Play& play, std::int32_t* accumulators, std::uint32_t frames, bool playOnce,
                   SongClock& clock) {
     std::uint32_t framesLeft = frames;
     std::int32_t* destination = accumulators;
     while (framesLeft > 0) {
-        if (state.tickFramesLeft <= 0 && !StartTick(state, playOnce, clock)) {
+        if (play.tickFramesLeft <= 0 && !StartTick(play, playOnce, clock)) {
             return false;
         }
-        const std::uint32_t n = std::min(static_cast<std::uint32_t>(state.tickFramesLeft), framesLeft);
-        Mix(state, destination, n);
+        const std::uint32_t n = std::min(static_cast<std::uint32_t>(play.tickFramesLeft), framesLeft);
+        Mix(play.voices, 2 * ProcessedChannels(play), destination, n);
         clock.elapsedMs += n * 20 / 960;
-        state.tickFramesLeft -= static_cast<std::int32_t>(n);
+        play.tickFramesLeft -= static_cast<std::int32_t>(n);
         framesLeft -= n;
         destination += 2 * static_cast<std::size_t>(n);
     }

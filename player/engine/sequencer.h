@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "player/song/player_records.h"
+#include "player/engine/play_records.h"
 
 namespace zumbrik {
 
@@ -14,12 +14,12 @@ struct SongClock {
 // Starts the next tick: takes the pending position and runs the row on a
 // row tick, else the tick effects; counts the tick and gives it its length.
 // False when play-once reaches the song's end.
-bool StartTick(PlayerState& state, bool playOnce, SongClock& clock);
+bool StartTick(Play& play, bool playOnce, SongClock& clock);
 
 // Runs `frames` frames of the song into the accumulators (left, right per
 // frame), starting ticks as they fall due; false when play-once reaches the
 // song's end.
-bool RenderFrames(PlayerState& state, std::int32_t* accumulators, std::uint32_t frames, bool playOnce,
+bool RenderFrames(Play& play, std::int32_t* accumulators, std::uint32_t frames, bool playOnce,
                   SongClock& clock);
 
 }  // namespace zumbrik

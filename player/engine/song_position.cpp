@@ -4,52 +4,49 @@ namespace zumbrik {
 
 namespace {
 
-constexpr std::int32_t kMaxChannels = 64;
 constexpr std::int32_t kMissingPatternRows = 64;
 const PatternCell kEmptyRow[kMaxChannels] = {};
 
 }  // namespace
 
-const PatternRecord* CurrentPattern(const PlayerState& state) {
-    if (state.patterns == nullptr || state.orderIndex < 0 || state.orderIndex >= 256) {
+const PatternRecord* CurrentPattern(const Play& play) {
+    if (play.song->patterns == nullptr || play.orderIndex < 0 || play.orderIndex >= 256) {
         return nullptr;
     }
-    const std::uint8_t number = state.orderTable[state.orderIndex];
-    if (number >= state.patternCount) {
+    const std::uint8_t number = play.song->orderTable[play.orderIndex];
+    if (number >= play.song->patternCount) {
         return nullptr;
     }
-    return &state.patterns[number];
+    return &play.song->patterns[number];
 }
 
-std::int32_t CurrentPatternRows(const PlayerState& state) {
-    const PatternRecord* pattern = CurrentPattern(state);
+std::int32_t CurrentPatternRows(const Play& play) {
+    const PatternRecord* pattern = CurrentPattern(play);
     return pattern == nullptr ? kMissingPatternRows : pattern->rows;
 }
 
-const PatternCell* CurrentRowCells(const PlayerState& state) {
-    const PatternRecord* pattern = CurrentPattern(state);
+const PatternCell* CurrentRowCells(const Play& play) {
+    const PatternRecord* pattern = CurrentPattern(play);
     if (pattern == nullptr) {
         return kEmptyRow;
     }
     if (pattern->cells == nullptr) {
         return nullptr;
     }
-    if (state.row < 0 || state.row >= pattern->rows) {
+    if (play.row < 0 || play.row >= pattern->rows) {
         return kEmptyRow;
     }
-    return pattern->cells + static_cast<std::size_t>(state.row) * static_cast<std::size_t>(state.channelCount);
+    return pattern->cells + static_cast<std::size_t>(play.row) * static_cast<std::size_t>(play.song->channelCount);
 }
 
-void JumpToOrderStart(PlayerState& state, std::int32_t order) {
-    state.pendingRow = 0;
-    state.pendingOrder = order >= 0 && order < state.songLength ? order : 0;
+void JumpToOrderStart(Play& play, std::int32_t order) {
+    play.pendingRow = 0;
+    play.pendingOrder = order >= 0 && order < play.song->songLength ? order : 0;
 }
 
-std::int32_t ProcessedChannels(const PlayerState& state) {
-    if (state.channels == nullptr || state.channelCount < 0) {
-        return 0;
-    }
-    return state.channelCount < kMaxChannels ? state.channelCount : kMaxChannels;
+std::int32_t ProcessedChannels(const Play& play) {
+    const std::int32_t channels = play.song->channelCount;
+    return channels < 0 ? 0 : (channels < kMaxChannels ? channels : kMaxChannels);
 }
 
 }  // namespace zumbrik

@@ -1,27 +1,27 @@
 #pragma once
 #include <cstdint>
 
-#include "player/song/player_records.h"
+#include "player/engine/play_records.h"
 
 namespace zumbrik {
 
 // The pattern the current order position plays, or null when the order
 // table names no pattern record.
-const PatternRecord* CurrentPattern(const PlayerState& state);
+const PatternRecord* CurrentPattern(const Play& play);
 
 // Rows of the current pattern; a missing pattern counts as 64 empty rows.
-std::int32_t CurrentPatternRows(const PlayerState& state);
+std::int32_t CurrentPatternRows(const Play& play);
 
 // The channelCount cells of the current row. Null when the pattern has no
 // cells (nothing is processed on such a row). A row past the pattern's end
 // (a break or loop to a row this pattern lacks) reads as an empty row.
-const PatternCell* CurrentRowCells(const PlayerState& state);
+const PatternCell* CurrentRowCells(const Play& play);
 
 // A jump to row 0 of `order` (order 0 when the song has no such order),
 // taken at the next row start as a pattern break would be.
-void JumpToOrderStart(PlayerState& state, std::int32_t order);
+void JumpToOrderStart(Play& play, std::int32_t order);
 
 // Channels processed per row: the records and the empty row hold at most 64.
-std::int32_t ProcessedChannels(const PlayerState& state);
+std::int32_t ProcessedChannels(const Play& play);
 
 }  // namespace zumbrik

@@ -13,15 +13,13 @@ namespace zumbrik {
 
 namespace {
 
-constexpr std::int32_t kMaxChannels = 64;
-
 std::uint64_t HashStep(std::uint64_t hash, std::uint32_t value) { return (hash ^ value) * 1099511628211u; }
 
 // A slot of an open-addressing table of mask + 1 slots. The high bits are
 // folded in: a product's low bits see only its factors' low bits.
 std::size_t SlotOf(std::uint64_t hash, std::size_t mask) { return static_cast<std::size_t>(hash ^ (hash >> 29)) & mask; }
 
-// The running pattern loops of a flow state, interned: each distinct set of
+// The running pattern loops of a flow play, interned: each distinct set of
 // loops (the loop row and counter of every channel whose loop runs) gets a
 // small id, so equal sets have equal ids and a flow state is three numbers.
 // The set with no loop running is id 0 and is never stored.
@@ -35,7 +33,7 @@ public:
     explicit LoopSets(std::int32_t channels) : width_(static_cast<std::size_t>(std::max(channels, 0))) {}
 
     // The id of the flow's current loops.
-    std::uint32_t IdOf(const PlayerState& flow) {
+    std::uint32_t IdOf(const Play& flow) {
         bool anyRunning = false;
         for (std::size_t c = 0; c < width_; ++c) {
             const ChannelState& channel = flow.channels[c];
@@ -107,13 +105,13 @@ public:
     // Positions of a loaded song fit 16 bits (256 orders; rows are a 16-bit
     // count, which an empty pattern keeps as the file says); the scan stops
     // at one outside rather than mistake it.
-    static bool Fits(const PlayerState& flow) {
+    static bool Fits(const Play& flow) {
         return flow.orderIndex >= 0 && flow.orderIndex <= 0xFFFF && flow.row >= 0 && flow.row <= 0xFFFF;
     }
 
     // Adds the flow's state; false when it was there already. loops: the id
     // of the flow's running loop set. The flow Fits.
-    bool Insert(const PlayerState& flow, std::uint32_t loops) {
+    bool Insert(const Play& flow, std::uint32_t loops) {
         if (const std::int32_t bit = PlainBit(flow, loops); bit >= 0) {
             const bool known = plain_[static_cast<std::size_t>(bit)];
             plain_[static_cast<std::size_t>(bit)] = true;
@@ -152,7 +150,7 @@ private:
     };
 
     // The state's bit when no loop runs and the position fits, else -1.
-    static std::int32_t PlainBit(const PlayerState& flow, std::uint32_t loops) {
+    static std::int32_t PlainBit(const Play& flow, std::uint32_t loops) {
         if (loops != 0 || flow.orderIndex >= kPositions || flow.row >= kPositions) return -1;
         return flow.orderIndex * kPositions + flow.row;
     }
@@ -183,7 +181,7 @@ private:
 // the flow effects; leaves the next position pending. False when the song
 // runs off its last order here. loopsTouched: a pattern loop effect ran, so
 // the running loops may have changed (nothing else changes them).
-bool StepRow(PlayerState& flow, bool& loopsTouched) {
+bool StepRow(Play& flow, bool& loopsTouched) {
     flow.pendingOrder = -1;
     flow.pendingRow = -1;
     flow.patternDelayTicks = 0;
@@ -204,36 +202,34 @@ bool StepRow(PlayerState& flow, bool& loopsTouched) {
         flow.pendingRow = flow.row + 1;
         return true;
     }
-    if (flow.orderIndex + 1 < flow.songLength) {
+    if (flow.orderIndex + 1 < flow.song->songLength) {
         flow.pendingOrder = flow.orderIndex + 1;
         flow.pendingRow = 0;
         return true;
     }
-    flow.pendingOrder = flow.restartPosition < flow.songLength ? flow.restartPosition : 0;
+    flow.pendingOrder = flow.song->restartPosition < flow.song->songLength ? flow.song->restartPosition : 0;
     flow.pendingRow = 0;
     return false;
 }
 
-void TakePending(PlayerState& flow) {
+void TakePending(Play& flow) {
     if (flow.pendingOrder >= 0) flow.orderIndex = flow.pendingOrder;
     if (flow.pendingRow >= 0) flow.row = flow.pendingRow;
 }
 
 // Frames of the row just stepped: its ticks, each as long as the tempo says.
-std::uint64_t RowFrames(const PlayerState& flow) {
+std::uint64_t RowFrames(const Play& flow) {
     const std::int32_t ticks = std::max(flow.speed + flow.patternDelayTicks, 1);
     return static_cast<std::uint64_t>(ticks) * static_cast<std::uint64_t>(std::max(flow.samplesPerTick, 1));
 }
 
 }  // namespace
 
-SongScan ScanSong(const PlayerState& song, std::uint32_t passes) {
-    // A copy of the song's state with scan-owned channels: only the loop
-    // fields of the channels are used, and the module is read, never written.
-    PlayerState flow = song;
-    std::array<ChannelState, kMaxChannels> channels{};
-    flow.channels = channels.data();
-    flow.channelCount = std::clamp(song.channelCount, 0, kMaxChannels);
+SongScan ScanSong(const Song& song, std::uint32_t passes) {
+    // A play of the song's flow alone: only the loop fields of its channels
+    // are used, and no voice sounds.
+    Play flow;
+    ResetPlay(flow, song);
 
     SongScan scan;
     VisitedStates visited;

@@ -1,14 +1,14 @@
 #pragma once
 #include <cstdint>
 
-#include "player/song/player_records.h"
+#include "player/song/song_records.h"
 
 namespace zumbrik {
 
 // Where the song ends, found by following only its flow (jumps, breaks,
 // pattern loops, pattern delays, speed and tempo) as the sequencer plays it.
 // A pass ends at the last row before the song returns to a row it has
-// already played in the same flow state, or at the row on which it runs off
+// already played in the same flow play, or at the row on which it runs off
 // its last order. Later passes go on as the looping sequencer does and end
 // the same way, counting from where the previous one ended.
 struct SongScan {
@@ -25,8 +25,7 @@ struct SongScan {
 // 256 orders of 256 rows, four times over: room for pattern loops.
 inline constexpr std::uint64_t kMaxScanRowStarts = std::uint64_t{4} * 256 * 256;
 
-// Scans a song as loaded (before any of it has played); writes nothing into
-// the module. passes >= 1.
-SongScan ScanSong(const PlayerState& song, std::uint32_t passes = 1);
+// Scans a song from its start. passes >= 1.
+SongScan ScanSong(const Song& song, std::uint32_t passes = 1);
 
 }  // namespace zumbrik

@@ -13,11 +13,11 @@ namespace {
 
 constexpr std::int32_t kFullFade = 65536;
 
-void Arpeggio(const PlayerState& state, ChannelState& channel, std::uint8_t param, std::int32_t finetune) {
-    const std::int32_t k = state.tick % 3;
+void Arpeggio(const Play& play, ChannelState& channel, std::uint8_t param, std::int32_t finetune) {
+    const std::int32_t k = play.tick % 3;
     if (k != 0) {
         const std::int32_t semitones = k == 1 ? HighNibble(param) : LowNibble(param);
-        if ((state.moduleFlags & 1) != 0) {
+        if ((play.song->moduleFlags & 1) != 0) {
             channel.periodDelta = semitones * 64;
         } else {
             channel.periodDelta = AmigaPeriod(channel.realNote + semitones, finetune) -
@@ -55,9 +55,9 @@ std::int64_t RetrigVolume(std::uint8_t code, std::int64_t v) {
     }
 }
 
-void MultiRetrig(const PlayerState& state, ChannelState& channel) {
+void MultiRetrig(const Play& play, ChannelState& channel) {
     const std::uint8_t interval = channel.retrigInterval;
-    if (interval == 0 || state.tick % interval != 0) {
+    if (interval == 0 || play.tick % interval != 0) {
         return;
     }
     channel.updateFlags |= StartNote;
@@ -67,10 +67,10 @@ void MultiRetrig(const PlayerState& state, ChannelState& channel) {
     }
 }
 
-void GlobalVolumeSlide(PlayerState& state) {
-    const std::uint8_t m = state.globalVolumeSlide;
+void GlobalVolumeSlide(Play& play) {
+    const std::uint8_t m = play.globalVolumeSlide;
     const std::int64_t delta = HighNibble(m) != 0 ? HighNibble(m) : -static_cast<std::int64_t>(LowNibble(m));
-    state.globalVolume = AddSaturated(state.globalVolume, delta, kVolumeLimit);
+    play.globalVolume = AddSaturated(play.globalVolume, delta, kVolumeLimit);
 }
 
 void PanningSlide(ChannelState& channel) {
@@ -98,23 +98,23 @@ void DelayedNoteStart(ChannelState& channel, const PatternCell& cell, const Samp
     ApplyVolumeColumnOnRow(channel, cell.volume);
 }
 
-void TickExtended(const PlayerState& state, ChannelState& channel, const PatternCell& cell,
+void TickExtended(const Play& play, ChannelState& channel, const PatternCell& cell,
                   const SampleRecord& sample) {
     const std::int32_t y = LowNibble(cell.param);
     switch (HighNibble(cell.param)) {
         case extended_effect::kRetrigger:
-            if (y != 0 && state.tick % y == 0) {
+            if (y != 0 && play.tick % y == 0) {
                 channel.updateFlags |= StartNote | UpdateVolume | UpdatePitch;
             }
             break;
         case extended_effect::kNoteCut:
-            if (state.tick == y) {
+            if (play.tick == y) {
                 channel.volume = 0;
                 channel.updateFlags |= UpdateVolume;
             }
             break;
         case extended_effect::kNoteDelay:
-            if (state.tick == y) {
+            if (play.tick == y) {
                 DelayedNoteStart(channel, cell, sample);
             } else {
                 channel.updateFlags = 0;
@@ -125,11 +125,11 @@ void TickExtended(const PlayerState& state, ChannelState& channel, const Pattern
     }
 }
 
-void TickEffect(PlayerState& state, ChannelState& channel, const PatternCell& cell, const SampleRecord& sample) {
+void TickEffect(Play& play, ChannelState& channel, const PatternCell& cell, const SampleRecord& sample) {
     const std::uint8_t param = cell.param;
     switch (cell.effect) {
         case effect::kArpeggio:
-            if (param != 0) Arpeggio(state, channel, param, sample.finetune);
+            if (param != 0) Arpeggio(play, channel, param, FinetuneOf(play, sample));
             break;
         case effect::kPortamentoUp:
             Portamento(channel, -1);
@@ -158,16 +158,16 @@ void TickEffect(PlayerState& state, ChannelState& channel, const PatternCell& ce
             VolumeSlide(channel);
             break;
         case effect::kExtended:
-            TickExtended(state, channel, cell, sample);
+            TickExtended(play, channel, cell, sample);
             break;
         case effect::kGlobalVolumeSlide:
-            GlobalVolumeSlide(state);
+            GlobalVolumeSlide(play);
             break;
         case effect::kPanningSlide:
             PanningSlide(channel);
             break;
         case effect::kMultiRetrig:
-            MultiRetrig(state, channel);
+            MultiRetrig(play, channel);
             break;
         case effect::kTremor:
             ApplyTremor(channel);
@@ -194,16 +194,16 @@ void AdvanceEnvelopesAndFade(ChannelState& channel, const InstrumentRecord& inst
 
 }  // namespace
 
-void ProcessTick(PlayerState& state) {
-    const PatternCell* cells = CurrentRowCells(state);
+void ProcessTick(Play& play) {
+    const PatternCell* cells = CurrentRowCells(play);
     if (cells == nullptr) {
         return;
     }
-    const std::int32_t channels = ProcessedChannels(state);
+    const std::int32_t channels = ProcessedChannels(play);
     for (std::int32_t c = 0; c < channels; ++c) {
-        ChannelState& channel = state.channels[c];
+        ChannelState& channel = play.channels[c];
         const PatternCell& cell = cells[c];
-        const InstrumentRecord& instrument = ChannelInstrument(state, channel);
+        const InstrumentRecord& instrument = ChannelInstrument(play, channel);
         const SampleRecord& sample = InstrumentSample(instrument, channel.note);
         channel.volumeDelta = 0;
         channel.periodDelta = 0;
@@ -211,9 +211,9 @@ void ProcessTick(PlayerState& state) {
         AdvanceEnvelopesAndFade(channel, instrument);
         ApplyVolumeColumnOnTick(channel, cell.volume);
         if (cell.effect <= effect::kLastTickEffect) {
-            TickEffect(state, channel, cell, sample);
+            TickEffect(play, channel, cell, sample);
         }
-        UpdateChannel(state, channel, sample, instrument);
+        UpdateChannel(play, channel, sample, instrument);
     }
 }
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "player/song/effect_codes.h"
-#include "player/song/player_records.h"
+#include "player/engine/play_records.h"
 
 namespace zumbrik {
 

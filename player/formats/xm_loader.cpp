@@ -65,26 +65,27 @@ void UnpackCells(ModuleSource& source, PatternCell* cells, std::size_t count, st
     }
 }
 
-LoadResult LoadPatterns(ModuleSource& source, ModuleArena& arena, PlayerState& state, std::uint16_t filePatterns,
-                        int highest) {
-    const auto channels = static_cast<std::size_t>(state.channelCount);
-    const auto instrumentCount = static_cast<std::uint8_t>(state.instrumentCount);
+LoadResult LoadPatterns(ModuleSource& source, ModuleArena& arena, const Song& song, PatternRecord* patterns,
+                        std::uint16_t filePatterns, int highest) {
+    const auto channels = static_cast<std::size_t>(song.channelCount);
+    const auto instrumentCount = static_cast<std::uint8_t>(song.instrumentCount);
     for (std::uint16_t p = 0; p < filePatterns; ++p) {
         std::uint8_t header[kPatternHeaderBytes] = {};
         source.Read(header, kPatternHeaderBytes);
-        PatternRecord& pattern = state.patterns[p];
+        PatternRecord& pattern = patterns[p];
         pattern.rows = Le16(header + xm::kPatternRows);
         pattern.packedSize = Le16(header + xm::kPatternPackedSize);
         if (pattern.packedSize == 0) continue;
         if (pattern.rows == 0 || pattern.rows > kMaxRows) return LoadResult::PatternRows;
         const std::size_t count = pattern.rows * channels;
-        pattern.cells = AllocateArray<PatternCell>(arena, count);
-        if (pattern.cells == nullptr) return LoadResult::MemoryCap;
-        UnpackCells(source, pattern.cells, count, instrumentCount);
+        PatternCell* cells = AllocateArray<PatternCell>(arena, count);
+        if (cells == nullptr) return LoadResult::MemoryCap;
+        UnpackCells(source, cells, count, instrumentCount);
+        pattern.cells = cells;
     }
     // Orders naming patterns the file does not hold play 64 empty rows.
     for (int p = highest; p >= filePatterns; --p) {
-        PatternRecord& pattern = state.patterns[p];
+        PatternRecord& pattern = patterns[p];
         pattern.rows = kEmptyPatternRows;
         pattern.packedSize = 0;
         pattern.cells = AllocateArray<PatternCell>(arena, kEmptyPatternRows * channels);
@@ -239,7 +240,8 @@ void SetGuardSample(SampleRecord& sample) {
     }
 }
 
-LoadResult LoadInstrument(ModuleSource& source, ModuleArena& arena, InstrumentRecord& instrument) {
+LoadResult LoadInstrument(ModuleSource& source, ModuleArena& arena, InstrumentRecord& instrument,
+                          std::uint16_t& sampleRecords) {
     std::uint8_t block[kInstrumentBlockBytes] = {};
     source.Read(block, kInstrumentBlockBytes);
     const std::uint32_t headerSize = Le32(block + xm::kInstrumentHeaderSize);
@@ -262,12 +264,15 @@ LoadResult LoadInstrument(ModuleSource& source, ModuleArena& arena, InstrumentRe
     if (instrument.volumePointCount < 2) instrument.volumeType = 0;
     if (instrument.panningPointCount < 2) instrument.panningType = 0;
 
+    SampleRecord* samples[kInstrumentSamples] = {};
     for (int s = 0; s < sampleCount; ++s) {
-        const LoadResult result = ReadSampleHeader(source, arena, sampleHeaderSize, instrument.samples[s]);
+        const LoadResult result = ReadSampleHeader(source, arena, sampleHeaderSize, samples[s]);
         if (result != LoadResult::Loaded) return result;
+        samples[s]->index = sampleRecords++;
+        instrument.samples[s] = samples[s];
     }
     for (int s = 0; s < sampleCount; ++s) {
-        SampleRecord& sample = *instrument.samples[s];
+        SampleRecord& sample = *samples[s];
         if (sample.packing == xm::kPacked4Bit) {
             DecodePacked4Bit(source, sample);
         } else {
@@ -278,43 +283,21 @@ LoadResult LoadInstrument(ModuleSource& source, ModuleArena& arena, InstrumentRe
     return LoadResult::Loaded;
 }
 
-// Reads the file header's fields into the state.
-void ReadSongHeader(const std::uint8_t* header, PlayerState& state) {
-    state.songLength = Le16(header + xm::kSongLength);
-    state.restartPosition = Le16(header + xm::kRestartPosition);
-    state.channelCountAsRead = header[xm::kChannelCount];
-    // The channel count's high byte lands in the global volume slide's
-    // memory, where a slide without a parameter finds it.
-    state.globalVolumeSlide = header[xm::kChannelCount + 1];
-    state.channelCount = header[xm::kChannelCount];
-    state.instrumentCount = header[xm::kInstrumentCount];
-    state.moduleFlags = Le16(header + xm::kFlags);
-    state.defaultTempo = Le16(header + xm::kTempo);
-    state.defaultBpm = Le16(header + xm::kBpm);
-    std::memcpy(state.orderTable, header + xm::kOrderTable, sizeof state.orderTable);
+// Reads the file header's fields into the song.
+void ReadSongHeader(const std::uint8_t* header, Song& song) {
+    song.songLength = Le16(header + xm::kSongLength);
+    song.restartPosition = Le16(header + xm::kRestartPosition);
+    song.channelCountAsRead = header[xm::kChannelCount];
+    song.initialGlobalVolumeSlide = header[xm::kChannelCount + 1];
+    song.channelCount = header[xm::kChannelCount];
+    song.instrumentCount = header[xm::kInstrumentCount];
+    song.moduleFlags = Le16(header + xm::kFlags);
+    song.defaultTempo = Le16(header + xm::kTempo);
+    song.defaultBpm = Le16(header + xm::kBpm);
+    std::memcpy(song.orderTable, header + xm::kOrderTable, sizeof song.orderTable);
 }
 
-// One block for the voices, channels, pattern and instrument records.
-LoadResult AllocateRecords(ModuleArena& arena, PlayerState& state) {
-    const auto channels = static_cast<std::size_t>(state.channelCount);
-    const std::size_t voiceBytes = sizeof(MixVoice) * 2 * channels;
-    const std::size_t channelBytes = sizeof(ChannelState) * channels;
-    const std::size_t patternBytes = sizeof(PatternRecord) * state.patternCount;
-    const std::size_t instrumentBytes = sizeof(InstrumentRecord) * state.instrumentCount;
-    auto* block = static_cast<std::uint8_t*>(arena.Allocate(voiceBytes + channelBytes + patternBytes + instrumentBytes));
-    if (block == nullptr) return LoadResult::MemoryCap;
-    state.voices = reinterpret_cast<MixVoice*>(block);
-    state.channels = reinterpret_cast<ChannelState*>(block + voiceBytes);
-    state.patterns = reinterpret_cast<PatternRecord*>(block + voiceBytes + channelBytes);
-    state.instruments = reinterpret_cast<InstrumentRecord*>(block + voiceBytes + channelBytes + patternBytes);
-    for (std::size_t c = 0; c < channels; ++c) {
-        state.voices[2 * c].stepInteger = 1;
-        state.channels[c].voice = &state.voices[2 * c];
-    }
-    return LoadResult::Loaded;
-}
-
-LoadResult LoadFromHeader(ModuleSource& source, ModuleArena& arena, PlayerState& state, const std::uint8_t* header) {
+LoadResult LoadFromHeader(ModuleSource& source, ModuleArena& arena, Song& song, const std::uint8_t* header) {
     const std::uint16_t filePatterns = Le16(header + xm::kPatternCount);
     const std::uint16_t songLength = Le16(header + xm::kSongLength);
     if (songLength == 0 || songLength > 256) return LoadResult::SongLength;
@@ -324,24 +307,22 @@ LoadResult LoadFromHeader(ModuleSource& source, ModuleArena& arena, PlayerState&
     const int channelCount = header[xm::kChannelCount];
     if (channelCount == 0 || channelCount > kMaxChannels) return LoadResult::ChannelCount;
 
-    ReadSongHeader(header, state);
-    state.patternCount = std::max<std::uint16_t>(filePatterns, static_cast<std::uint16_t>(highest + 1));
-    LoadResult result = AllocateRecords(arena, state);
-    if (result != LoadResult::Loaded) return result;
+    ReadSongHeader(header, song);
+    song.patternCount = std::max<std::uint16_t>(filePatterns, static_cast<std::uint16_t>(highest + 1));
+    // One block for the pattern and instrument records.
+    const std::size_t patternBytes = sizeof(PatternRecord) * song.patternCount;
+    auto* block = static_cast<std::uint8_t*>(
+        arena.Allocate(patternBytes + sizeof(InstrumentRecord) * song.instrumentCount));
+    if (block == nullptr) return LoadResult::MemoryCap;
+    auto* patterns = reinterpret_cast<PatternRecord*>(block);
+    auto* instruments = reinterpret_cast<InstrumentRecord*>(block + patternBytes);
+    song.patterns = patterns;
+    song.instruments = instruments;
 
-    SetTempoBpm(state, state.defaultBpm);
-    state.globalVolume = 64;
-    state.speed = state.defaultTempo;
-    result = LoadPatterns(source, arena, state, filePatterns, highest);
+    LoadResult result = LoadPatterns(source, arena, song, patterns, filePatterns, highest);
     if (result != LoadResult::Loaded) return result;
-
-    state.tickFramesLeft = 0;
-    state.tick = 0;
-    state.patternDelayTicks = 0;
-    state.pendingOrder = 0;
-    state.pendingRow = 0;
-    for (int i = 0; i < state.instrumentCount; ++i) {
-        result = LoadInstrument(source, arena, state.instruments[i]);
+    for (int i = 0; i < song.instrumentCount; ++i) {
+        result = LoadInstrument(source, arena, instruments[i], song.sampleRecords);
         if (result != LoadResult::Loaded) return result;
     }
     return LoadResult::Loaded;
@@ -354,13 +335,13 @@ bool BeginsLikeXm(const ModuleSource& source, const std::uint8_t* header) {
 
 }  // namespace
 
-LoadResult LoadModule(ModuleSource& source, ModuleArena& arena, PlayerState& state) {
-    state = PlayerState{};
+LoadResult LoadModule(ModuleSource& source, ModuleArena& arena, Song& song) {
+    song = Song{};
     if (!source.Open()) return LoadResult::CannotOpen;
     std::uint8_t header[kFileHeaderBytes] = {};
     source.Read(header, kFileHeaderBytes);
     source.Seek(std::int64_t{xm::kHeaderSizeBase} + Le32(header + xm::kHeaderSize), SeekMode::Absolute);
-    const LoadResult result = LoadFromHeader(source, arena, state, header);
+    const LoadResult result = LoadFromHeader(source, arena, song, header);
     // The loader is lenient: it takes what it can, whatever the bytes claim
     // to be. Only a file it refuses anyway is called no XM file.
     if (result != LoadResult::Loaded && !BeginsLikeXm(source, header)) return LoadResult::NotXmFile;

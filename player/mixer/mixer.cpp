@@ -232,14 +232,10 @@ void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frame
     MixVoiceWith(ActiveKernels().mixRun, voice, destination, frames);
 }
 
-void Mix(PlayerState& state, std::int32_t* destination, std::uint32_t frames) {
-    if (state.voices == nullptr) {
-        return;
-    }
+void Mix(MixVoice* voices, std::int32_t count, std::int32_t* destination, std::uint32_t frames) {
     const MixRunFunction mixRun = ActiveKernels().mixRun;
-    const std::int32_t voiceCount = 2 * state.channelCount;
-    for (std::int32_t v = 0; v < voiceCount; ++v) {
-        MixVoiceWith(mixRun, state.voices[v], destination, frames);
+    for (std::int32_t v = 0; v < count; ++v) {
+        MixVoiceWith(mixRun, voices[v], destination, frames);
     }
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 #include <cstdint>
 
-#include "player/song/player_records.h"
+#include "player/mixer/mix_voice.h"
 
 namespace zumbrik {
 
-// Adds every voice of the state over `frames` stereo frames (left, right
-// accumulators per frame) and moves the voices on. frames may be 0.
-void Mix(PlayerState& state, std::int32_t* destination, std::uint32_t frames);
+// Adds `count` voices over `frames` stereo frames (left, right accumulators
+// per frame) and moves the voices on. frames may be 0.
+void Mix(MixVoice* voices, std::int32_t count, std::int32_t* destination, std::uint32_t frames);
 
 // One voice's share of Mix; exposed so a voice can be exercised on its own.
 void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frames);

@@ -6,10 +6,10 @@
 
 namespace zumbrik {
 
-SongPass::SongPass(PlayerState& state, bool onePass, std::uint64_t frameLimit, std::uint32_t passes)
-    : state_(state), onePass_(onePass), frameLimit_(frameLimit) {
+SongPass::SongPass(Play& play, bool onePass, std::uint64_t frameLimit, std::uint32_t passes)
+    : play_(play), onePass_(onePass), frameLimit_(frameLimit) {
     if (onePass_) {
-        const SongScan scan = ScanSong(state_, passes);
+        const SongScan scan = ScanSong(*play_.song, passes);
         rowLimit_ = scan.capped ? 0 : scan.rowStarts;
     }
 }
@@ -20,11 +20,11 @@ std::uint32_t SongPass::FramesUntilNextStop(std::uint32_t wanted) {
     if (!onePass_) {
         return wanted;
     }
-    if (state_.tickFramesLeft <= 0) {
-        rowsStarted_ += state_.tick == 0 ? 1 : 0;
-        StartTick(state_, false, clock_);
+    if (play_.tickFramesLeft <= 0) {
+        rowsStarted_ += play_.tick == 0 ? 1 : 0;
+        StartTick(play_, false, clock_);
     }
-    return std::min(wanted, static_cast<std::uint32_t>(state_.tickFramesLeft));
+    return std::min(wanted, static_cast<std::uint32_t>(play_.tickFramesLeft));
 }
 
 std::uint32_t SongPass::Render(std::int16_t* out, std::uint32_t frames) {
@@ -34,14 +34,14 @@ std::uint32_t SongPass::Render(std::int16_t* out, std::uint32_t frames) {
     const std::uint64_t allowed = std::min<std::uint64_t>({frames, kSegmentFrames, frameLimit_ - framesRendered_});
     std::uint32_t produced = 0;
     while (produced < allowed) {
-        const bool rowOver = state_.tick == 0 && state_.tickFramesLeft <= 0;
+        const bool rowOver = play_.tick == 0 && play_.tickFramesLeft <= 0;
         const bool passesOver = rowLimit_ != 0 ? rowsStarted_ >= rowLimit_ : clock_.songEnds > 0;
         if (onePass_ && passesOver && rowOver) {
             finished_ = true;
             break;
         }
         const std::uint32_t chunk = FramesUntilNextStop(static_cast<std::uint32_t>(allowed) - produced);
-        RenderFrames(state_, mix_.accumulators + 2 * static_cast<std::size_t>(produced), chunk, false, clock_);
+        RenderFrames(play_, mix_.accumulators + 2 * static_cast<std::size_t>(produced), chunk, false, clock_);
         produced += chunk;
     }
     // The buffer starts zero and every frame mixed is cleared as it is

@@ -1,7 +1,9 @@
 #pragma once
 #include <cstdint>
 
-#include "player/song/player_records.h"
+#include "player/engine/play_records.h"
+#include "player/mixer/mix_buffer.h"
+#include "player/mixer/mix_buffer.h"
 #include "player/mixer/sample_conversion.h"
 #include "player/engine/sequencer.h"
 
@@ -16,8 +18,8 @@ public:
     // 30 minutes of audio: the bound for a song whose jumps never end it.
     static constexpr std::uint64_t kDefaultLimitFrames = std::uint64_t{30} * 60 * kOutputRate;
 
-    // passes counts only with onePass; the state must be as loaded.
-    SongPass(PlayerState& state, bool onePass, std::uint64_t frameLimit = kDefaultLimitFrames,
+    // passes counts only with onePass; the play must be at the song's start.
+    SongPass(Play& play, bool onePass, std::uint64_t frameLimit = kDefaultLimitFrames,
              std::uint32_t passes = 1);
 
     // Renders up to `frames` (at most 1024) frames into out (left, right);
@@ -32,7 +34,7 @@ public:
 private:
     std::uint32_t FramesUntilNextStop(std::uint32_t wanted);
 
-    PlayerState& state_;
+    Play& play_;
     bool onePass_;
     std::uint64_t rowLimit_ = 0;  // row starts of the passes; 0 when the scan found no end
     std::uint64_t rowsStarted_ = 0;

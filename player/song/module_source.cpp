@@ -86,11 +86,11 @@ ModuleSource MakeResourceSource(std::uintptr_t id, std::uintptr_t module) {
     return source;
 }
 
-ModuleSource MakeFileSource(const char* path, MixBuffer& cache) {
+ModuleSource MakeFileSource(const char* path, std::uint8_t* cache) {
     ModuleSource source;
     source.kind = SourceKind::File;
     source.path = path;
-    source.cache = cache.fileCache;
+    source.cache = cache;
     return source;
 }
 

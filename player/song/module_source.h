@@ -2,7 +2,6 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "player/song/player_records.h"
 
 namespace zumbrik {
 
@@ -33,7 +32,7 @@ struct ModuleSource {
     std::int64_t position = 0;
     const std::uint8_t* base = nullptr;  // memory and resource: the module's first byte
     std::int64_t cacheStart = kNothingCached;  // file: offset of the cached block
-    std::uint8_t* cache = nullptr;       // file: 8192 bytes, a MixBuffer's fileCache
+    std::uint8_t* cache = nullptr;       // file: kFileCacheBlock bytes
     std::FILE* file = nullptr;
     const char* path = nullptr;             // file
     std::uintptr_t resourceId = 0;          // resource
@@ -59,8 +58,8 @@ struct ModuleSource {
 
 ModuleSource MakeMemorySource(const void* data, std::uint32_t size);
 ModuleSource MakeResourceSource(std::uintptr_t id, std::uintptr_t module);
-// The path and the cache are borrowed: both must outlive the load, and the
-// cache must stay untouched until Close.
-ModuleSource MakeFileSource(const char* path, MixBuffer& cache);
+// The path and the cache (kFileCacheBlock bytes) are borrowed: both must
+// outlive the load, and the cache must stay untouched until Close.
+ModuleSource MakeFileSource(const char* path, std::uint8_t* cache);
 
 }  // namespace zumbrik

@@ -9,24 +9,24 @@
 #include "player/engine/oscillators.h"
 #include "player/engine/envelope.h"
 #include "player/engine/pitch.h"
+#include "player/engine/play_records.h"
 
 namespace zumbrik {
 namespace {
 
 // One channel with its voice pair, and an instrument built per test.
 struct OneChannel {
-    PlayerState state{};
-    MixVoice voices[2]{};
-    ChannelState channel{};
+    Song song{};
+    Play state{};
+    MixVoice* voices = state.voices;
+    ChannelState& channel = state.channels[0];
     InstrumentRecord instrument{};
 
     OneChannel() {
-        state.channelCount = 1;
-        state.voices = voices;
-        state.channels = &channel;
+        song.channelCount = 1;
+        song.moduleFlags = 1;
+        state.song = &song;
         state.globalVolume = 64;
-        state.moduleFlags = 1;
-        channel.voice = &voices[0];
         channel.volume = 64;
         channel.panning = 128;
         channel.period = 4608;
@@ -99,14 +99,14 @@ TEST(UpdateChannel, ANoteStartMovesToTheOtherVoiceAndFadesTheOldOne) {
     SampleRecord second = kNoSample;
     one.channel.updateFlags = StartNote | UpdateVolume | UpdatePanning;
     UpdateChannel(one.state, one.channel, first, one.instrument);
-    ASSERT_EQ(one.channel.voice, &one.voices[0]);
+    ASSERT_EQ(one.channel.voice, 0);
     EXPECT_EQ(one.voices[0].sample, &first);
     one.voices[0].currentLeft = 5000;
     one.voices[0].startOffset = 77;
 
     one.channel.updateFlags = StartNote;
     UpdateChannel(one.state, one.channel, second, one.instrument);
-    EXPECT_EQ(one.channel.voice, &one.voices[1]);
+    EXPECT_EQ(one.channel.voice, 1);
     EXPECT_EQ(one.voices[1].sample, &second);
     EXPECT_EQ(one.voices[1].position, 77u);  // the offset travels with the note
     EXPECT_EQ(one.voices[1].currentLeft, 0);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "player/formats/song_loader.h"
 #include "player/song/module_arena.h"
 #include "player/song/module_source.h"
 #include "player/play/song_pass.h"
@@ -38,7 +39,7 @@ std::vector<std::filesystem::path> CorpusModules() {
 }
 
 // What every loaded module must satisfy for the sequencer and mixer to stay in bounds.
-void ExpectSafeRecords(const PlayerState& state) {
+void ExpectSafeRecords(const Song& state) {
     ASSERT_GE(state.channelCount, 1);
     ASSERT_LE(state.channelCount, 64);
     for (int i = 0; i < state.songLength; ++i) ASSERT_LT(state.orderTable[i], state.patternCount);
@@ -74,17 +75,17 @@ TEST(LoaderCorpusTest, EveryModuleLoadsAlikeFromMemoryAndFromTheFile) {
         const std::vector<std::uint8_t> bytes = FileBytes(path);
 
         ModuleArena memoryArena;
-        PlayerState fromMemory{};
+        Song fromMemory{};
         ModuleSource memory = MakeMemorySource(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
         ASSERT_EQ(LoadModule(memory, memoryArena, fromMemory), LoadResult::Loaded);
         memory.Close();
         ExpectSafeRecords(fromMemory);
 
-        auto cache = std::make_unique<MixBuffer>();
+        auto cache = std::make_unique<std::uint8_t[]>(kFileCacheBlock);
         ModuleArena fileArena;
-        PlayerState fromFile{};
+        Song fromFile{};
         const std::string name = path.string();
-        ModuleSource source = MakeFileSource(name.c_str(), *cache);
+        ModuleSource source = MakeFileSource(name.c_str(), cache.get());
         ASSERT_EQ(LoadModule(source, fileArena, fromFile), LoadResult::Loaded);
         source.Close();
         ASSERT_EQ(fromFile.patternCount, fromMemory.patternCount);
@@ -112,11 +113,11 @@ TEST(LoaderCorpusTest, EveryModulePlaysOnePassToItsEndAndIsHeard) {
     for (const std::filesystem::path& path : modules) {
         SCOPED_TRACE(path.filename().string());
         const std::vector<std::uint8_t> bytes = FileBytes(path);
-        ModuleArena arena;
-        PlayerState state{};
-        ModuleSource source = MakeMemorySource(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-        ASSERT_EQ(LoadModule(source, arena, state), LoadResult::Loaded);
-        auto pass = std::make_unique<SongPass>(state, true, kTenMinutes);
+        const SongLoad load = LoadSongFromMemory(bytes.data(), bytes.size());
+        ASSERT_EQ(load.result, LoadResult::Loaded);
+        auto play = std::make_unique<Play>();
+        ResetPlay(*play, load.song->song);
+        auto pass = std::make_unique<SongPass>(*play, true, kTenMinutes);
         std::int16_t samples[2 * kSegmentFrames];
         std::uint64_t loudness = 0;
         while (const std::uint32_t frames = pass->Render(samples, kSegmentFrames)) {

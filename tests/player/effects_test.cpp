@@ -10,12 +10,12 @@ namespace {
 
 using test::Cell;
 using test::Effect;
-using test::Song;
+using test::SteppedSong;
 
 constexpr std::uint8_t kC4 = 49;  // real note 48: period 4608 in linear mode
 
 // A one-channel tone song whose rows hold the given cells.
-std::unique_ptr<Song> SongOf(std::vector<XmCell> rows, std::uint16_t tempo = 6,
+std::unique_ptr<SteppedSong> SongOf(std::vector<XmCell> rows, std::uint16_t tempo = 6,
                              void (*adjust)(XmModule&) = nullptr) {
     XmModule module = test::ToneModule(1, tempo);
     std::vector<std::pair<int, std::vector<XmCell>>> filled;
@@ -29,7 +29,7 @@ std::unique_ptr<Song> SongOf(std::vector<XmCell> rows, std::uint16_t tempo = 6,
 
 // Runs `ticks` ticks and samples a value after each.
 template <typename Probe>
-std::vector<std::int32_t> EachTick(Song& song, int ticks, Probe probe) {
+std::vector<std::int32_t> EachTick(SteppedSong& song, int ticks, Probe probe) {
     std::vector<std::int32_t> values;
     for (int i = 0; i < ticks; ++i) {
         song.Tick();
@@ -38,9 +38,9 @@ std::vector<std::int32_t> EachTick(Song& song, int ticks, Probe probe) {
     return values;
 }
 
-auto Period = [](Song& s) { return s.Channel().period; };
-auto Volume = [](Song& s) { return s.Channel().volume; };
-auto Started = [](Song& s) { return (s.Channel().updateFlags & StartNote) != 0 ? 1 : 0; };
+auto Period = [](SteppedSong& s) { return s.Channel().period; };
+auto Volume = [](SteppedSong& s) { return s.Channel().volume; };
+auto Started = [](SteppedSong& s) { return (s.Channel().updateFlags & StartNote) != 0 ? 1 : 0; };
 
 TEST(PortaEffects, OneAndTwoShareTheirSpeedMemory) {
     auto song = SongOf({Cell(kC4, 1, 0, 0x1, 0x04), Effect(0x2, 0x00)});
@@ -114,7 +114,7 @@ TEST(VolumeEffects, TremoloOffsetStaysWhenTheNextRowHasAnotherEffect) {
 
 TEST(VolumeEffects, TremorCyclesAcrossTheRow) {
     auto song = SongOf({Cell(kC4, 1, 0, 0x1D, 0x21)}, 8);
-    auto sounding = [](Song& s) { return s.Voice().volume > 0 ? 1 : 0; };
+    auto sounding = [](SteppedSong& s) { return s.Voice().volume > 0 ? 1 : 0; };
     EXPECT_EQ(EachTick(*song, 8, sounding), (std::vector<std::int32_t>{1, 1, 1, 0, 0, 1, 1, 1}));
 }
 
@@ -152,7 +152,7 @@ TEST(NoteEffects, NoteDelayStartsLateOrNever) {
 
     auto never = SongOf({Cell(kC4, 1), Cell(kC4 + 12, 1, 0, 0xE, 0xD0)});
     never->Ticks(6);
-    const MixVoice* before = never->Channel().voice;
+    const std::uint8_t before = never->Channel().voice;
     EXPECT_EQ(EachTick(*never, 6, Period), std::vector<std::int32_t>(6, 4608));
     EXPECT_EQ(never->Channel().voice, before);
 }
@@ -174,7 +174,7 @@ TEST(NoteEffects, SampleOffsetPastTheLoopStopsTheVoiceEvenWithoutANote) {
 
 TEST(NoteEffects, ArpeggioCyclesBaseThirdFifth) {
     auto song = SongOf({Cell(kC4, 1, 0, 0x0, 0x37)});
-    auto delta = [](Song& s) { return s.Channel().periodDelta; };
+    auto delta = [](SteppedSong& s) { return s.Channel().periodDelta; };
     EXPECT_EQ(EachTick(*song, 6, delta), (std::vector<std::int32_t>{0, 192, 448, 0, 192, 448}));
 }
 
@@ -206,15 +206,18 @@ TEST(NoteEffects, FadeoutOf512SilencesAReleasedNoteAfter128Ticks) {
     EXPECT_EQ(song->Voice().volume, 0u);
 }
 
-TEST(NoteEffects, FinetuneCommandChangesTheSampleButNeverTheAbsentOne) {
+TEST(NoteEffects, FinetuneCommandChangesThePlaysSampleButNeitherTheSongNorTheAbsentOne) {
     auto song = SongOf({Cell(kC4, 1, 0, 0xE, 0x5F)});
     song->Tick();
-    EXPECT_EQ(song->state.instruments[0].samples[0]->finetune, 15);
+    const SampleRecord& sample = *song->song.instruments[0].samples[0];
+    EXPECT_EQ(song->state.finetunes[sample.index], 15);
+    EXPECT_EQ(sample.finetune, 0) << "a play never writes into the song it plays";
 
     auto absent = SongOf({Cell(kC4, 1, 0, 0xE, 0x5F)}, 6, [](XmModule& m) {
         m.instruments[0].keymap.fill(5);  // slot 5 holds no sample
     });
     absent->Tick();
+    EXPECT_EQ(FinetuneOf(absent->state, kNoSample), 0);
     EXPECT_EQ(kNoSample.finetune, 0);
     EXPECT_EQ(kNoSample.length, 0u);
 }

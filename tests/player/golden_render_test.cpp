@@ -17,6 +17,7 @@
 
 #include "tests/player/song_stepper.h"
 #include "player/mixer/cpu_dispatch.h"
+#include "player/formats/song_loader.h"
 #include "player/play/song_pass.h"
 
 namespace zumbrik {
@@ -34,21 +35,14 @@ constexpr std::uint8_t kKeyOff = 97;
 constexpr std::uint32_t kBlockFrames = 64;
 constexpr std::uint64_t kFrameLimit = 40000;
 
-// The one place that knows how the loader reports; the rest sees a bool.
-bool LoadForRender(const std::vector<std::uint8_t>& bytes, ModuleArena& arena, PlayerState& state) {
-    ModuleSource source = MakeMemorySource(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    const bool loaded = LoadModule(source, arena, state) == LoadResult::Loaded;
-    source.Close();
-    return loaded;
-}
-
 // One pass of the song, at most kFrameLimit frames, as interleaved samples.
 std::vector<std::int16_t> Render(const XmModule& module) {
     const std::vector<std::uint8_t> bytes = WriteXm(module);
-    ModuleArena arena;
-    auto state = std::make_unique<PlayerState>();
-    if (!LoadForRender(bytes, arena, *state)) return {};
-    SongPass pass(*state, true, kFrameLimit);
+    const SongLoad load = LoadSongFromMemory(bytes.data(), bytes.size());
+    if (!load.song) return {};
+    auto play = std::make_unique<Play>();
+    ResetPlay(*play, load.song->song);
+    SongPass pass(*play, true, kFrameLimit);
     std::vector<std::int16_t> samples;
     std::vector<std::int16_t> chunk(2 * kSegmentFrames);
     while (const std::uint32_t frames = pass.Render(chunk.data(), kSegmentFrames)) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/player/song_stepper.h"
+#include "player/formats/song_loader.h"
 #include "player/play/song_pass.h"
 
 namespace zumbrik {
@@ -76,8 +77,8 @@ XmModule RandomSong(std::mt19937& random) {
 }
 
 // Renders `frames` frames, looping; returns how many came out.
-std::uint64_t RenderLooping(PlayerState& state, std::uint64_t frames) {
-    SongPass pass(state, false, frames);
+std::uint64_t RenderLooping(Play& play, std::uint64_t frames) {
+    SongPass pass(play, false, frames);
     std::vector<std::int16_t> out(2 * 1024);
     while (pass.Render(out.data(), 1024) != 0) {
     }
@@ -102,14 +103,13 @@ TEST(HostileSongs, DamagedFilesThatLoadRenderAndStop) {
         for (int flips = 0; flips < 8; ++flips) {
             bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
         }
-        ModuleArena arena(std::size_t{64} << 20);
-        PlayerState state{};
         ModuleSource source = MakeMemorySource(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-        const bool ok = LoadModule(source, arena, state) == LoadResult::Loaded;
-        source.Close();
-        if (!ok) continue;
+        const SongLoad load = LoadSong(source, std::size_t{64} << 20);
+        if (!load.song) continue;
         ++loaded;
-        ASSERT_EQ(RenderLooping(state, 24000), 24000u) << trial;
+        auto play = std::make_unique<Play>();
+        ResetPlay(*play, load.song->song);
+        ASSERT_EQ(RenderLooping(*play, 24000), 24000u) << trial;
     }
     EXPECT_GT(loaded, 50);
 }

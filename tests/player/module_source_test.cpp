@@ -98,7 +98,7 @@ protected:
     }
 
     std::string path_;
-    MixBuffer cache_{};
+    std::uint8_t cache_[kFileCacheBlock] = {};
 };
 
 // The cache is observed by rewriting the file under the open source: bytes
@@ -156,7 +156,7 @@ TEST_F(FileSourceTest, OneByteReadsAcrossABlockBoundary) {
 TEST_F(FileSourceTest, AFirstReadAfterASeekDoesNotHitTheUnfilledCache) {
     const std::vector<std::uint8_t> a = Counting(10000, 7);
     WriteFile(a);
-    std::fill(std::begin(cache_.fileCache), std::end(cache_.fileCache), 0xEE);
+    std::fill(std::begin(cache_), std::end(cache_), 0xEE);
     ModuleSource source = MakeFileSource(path_.c_str(), cache_);
     ASSERT_TRUE(source.Open());
     source.Seek(5, SeekMode::Absolute);

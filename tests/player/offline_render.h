@@ -36,7 +36,8 @@ struct OfflineRender {
 inline OfflineRender RenderOffline(const std::vector<std::uint8_t>& bytes, std::uint32_t segments,
                                    std::uint32_t masterVolume = kUnityVolume) {
     struct Blocks {
-        PlayerState state{};
+        Song song{};
+        Play play{};
         MixBuffer mix{};
         RenderControl control;
         std::int16_t ring[kRingSegments * kSegmentSamples]{};
@@ -46,12 +47,13 @@ inline OfflineRender RenderOffline(const std::vector<std::uint8_t>& bytes, std::
     blocks->control.masterVolume.store(masterVolume);
     ModuleSource source = MakeMemorySource(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     OfflineRender out;
-    const bool loaded = LoadModule(source, blocks->arena, blocks->state) == LoadResult::Loaded;
+    const bool loaded = LoadModule(source, blocks->arena, blocks->song) == LoadResult::Loaded;
     source.Close();
     if (!loaded) return out;
+    ResetPlay(blocks->play, blocks->song);
     for (std::uint32_t i = 0; i < segments; ++i) {
         const std::uint32_t segment = blocks->control.writeSegment;
-        if (RenderSegment(blocks->state, blocks->mix, blocks->control, blocks->ring) != SegmentOutcome::Rendered) break;
+        if (RenderSegment(blocks->play, blocks->mix, blocks->control, blocks->ring) != SegmentOutcome::Rendered) break;
         const std::int16_t* start = blocks->ring + segment * kSegmentSamples;
         out.samples.insert(out.samples.end(), start, start + kSegmentSamples);
     }

@@ -17,7 +17,7 @@ namespace zumbrik {
 namespace {
 
 using test::Cell;
-using test::Song;
+using test::SteppedSong;
 
 constexpr std::uint8_t kC4 = 49;
 
@@ -30,7 +30,7 @@ XmModule ToneSong(std::uint16_t rows, std::uint16_t tempo, std::vector<std::pair
 }
 
 TEST(Conversion, TempoAndMasterVolumeTables) {
-    PlayerState state{};
+    Play state{};
     SetTempoBpm(state, 125);
     EXPECT_EQ(state.samplesPerTick, 960);
     SetTempoBpm(state, 32);
@@ -48,7 +48,7 @@ TEST(Conversion, TempoAndMasterVolumeTables) {
 }
 
 struct Renderer {
-    std::unique_ptr<Song> song;
+    std::unique_ptr<SteppedSong> song;
     MixBuffer mix{};
     RenderControl control;
     std::vector<std::int16_t> ring = std::vector<std::int16_t>(kRingSegments * kSegmentSamples, 1);
@@ -100,7 +100,7 @@ TEST(SegmentRendering, PlayOnceReportsTheSongsEnd) {
 TEST(SegmentRendering, AToolsSongEndIsTheOnePassEndThenSilence) {
     // Five rows of one tick, the last jumping back to the start: the song never runs off its end.
     const XmModule module = ToneSong(5, 1, {{0, {Cell(kC4, 1)}}, {4, {test::Effect(0x0B, 0)}}});
-    const SongScan scan = ScanSong(test::LoadSong(module)->state);
+    const SongScan scan = ScanSong(test::LoadSong(module)->song);
     ASSERT_EQ(scan.rowStarts, 5u);
     auto reference = test::LoadSong(module);
     SongPass pass(reference->state, true);

@@ -11,7 +11,7 @@ namespace {
 
 using test::Cell;
 using test::Effect;
-using test::Song;
+using test::SteppedSong;
 using Position = std::pair<std::int32_t, std::int32_t>;
 
 constexpr std::uint8_t kC4 = 49;
@@ -33,7 +33,7 @@ XmModule FlowModule(std::vector<std::uint8_t> orders, int patterns, std::uint16_
 }
 
 // The (order, row) of each of the next `count` rows started.
-std::vector<Position> RowsPlayed(Song& song, int count, bool playOnce = false) {
+std::vector<Position> RowsPlayed(SteppedSong& song, int count, bool playOnce = false) {
     std::vector<Position> rows;
     for (int guard = 0; guard < 100000 && static_cast<int>(rows.size()) < count && !song.ended; ++guard) {
         const bool rowStart = song.state.tick == 0;

@@ -78,7 +78,7 @@ TEST(SongScan, EndsWhereTheFlowRepeatsOrRunsOff) {
         SCOPED_TRACE(c.name);
         auto song = test::LoadSong(c.module);
         ASSERT_NE(song, nullptr);
-        const SongScan scan = ScanSong(song->state, c.passes);
+        const SongScan scan = ScanSong(song->song, c.passes);
         EXPECT_FALSE(scan.capped);
         EXPECT_EQ(scan.rowStarts, c.rowStarts);
         EXPECT_EQ(scan.endOrder, c.endOrder);
@@ -96,19 +96,6 @@ TEST(SongScan, EndsWhereTheFlowRepeatsOrRunsOff) {
         EXPECT_EQ(song->state.orderIndex, scan.endOrder);
         EXPECT_EQ(song->state.row, scan.endRow);
     }
-}
-
-TEST(SongScan, WritesNothingIntoTheModule) {
-    XmModule module = Song({0}, {Rows(2, {{0, {Effect(0xE, 0x53), Effect(0xF, 3)}}, {1, {Effect(0xB, 0)}}})});
-    auto song = test::LoadSong(module);
-    ASSERT_NE(song, nullptr);
-    const PlayerState before = song->state;
-    const std::int8_t finetune = song->state.instruments[0].samples[0]->finetune;
-    ScanSong(song->state, 3);
-    EXPECT_EQ(song->state.speed, before.speed);
-    EXPECT_EQ(song->state.samplesPerTick, before.samplesPerTick);
-    EXPECT_EQ(song->state.pendingOrder, before.pendingOrder);
-    EXPECT_EQ(song->state.instruments[0].samples[0]->finetune, finetune);
 }
 
 }  // namespace

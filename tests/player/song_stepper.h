@@ -15,10 +15,11 @@
 
 namespace zumbrik::test {
 
-struct Song {
+struct SteppedSong {
     std::vector<std::uint8_t> bytes;
     ModuleArena arena;
-    PlayerState state{};
+    zumbrik::Song song{};
+    Play state{};
     SongClock clock;
     bool ended = false;
 
@@ -35,15 +36,16 @@ struct Song {
         for (int i = 0; i < count; ++i) Tick();
     }
     ChannelState& Channel(int c = 0) { return state.channels[c]; }
-    MixVoice& Voice(int c = 0) { return *state.channels[c].voice; }
+    MixVoice& Voice(int c = 0) { return state.voices[state.channels[c].voice]; }
 };
 
-inline std::unique_ptr<Song> LoadSong(const XmModule& module) {
-    auto song = std::make_unique<Song>();
+inline std::unique_ptr<SteppedSong> LoadSong(const XmModule& module) {
+    auto song = std::make_unique<SteppedSong>();
     song->bytes = WriteXm(module);
     ModuleSource source = MakeMemorySource(song->bytes.data(), static_cast<std::uint32_t>(song->bytes.size()));
-    const bool loaded = LoadModule(source, song->arena, song->state) == LoadResult::Loaded;
+    const bool loaded = LoadModule(source, song->arena, song->song) == LoadResult::Loaded;
     source.Close();
+    if (loaded) ResetPlay(song->state, song->song);
     return loaded ? std::move(song) : nullptr;
 }
 

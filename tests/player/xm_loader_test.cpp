@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "player/engine/play_records.h"
 #include "player/song/module_arena.h"
 #include "player/song/module_source.h"
 #include "player/formats/xm_loader.h"
@@ -50,21 +51,23 @@ protected:
         arena_.Release();
         bytes_ = bytes;
         ModuleSource source = MakeMemorySource(bytes_.data(), static_cast<std::uint32_t>(bytes_.size()));
-        const LoadResult result = LoadModule(source, arena_, state_);
+        const LoadResult result = LoadModule(source, arena_, song_);
         position_ = source.position;
         source.Close();
+        if (result == LoadResult::Loaded) ResetPlay(play_, song_);
         return result;
     }
     const PatternCell& Cell(int pattern, int row, int channel) const {
-        return state_.patterns[pattern].cells[row * state_.channelCount + channel];
+        return song_.patterns[pattern].cells[row * song_.channelCount + channel];
     }
     const SampleRecord& SampleAt(int instrument, int slot) const {
-        return *state_.instruments[instrument].samples[slot];
+        return *song_.instruments[instrument].samples[slot];
     }
 
     std::vector<std::uint8_t> bytes_;
     ModuleArena arena_;
-    PlayerState state_{};
+    Song song_{};
+    Play play_{};
     std::int64_t position_ = 0;
 };
 
@@ -77,25 +80,26 @@ TEST_F(LoaderTest, FillsTheSongFieldsAndTheChannelRecords) {
     module.tempo = 5;
     module.bpm = 125;
     ASSERT_TRUE(Load(module));
-    EXPECT_EQ(state_.songLength, 3);
-    EXPECT_EQ(state_.restartPosition, 2);
-    EXPECT_EQ(state_.channelCount, 3);
-    EXPECT_EQ(state_.channelCountAsRead, 3);
-    EXPECT_EQ(state_.globalVolumeSlide, 1);
-    EXPECT_EQ(state_.moduleFlags, 1);
-    EXPECT_EQ(state_.defaultTempo, 5);
-    EXPECT_EQ(state_.speed, 5);
-    EXPECT_EQ(state_.samplesPerTick, 960);
-    EXPECT_EQ(state_.globalVolume, 64);
-    EXPECT_EQ(state_.pendingOrder, 0);
-    EXPECT_EQ(state_.pendingRow, 0);
-    EXPECT_EQ(state_.tickFramesLeft, 0);
+    EXPECT_EQ(song_.songLength, 3);
+    EXPECT_EQ(song_.restartPosition, 2);
+    EXPECT_EQ(song_.channelCount, 3);
+    EXPECT_EQ(song_.channelCountAsRead, 3);
+    EXPECT_EQ(song_.initialGlobalVolumeSlide, 1);
+    EXPECT_EQ(play_.globalVolumeSlide, 1);
+    EXPECT_EQ(song_.moduleFlags, 1);
+    EXPECT_EQ(song_.defaultTempo, 5);
+    EXPECT_EQ(play_.speed, 5);
+    EXPECT_EQ(play_.samplesPerTick, 960);
+    EXPECT_EQ(play_.globalVolume, 64);
+    EXPECT_EQ(play_.pendingOrder, 0);
+    EXPECT_EQ(play_.pendingRow, 0);
+    EXPECT_EQ(play_.tickFramesLeft, 0);
     for (int c = 0; c < 3; ++c) {
-        EXPECT_EQ(state_.channels[c].voice, &state_.voices[2 * c]);
-        EXPECT_EQ(state_.voices[2 * c].stepInteger, 1u);
-        EXPECT_EQ(state_.voices[2 * c].stepFraction, 0u);
-        EXPECT_EQ(state_.voices[2 * c + 1].stepInteger, 0u);
-        EXPECT_EQ(state_.voices[2 * c].sample, nullptr);
+        EXPECT_EQ(play_.channels[c].voice, 2 * c);
+        EXPECT_EQ(play_.voices[2 * c].stepInteger, 1u);
+        EXPECT_EQ(play_.voices[2 * c].stepFraction, 0u);
+        EXPECT_EQ(play_.voices[2 * c + 1].stepInteger, 0u);
+        EXPECT_EQ(play_.voices[2 * c].sample, nullptr);
     }
 }
 
@@ -121,8 +125,8 @@ TEST_F(LoaderTest, PackedAndUnpackedCellsLoadAlike) {
             EXPECT_EQ(cell.param, cells[i].param);
         }
     }
-    EXPECT_EQ(state_.patterns[0].packedSize, EncodePatternCells(module.patterns[0], 2).size());
-    EXPECT_EQ(state_.patterns[1].packedSize, 40);
+    EXPECT_EQ(song_.patterns[0].packedSize, EncodePatternCells(module.patterns[0], 2).size());
+    EXPECT_EQ(song_.patterns[1].packedSize, 40);
 }
 
 TEST_F(LoaderTest, InstrumentNumbersBeyondTheCountLoadAsNone) {
@@ -141,14 +145,14 @@ TEST_F(LoaderTest, OrdersNamingMissingPatternsGetEmptyPatterns) {
     module.orders = {0, 200, 3, 250};
     module.songLengthField = 3;  // order 250 lies beyond the song
     ASSERT_TRUE(Load(module));
-    EXPECT_EQ(state_.patternCount, 201);
+    EXPECT_EQ(song_.patternCount, 201);
     for (int p = 10; p <= 200; ++p) {
-        ASSERT_EQ(state_.patterns[p].rows, 64) << p;
-        EXPECT_EQ(state_.patterns[p].packedSize, 0);
-        ASSERT_NE(state_.patterns[p].cells, nullptr);
-        for (int i = 0; i < 64 * 2; ++i) ASSERT_EQ(state_.patterns[p].cells[i].note, 0);
+        ASSERT_EQ(song_.patterns[p].rows, 64) << p;
+        EXPECT_EQ(song_.patterns[p].packedSize, 0);
+        ASSERT_NE(song_.patterns[p].cells, nullptr);
+        for (int i = 0; i < 64 * 2; ++i) ASSERT_EQ(song_.patterns[p].cells[i].note, 0);
     }
-    EXPECT_EQ(state_.patterns[9].rows, 4);
+    EXPECT_EQ(song_.patterns[9].rows, 4);
     EXPECT_EQ(Cell(9, 0, 0).note, 1);
 }
 
@@ -159,10 +163,10 @@ TEST_F(LoaderTest, APatternWithoutDataKeepsItsRowsAndTheNextHeaderFollowsAtOnce)
     module.patterns[1].headerLength = 20;  // the length field is not used: 9 bytes are read
     module.orders = {0, 1};
     ASSERT_TRUE(Load(module));
-    EXPECT_EQ(state_.patterns[0].rows, 32);
-    EXPECT_EQ(state_.patterns[0].packedSize, 0);
-    EXPECT_EQ(state_.patterns[0].cells, nullptr);
-    EXPECT_EQ(state_.patterns[1].rows, 2);
+    EXPECT_EQ(song_.patterns[0].rows, 32);
+    EXPECT_EQ(song_.patterns[0].packedSize, 0);
+    EXPECT_EQ(song_.patterns[0].cells, nullptr);
+    EXPECT_EQ(song_.patterns[1].rows, 2);
     EXPECT_EQ(Cell(1, 0, 0).note, 7);
 }
 
@@ -244,8 +248,8 @@ TEST_F(LoaderTest, RejectsModulesBeyondTheLimitsAndSaysWhy) {
     edge.patterns[0].rows = 256;
     edge.instruments[0].samples.assign(16, Sample8({1}));
     ASSERT_TRUE(Load(edge));
-    EXPECT_EQ(state_.patterns[0].rows, 256);
-    EXPECT_NE(state_.instruments[0].samples[15], nullptr);
+    EXPECT_EQ(song_.patterns[0].rows, 256);
+    EXPECT_NE(song_.instruments[0].samples[15], nullptr);
 }
 
 TEST_F(LoaderTest, SamplesBeyondTheArenaCapFailTheLoad) {
@@ -255,7 +259,7 @@ TEST_F(LoaderTest, SamplesBeyondTheArenaCapFailTheLoad) {
     bytes_ = WriteXm(module);
     for (const auto& [cap, loads] : {std::pair{std::size_t{5} << 20, false}, std::pair{std::size_t{7} << 20, true}}) {
         ModuleArena arena(cap);
-        PlayerState state{};
+        Song state{};
         ModuleSource source = MakeMemorySource(bytes_.data(), static_cast<std::uint32_t>(bytes_.size()));
         EXPECT_EQ(LoadModule(source, arena, state), loads ? LoadResult::Loaded : LoadResult::MemoryCap) << cap;
         EXPECT_LE(arena.BytesAllocated(), cap);
@@ -288,7 +292,7 @@ TEST_F(LoaderTest, CopiesTheInstrumentHeader) {
     XmModule module = SmallModule();
     module.instruments = {instrument};
     ASSERT_TRUE(Load(module));
-    const InstrumentRecord& loaded = state_.instruments[0];
+    const InstrumentRecord& loaded = song_.instruments[0];
     EXPECT_EQ(loaded.keymap[1], 1);
     EXPECT_EQ(loaded.keymap[95], 40);
     EXPECT_EQ(loaded.volumeEnvelope[0].y, 64);
@@ -322,11 +326,11 @@ TEST_F(LoaderTest, ShortInstrumentHeadersSeekBackToTheirEnd) {
     XmModule module = SmallModule();
     module.instruments = {empty29, shortWithSamples, empty29, longWithSamples, empty29};
     ASSERT_TRUE(Load(module));
-    EXPECT_EQ(state_.instruments[0].samples[0], nullptr);
-    ASSERT_NE(state_.instruments[1].samples[0], nullptr);
+    EXPECT_EQ(song_.instruments[0].samples[0], nullptr);
+    ASSERT_NE(song_.instruments[1].samples[0], nullptr);
     EXPECT_EQ(SampleAt(1, 0).length, 3u);
     EXPECT_EQ(SampleAt(1, 0).data[2], 30 * 256);
-    EXPECT_EQ(state_.instruments[2].samples[0], nullptr);
+    EXPECT_EQ(song_.instruments[2].samples[0], nullptr);
     EXPECT_EQ(SampleAt(3, 0).length, 2u);
     EXPECT_EQ(SampleAt(3, 0).data[0], -5 * 256);
     // The last instrument reads 4 bytes past the end; the seek back lands on the end.
@@ -498,7 +502,7 @@ TEST_F(LoaderTest, TruncatedModulesLoadWithEmptyTails) {
     ASSERT_TRUE(LoadBytes(std::vector<std::uint8_t>(whole.begin(), whole.begin() + patternStart + 6)));
     EXPECT_EQ(Cell(0, 0, 0).note, 3);
     EXPECT_EQ(Cell(0, 3, 1).note, 0);
-    EXPECT_EQ(state_.instruments[0].samples[0], nullptr);
+    EXPECT_EQ(song_.instruments[0].samples[0], nullptr);
     // A 4-bit sample cut short holds its accumulator, or keeps stepping when nibble 0 moves it.
     XmModule packedModule = SmallModule();
     XmSample packed;
@@ -536,12 +540,12 @@ TEST_F(LoaderTest, AFileLoadsLikeTheSameBytesInMemory) {
          ("zumbrik_loader_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".xm"))
             .string();
     const auto loadFile = [&path](const std::uint8_t* bytes, std::size_t count, ModuleArena& arena,
-                                  PlayerState& state) {
+                                  Song& state) {
         std::FILE* file = std::fopen(path.c_str(), "wb");
         if (file == nullptr) return LoadResult::CannotOpen;
         std::fwrite(bytes, 1, count, file);
         std::fclose(file);
-        MixBuffer cache{};
+        std::uint8_t cache[kFileCacheBlock] = {};
         ModuleSource source = MakeFileSource(path.c_str(), cache);
         const LoadResult result = LoadModule(source, arena, state);
         source.Close();
@@ -549,14 +553,14 @@ TEST_F(LoaderTest, AFileLoadsLikeTheSameBytesInMemory) {
         return result;
     };
     ModuleArena arena;
-    PlayerState fromFile{};
+    Song fromFile{};
     // A file shorter than a header that is refused is no XM file, as in memory.
     ASSERT_EQ(loadFile(bytes_.data(), 50, arena, fromFile), LoadResult::NotXmFile);
     arena.Release();
     ASSERT_EQ(loadFile(bytes_.data(), bytes_.size(), arena, fromFile), LoadResult::Loaded);
     EXPECT_EQ(fromFile.patterns[0].rows, 64);
     for (int i = 0; i < 128; ++i) {
-        ASSERT_EQ(fromFile.patterns[0].cells[i].note, state_.patterns[0].cells[i].note);
+        ASSERT_EQ(fromFile.patterns[0].cells[i].note, song_.patterns[0].cells[i].note);
         ASSERT_EQ(fromFile.patterns[0].cells[i].param, 2);
     }
     const SampleRecord& a = *fromFile.instruments[0].samples[0];
@@ -568,18 +572,18 @@ TEST_F(LoaderTest, AFileLoadsLikeTheSameBytesInMemory) {
 }
 
 TEST_F(LoaderTest, AFileThatCannotBeOpenedOrIsADirectoryFailsTheLoad) {
-    MixBuffer cache{};
+    std::uint8_t cache[kFileCacheBlock] = {};
     const std::string directory = std::filesystem::temp_directory_path().string();
     for (const char* path : {"/nonexistent/zumbrik/none.xm", directory.c_str()}) {
         ModuleSource source = MakeFileSource(path, cache);
-        EXPECT_EQ(LoadModule(source, arena_, state_), LoadResult::CannotOpen) << path;
+        EXPECT_EQ(LoadModule(source, arena_, song_), LoadResult::CannotOpen) << path;
         source.Close();
     }
 }
 
 TEST_F(LoaderTest, AMissingResourceIsNoXmFile) {
     ModuleSource source = MakeResourceSource(0x5151, 0);
-    EXPECT_EQ(LoadModule(source, arena_, state_), LoadResult::NotXmFile);
+    EXPECT_EQ(LoadModule(source, arena_, song_), LoadResult::NotXmFile);
 }
 
 }  // namespace

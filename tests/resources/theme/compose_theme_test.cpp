@@ -40,7 +40,7 @@ protected:
     std::vector<std::uint8_t> bytes_ = test::ThemeBytes();
     ModuleSource source_;
     ModuleArena arena_;
-    PlayerState state_{};
+    Song state_{};
 };
 
 TEST_F(MusicThemeModuleTest, HasTheGamesFormat) {

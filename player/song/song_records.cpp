@@ -1,4 +1,4 @@
-#include "player/song/player_records.h"
+#include "player/song/song_records.h"
 
 namespace zumbrik {
 
@@ -7,6 +7,6 @@ namespace {
 const std::int16_t kNoSampleData[3] = {0, 0, 0};
 }  // namespace
 
-const SampleRecord kNoSample = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, kNoSampleData};
+const SampleRecord kNoSample = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, kMaxSampleRecords, kNoSampleData};
 
 }  // namespace zumbrik

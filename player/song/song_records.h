@@ -1,0 +1,104 @@
+#pragma once
+#include <cstdint>
+
+namespace zumbrik {
+
+// The records of a loaded song. All of them are allocated from the song's
+// arena, zero-filled, and freed with it at once.
+
+struct PatternCell {
+    std::uint8_t note;        // 0 none, 1..96 notes, 97 and above key-off
+    std::uint8_t instrument;  // 0 none, else 1..instrumentCount
+    std::uint8_t volume;      // volume column
+    std::uint8_t effect;
+    std::uint8_t param;
+};
+static_assert(sizeof(PatternCell) == 5);
+
+struct PatternRecord {
+    std::uint16_t rows;
+    std::uint16_t packedSize;  // as in the file; 0 means no cells
+    const PatternCell* cells;  // rows x channelCount, row-major; null when packedSize is 0
+};
+
+enum LoopType : std::uint8_t { NoLoop = 0, ForwardLoop = 1, PingPongLoop = 2 };
+
+struct SampleRecord {
+    std::uint32_t length;  // frames
+    std::uint32_t loopStart;
+    std::uint32_t loopLength;
+    std::uint8_t volume;
+    std::int8_t finetune;
+    std::uint8_t is16Bit;
+    std::uint8_t panning;
+    std::int8_t relativeNote;
+    std::uint8_t packing;   // 0xAD: 4-bit delta-table data
+    std::uint8_t loopType;  // LoopType; a 3 from the file stays 3
+    // The record's number among the song's samples, where a play keeps the
+    // finetune E5x gives it; kNoSample's is kMaxSampleRecords.
+    std::uint16_t index;
+    // length + 3 decoded samples, allocated in the same block right after the
+    // header (the loader writes them there); entry loopStart + loopLength is
+    // the guard sample.
+    const std::int16_t* data;
+};
+
+// Stands for an absent sample: silent, length 0, no relative note or finetune.
+extern const SampleRecord kNoSample;
+
+struct EnvelopePoint {
+    std::uint16_t x;  // tick
+    std::uint16_t y;  // value
+};
+
+inline constexpr int kEnvelopePoints = 12;
+inline constexpr int kInstrumentSamples = 16;
+
+struct InstrumentRecord {
+    const SampleRecord* samples[kInstrumentSamples];  // null when absent
+    std::uint8_t keymap[96];                     // sample number for notes 1..96
+    EnvelopePoint volumeEnvelope[kEnvelopePoints];
+    EnvelopePoint panningEnvelope[kEnvelopePoints];
+    std::uint8_t volumePointCount;  // as read, not clamped
+    std::uint8_t panningPointCount;
+    std::uint8_t volumeSustain;
+    std::uint8_t volumeLoopStart;
+    std::uint8_t volumeLoopEnd;
+    std::uint8_t panningSustain;
+    std::uint8_t panningLoopStart;
+    std::uint8_t panningLoopEnd;
+    std::uint8_t volumeType;  // bit 0 on, bit 1 sustain, bit 2 loop; 0 with fewer than 2 points
+    std::uint8_t panningType;
+    std::uint8_t vibratoType;
+    std::uint8_t vibratoSweep;
+    std::uint8_t vibratoDepth;
+    std::uint8_t vibratoRate;
+    std::uint16_t fadeout;  // twice the file's value
+};
+
+// The most sample records a song holds (255 instruments of 16 samples),
+// and the index kNoSample carries: one past them.
+inline constexpr int kMaxSampleRecords = 255 * kInstrumentSamples;
+
+// A loaded song: everything its file says, and nothing a play changes. It is
+// immutable once loaded and read by any number of plays at once.
+struct Song {
+    const PatternRecord* patterns;
+    const InstrumentRecord* instruments;
+    std::uint16_t songLength;
+    std::uint16_t restartPosition;
+    std::uint8_t channelCountAsRead;
+    // The channel count's high byte, which the global volume slide's memory
+    // starts with: a slide without a parameter finds it.
+    std::uint8_t initialGlobalVolumeSlide;
+    std::uint16_t patternCount;
+    std::uint16_t instrumentCount;  // only the low byte is used
+    std::uint16_t moduleFlags;      // bit 0: linear frequency table
+    std::uint16_t defaultTempo;
+    std::uint16_t defaultBpm;
+    std::int32_t channelCount;      // 1..64
+    std::uint16_t sampleRecords;    // sample records numbered 0.. in their index
+    std::uint8_t orderTable[256];
+};
+
+}  // namespace zumbrik
