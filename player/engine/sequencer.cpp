@@ -14,35 +14,11 @@ namespace {
 // Takes over the pending position, runs the row, and chooses the next
 // position unless the row chose it. False when the song ends in play-once.
 bool StartRow(Play& play, bool playOnce, SongClock& clock) {
-    if (play.pendingOrder >= 0) {
-        play.orderIndex = play.pendingOrder;
-    }
-    if (play.pendingRow >= 0) {
-        play.row = play.pendingRow;
-    }
-    play.pendingOrder = -1;
-    play.pendingRow = -1;
+    TakePendingPosition(play);
     ProcessRow(play);
-    if (play.pendingRow != -1) {
-        return true;
-    }
-    if (play.row + 1 < CurrentPatternRows(play)) {
-        play.pendingRow = play.row + 1;
-        return true;
-    }
-    const std::int32_t next = play.orderIndex + 1;
-    if (next < play.song->songLength) {
-        play.pendingOrder = next;
-        play.pendingRow = 0;
-        return true;
-    }
+    if (ChooseNextPosition(play)) return true;
     clock.songEnds += 1;
-    if (playOnce) {
-        return false;
-    }
-    play.pendingOrder = play.song->restartPosition < play.song->songLength ? play.song->restartPosition : 0;
-    play.pendingRow = 0;
-    return true;
+    return !playOnce;
 }
 
 }  // namespace

@@ -39,6 +39,29 @@ const PatternCell* CurrentRowCells(const Play& play) {
     return pattern->cells + static_cast<std::size_t>(play.row) * static_cast<std::size_t>(play.song->channelCount);
 }
 
+void TakePendingPosition(Play& play) {
+    if (play.pendingOrder >= 0) play.orderIndex = play.pendingOrder;
+    if (play.pendingRow >= 0) play.row = play.pendingRow;
+    play.pendingOrder = -1;
+    play.pendingRow = -1;
+}
+
+bool ChooseNextPosition(Play& play) {
+    if (play.pendingRow != -1) return true;
+    if (play.row + 1 < CurrentPatternRows(play)) {
+        play.pendingRow = play.row + 1;
+        return true;
+    }
+    const Song& song = *play.song;
+    play.pendingRow = 0;
+    if (play.orderIndex + 1 < song.songLength) {
+        play.pendingOrder = play.orderIndex + 1;
+        return true;
+    }
+    play.pendingOrder = song.restartPosition < song.songLength ? song.restartPosition : 0;
+    return false;
+}
+
 void JumpToOrderStart(Play& play, std::int32_t order) {
     play.pendingRow = 0;
     play.pendingOrder = order >= 0 && order < play.song->songLength ? order : 0;

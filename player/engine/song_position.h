@@ -17,6 +17,15 @@ std::int32_t CurrentPatternRows(const Play& play);
 // (a break or loop to a row this pattern lacks) reads as an empty row.
 const PatternCell* CurrentRowCells(const Play& play);
 
+// At a row start: the pending order and row, where set, become the position,
+// and nothing is pending any more.
+void TakePendingPosition(Play& play);
+
+// After a row's effects: unless the row chose the next position itself (a
+// jump or a break), the next row, else the next order's first row, else the
+// restart position. False when the song ran off its last order here.
+bool ChooseNextPosition(Play& play);
+
 // A jump to row 0 of `order` (order 0 when the song has no such order),
 // taken at the next row start as a pattern break would be.
 void JumpToOrderStart(Play& play, std::int32_t order);

@@ -182,8 +182,6 @@ private:
 // runs off its last order here. loopsTouched: a pattern loop effect ran, so
 // the running loops may have changed (nothing else changes them).
 bool StepRow(Play& flow, bool& loopsTouched) {
-    flow.pendingOrder = -1;
-    flow.pendingRow = -1;
     flow.patternDelayTicks = 0;
     if (const PatternCell* cells = CurrentRowCells(flow)) {
         bool jumpSeen = false;
@@ -197,24 +195,7 @@ bool StepRow(Play& flow, bool& loopsTouched) {
             }
         }
     }
-    if (flow.pendingRow != -1) return true;
-    if (flow.row + 1 < CurrentPatternRows(flow)) {
-        flow.pendingRow = flow.row + 1;
-        return true;
-    }
-    if (flow.orderIndex + 1 < flow.song->songLength) {
-        flow.pendingOrder = flow.orderIndex + 1;
-        flow.pendingRow = 0;
-        return true;
-    }
-    flow.pendingOrder = flow.song->restartPosition < flow.song->songLength ? flow.song->restartPosition : 0;
-    flow.pendingRow = 0;
-    return false;
-}
-
-void TakePending(Play& flow) {
-    if (flow.pendingOrder >= 0) flow.orderIndex = flow.pendingOrder;
-    if (flow.pendingRow >= 0) flow.row = flow.pendingRow;
+    return ChooseNextPosition(flow);
 }
 
 // Frames of the row just stepped: its ticks, each as long as the tempo says.
@@ -237,7 +218,7 @@ SongScan ScanSong(const Song& song, std::uint32_t passes) {
     std::uint32_t loops = 0;  // the song starts with no loop running
     std::uint32_t passesLeft = std::max<std::uint32_t>(passes, 1);
     bool atKnownState = false;  // the row start is in visited already
-    TakePending(flow);
+    TakePendingPosition(flow);
     while (true) {
         if (scan.rowStarts >= kMaxScanRowStarts || !VisitedStates::Fits(flow)) {
             scan.capped = true;
@@ -252,7 +233,7 @@ SongScan ScanSong(const Song& song, std::uint32_t passes) {
         scan.rowStarts += 1;
         scan.endOrder = flow.orderIndex;
         scan.endRow = flow.row;
-        TakePending(flow);
+        TakePendingPosition(flow);
         // Adding the next row start now spares a second look-up at the top of the loop.
         const bool repeats = goesOn && VisitedStates::Fits(flow) && !visited.Insert(flow, loops);
         atKnownState = goesOn;
