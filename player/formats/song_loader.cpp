@@ -15,6 +15,7 @@ SongLoad LoadSong(ModuleSource& source, std::size_t capBytes) {
         return load;
     }
     load.result = LoadModule(source, song->arena, song->song);
+    if (source.readPastEnd || source.position > source.Length()) song->song.warnings |= kSongTruncated;
     source.Close();
     if (load.result == LoadResult::Loaded) load.song = std::move(song);
     return load;

@@ -165,6 +165,7 @@ LoadResult ReadSampleHeader(ModuleSource& source, ModuleArena& arena, std::uint3
     sample->packing = work[xm::kSamplePacking];
     sample->loopType = loopType;
     sample->data = FramesOf(*sample);
+    CopyName(sample->name, work + xm::kSampleName, xm::kSampleNameBytes);
     return LoadResult::Loaded;
 }
 
@@ -244,6 +245,7 @@ LoadResult LoadInstrument(ModuleSource& source, ModuleArena& arena, InstrumentRe
                           std::uint16_t& sampleRecords) {
     std::uint8_t block[kInstrumentBlockBytes] = {};
     source.Read(block, kInstrumentBlockBytes);
+    CopyName(instrument.name, block + xm::kInstrumentName, xm::kInstrumentNameBytes);
     const std::uint32_t headerSize = Le32(block + xm::kInstrumentHeaderSize);
     const std::uint8_t sampleCount = block[xm::kSampleCount];
     const std::uint32_t sampleHeaderSize = Le32(block + xm::kSampleHeaderSize);
@@ -295,6 +297,9 @@ void ReadSongHeader(const std::uint8_t* header, Song& song) {
     song.defaultTempo = Le16(header + xm::kTempo);
     song.defaultBpm = Le16(header + xm::kBpm);
     std::memcpy(song.orderTable, header + xm::kOrderTable, sizeof song.orderTable);
+    song.format = "XM";
+    CopyName(song.title, header + xm::kModuleName, xm::kModuleNameBytes);
+    CopyName(song.tracker, header + xm::kTrackerName, xm::kTrackerNameBytes);
 }
 
 LoadResult LoadFromHeader(ModuleSource& source, ModuleArena& arena, Song& song, const std::uint8_t* header) {

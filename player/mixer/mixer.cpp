@@ -23,13 +23,20 @@ void StorePosition(MixVoice& voice, std::uint64_t position) {
 }
 
 // Mixes `frames` frames of a voice that meets no boundary on the way.
+// Without a kernel the voice moves on unheard, exactly as mixing moves it.
 void MixFrames(MixRunFunction mixRun, const MixVoice& voice, const SampleRecord& sample, std::uint64_t step,
                bool ramping, VoiceRun& run, std::uint32_t* out, std::uint32_t frames) {
     run.delta = voice.backwards == 0 ? step : 0 - step;
-    if (!ramping && run.left == 0 && run.right == 0) {
-        // Silent and steady: nothing to add, only the position moves (the
-        // same wrapping sum as frame-by-frame stepping).
+    if (mixRun == nullptr || (!ramping && run.left == 0 && run.right == 0)) {
+        // Nothing to add, only the position and the ramp move: the same
+        // wrapping sums as frame-by-frame stepping.
         run.position += run.delta * frames;
+        if (ramping) {
+            run.left = static_cast<std::int32_t>(static_cast<std::uint32_t>(run.left) +
+                                                 static_cast<std::uint32_t>(voice.rampStepLeft) * frames);
+            run.right = static_cast<std::int32_t>(static_cast<std::uint32_t>(run.right) +
+                                                  static_cast<std::uint32_t>(voice.rampStepRight) * frames);
+        }
         return;
     }
     run.stepLeft = ramping ? voice.rampStepLeft : 0;
@@ -99,10 +106,12 @@ void StartRampIfNeeded(MixVoice& voice) {
     voice.rampFramesLeft = (voice.rampStepRight != 0 || voice.rampStepLeft != 0) ? kRampFrames : 0;
 }
 
-// MixOneVoice with the mix-run kernel given, read once per Mix.
+// MixOneVoice with the mix-run kernel given, read once per Mix; a null
+// kernel and destination move the voice without mixing it.
 void MixVoiceWith(MixRunFunction mixRun, MixVoice& voice, std::int32_t* destination, std::uint32_t frames) {
     // Unsigned view of the accumulators: their sums wrap by design.
-    auto* out = reinterpret_cast<std::uint32_t*>(destination);
+    auto* const out = reinterpret_cast<std::uint32_t*>(destination);
+    std::size_t done = 0;
     std::uint32_t framesLeft = frames;
     while (framesLeft > 0 && voice.sample != nullptr) {
         const SampleRecord& sample = *voice.sample;
@@ -181,14 +190,14 @@ void MixVoiceWith(MixRunFunction mixRun, MixVoice& voice, std::int32_t* destinat
 
             // Mix.
             VoiceRun run{position, 0, voice.currentLeft, voice.currentRight, 0, 0};
-            MixFrames(mixRun, voice, sample, step, ramping, run, out, count);
+            MixFrames(mixRun, voice, sample, step, ramping, run, out == nullptr ? nullptr : out + 2 * done, count);
             StorePosition(voice, run.position);
             voice.currentLeft = run.left;
             voice.currentRight = run.right;
 
             // Book-keeping.
             framesLeft -= count;
-            out += 2 * static_cast<std::size_t>(count);
+            done += count;
             if (ramping) {
                 voice.rampFramesLeft = static_cast<std::uint16_t>(voice.rampFramesLeft - count);
                 if (voice.rampFramesLeft == 0) {
@@ -232,10 +241,21 @@ void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frame
     MixVoiceWith(ActiveKernels().mixRun, voice, destination, frames);
 }
 
-void Mix(MixVoice* voices, std::int32_t count, std::int32_t* destination, std::uint32_t frames) {
+void Mix(MixVoice* voices, std::int32_t count, std::int32_t* destination, std::uint32_t frames,
+         std::uint64_t unheardPairs) {
     const MixRunFunction mixRun = ActiveKernels().mixRun;
     for (std::int32_t v = 0; v < count; ++v) {
-        MixVoiceWith(mixRun, voices[v], destination, frames);
+        if (((unheardPairs >> (v >> 1)) & 1) != 0) {
+            MixVoiceWith(nullptr, voices[v], nullptr, frames);
+        } else {
+            MixVoiceWith(mixRun, voices[v], destination, frames);
+        }
+    }
+}
+
+void MoveVoices(MixVoice* voices, std::int32_t count, std::uint32_t frames) {
+    for (std::int32_t v = 0; v < count; ++v) {
+        MixVoiceWith(nullptr, voices[v], nullptr, frames);
     }
 }
 

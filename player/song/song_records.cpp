@@ -1,5 +1,7 @@
 #include "player/song/song_records.h"
 
+#include <cstring>
+
 namespace zumbrik {
 
 namespace {
@@ -7,6 +9,15 @@ namespace {
 const std::int16_t kNoSampleData[3] = {0, 0, 0};
 }  // namespace
 
-const SampleRecord kNoSample = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, kMaxSampleRecords, kNoSampleData};
+const SampleRecord kNoSample = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, kMaxSampleRecords, kNoSampleData, {}};
+
+void CopyName(char (&name)[kNameBytes], const void* field, std::size_t bytes) {
+    const auto* text = static_cast<const char*>(field);
+    std::size_t length = 0;
+    while (length < bytes && length + 1 < sizeof name && text[length] != 0) ++length;
+    while (length > 0 && text[length - 1] == ' ') --length;
+    std::memcpy(name, text, length);
+    name[length] = 0;
+}
 
 }  // namespace zumbrik

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 namespace zumbrik {
@@ -23,6 +24,9 @@ struct PatternRecord {
 
 enum LoopType : std::uint8_t { NoLoop = 0, ForwardLoop = 1, PingPongLoop = 2 };
 
+// Room for the longest name a format holds (S3M's 28-byte title), and its NUL.
+inline constexpr int kNameBytes = 29;
+
 struct SampleRecord {
     std::uint32_t length;  // frames
     std::uint32_t loopStart;
@@ -41,6 +45,7 @@ struct SampleRecord {
     // header (the loader writes them there); entry loopStart + loopLength is
     // the guard sample.
     const std::int16_t* data;
+    char name[kNameBytes];  // as the file gives it, up to a NUL, trailing spaces cut
 };
 
 // Stands for an absent sample: silent, length 0, no relative note or finetune.
@@ -74,6 +79,7 @@ struct InstrumentRecord {
     std::uint8_t vibratoDepth;
     std::uint8_t vibratoRate;
     std::uint16_t fadeout;  // twice the file's value
+    char name[kNameBytes];
 };
 
 // The most sample records a song holds (255 instruments of 16 samples),
@@ -99,6 +105,19 @@ struct Song {
     std::int32_t channelCount;      // 1..64
     std::uint16_t sampleRecords;    // sample records numbered 0.. in their index
     std::uint8_t orderTable[256];
+    const char* format;             // the format's short name, e.g. "XM"
+    char title[kNameBytes];
+    char tracker[kNameBytes];       // the program that wrote the file, where the format says
+    std::uint32_t warnings;         // SongWarning bits
 };
+
+// What a song that loaded may still lack.
+enum SongWarning : std::uint32_t {
+    // The file ends before the data its headers describe; the rest is silence.
+    kSongTruncated = 0x01,
+};
+
+// Copies a name field of `bytes` bytes into `name`: up to a NUL, trailing spaces cut.
+void CopyName(char (&name)[kNameBytes], const void* field, std::size_t bytes);
 
 }  // namespace zumbrik
