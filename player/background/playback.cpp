@@ -43,6 +43,7 @@ std::uint32_t StartPlayback(BackgroundPlayer& player, std::uintptr_t source, std
     }
     player.jumpRequest.store(-1, std::memory_order_relaxed);
     player.control.rowsStarted = 0;
+    player.control.songFrames = 0;
     player.control.jumped = false;
     player.control.songOver = false;
 

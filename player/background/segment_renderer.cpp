@@ -33,7 +33,7 @@ bool SongEndsBeforeThisRow(const Play& play, const RenderControl& control) {
 
 // Ticks are started here, one at a time, so the song's last row plays to its
 // last frame and nothing of the row after it does.
-void RenderUpToSongEnd(Play& play, std::int32_t* accumulators, RenderControl& control, SongClock& clock) {
+std::uint32_t RenderUpToSongEnd(Play& play, std::int32_t* accumulators, RenderControl& control, SongClock& clock) {
     constexpr auto kFrames = static_cast<std::uint32_t>(kSegmentFrames);
     std::uint32_t done = 0;
     while (done < kFrames) {
@@ -41,7 +41,7 @@ void RenderUpToSongEnd(Play& play, std::int32_t* accumulators, RenderControl& co
             if (play.tick == 0) {
                 if (SongEndsBeforeThisRow(play, control)) {
                     control.songOver = true;
-                    return;
+                    return done;
                 }
                 control.rowsStarted += 1;
             }
@@ -51,6 +51,7 @@ void RenderUpToSongEnd(Play& play, std::int32_t* accumulators, RenderControl& co
         RenderFrames(play, accumulators + 2 * static_cast<std::size_t>(done), frames, false, clock);
         done += frames;
     }
+    return done;
 }
 
 }  // namespace
@@ -61,15 +62,17 @@ SegmentOutcome RenderSegment(Play& play, MixBuffer& mix, RenderControl& control,
     const bool pastSongEnd = control.songOver;
     if (control.pauseFlag.load(std::memory_order_relaxed) == 0 && !pastSongEnd) {
         SongClock clock;
-        clock.elapsedMs = control.levelLog.elapsedMs.load(std::memory_order_relaxed);
         bool playing = true;
+        std::uint32_t frames = kSegmentFrames;
         if (control.endRows != 0) {
-            RenderUpToSongEnd(play, mix.accumulators, control, clock);
+            frames = RenderUpToSongEnd(play, mix.accumulators, control, clock);
         } else {
             playing = RenderFrames(play, mix.accumulators, kSegmentFrames,
                                    control.playOnce.load(std::memory_order_relaxed) != 0, clock);
         }
-        control.levelLog.elapsedMs.store(clock.elapsedMs, std::memory_order_relaxed);
+        control.songFrames += frames;
+        control.levelLog.elapsedMs.store(static_cast<std::uint32_t>(control.songFrames * 1000 / play.outputRate),
+                                         std::memory_order_relaxed);
         if (!playing) {
             return SegmentOutcome::SongEnded;
         }

@@ -37,6 +37,7 @@ struct RenderControl {
     std::uint32_t endPosition = 0;
     // The renderer's own count towards that end.
     std::uint32_t rowsStarted = 0;
+    std::uint64_t songFrames = 0;  // rendered, pauses not counted
     bool jumped = false;
     bool songOver = false;
 };

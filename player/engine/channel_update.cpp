@@ -112,7 +112,7 @@ void UpdateChannel(Play& play, ChannelState& channel, const SampleRecord& sample
     if ((channel.updateFlags & UpdatePanning) != 0) {
         UpdateVoicePanning(channel, voice);
     }
-    const Step step = FrequencyStep(PeriodFrequency(play, channel.period, channel.periodDelta));
+    const Step step = FrequencyStep(PeriodFrequency(play, channel.period, channel.periodDelta), play.outputRate);
     voice.stepInteger = step.integer;
     voice.stepFraction = step.fraction;
 }

@@ -71,8 +71,7 @@ std::uint32_t PeriodFrequency(const Play& play, std::int32_t period, std::int32_
     return (play.song->moduleFlags & 1) != 0 ? LinearFrequency(period, periodDelta) : AmigaFrequency(period, periodDelta);
 }
 
-Step FrequencyStep(std::uint32_t frequency) {
-    const std::uint32_t rate = kOutputRate;
+Step FrequencyStep(std::uint32_t frequency, std::uint32_t rate) {
     const std::uint64_t remainder = frequency % rate;
     return Step{frequency / rate, static_cast<std::uint32_t>((remainder << 32) / rate)};
 }

@@ -18,11 +18,11 @@ std::uint32_t LinearFrequency(std::int32_t period, std::int32_t periodDelta);
 std::uint32_t AmigaFrequency(std::int32_t period, std::int32_t periodDelta);
 std::uint32_t PeriodFrequency(const Play& play, std::int32_t period, std::int32_t periodDelta);
 
-// Sample frames per output frame in 32.32 fixed point.
+// Sample frames per output frame at an output rate, in 32.32 fixed point.
 struct Step {
     std::uint32_t integer;
     std::uint32_t fraction;
 };
-Step FrequencyStep(std::uint32_t frequency);
+Step FrequencyStep(std::uint32_t frequency, std::uint32_t rate = 48000);
 
 }  // namespace zumbrik

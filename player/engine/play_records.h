@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "player/mixer/mix_pace.h"
 #include "player/mixer/mix_voice.h"
 #include "player/song/song_records.h"
 
@@ -73,7 +74,10 @@ struct ChannelState {
 };
 
 inline constexpr int kMaxChannels = 64;
+// The output rate a play has unless it is given another.
 inline constexpr int kOutputRate = 48000;
+inline constexpr std::uint32_t kLowestOutputRate = 8000;
+inline constexpr std::uint32_t kHighestOutputRate = 192000;
 
 // One play of a song: everything playing it changes. Any number of plays may
 // read one song at once; a play holds no pointer into itself, so copying it
@@ -89,21 +93,32 @@ struct Play {
     std::int32_t patternDelayTicks;
     std::int32_t pendingOrder;  // -1 none
     std::int32_t pendingRow;    // -1 none
-    std::int32_t samplesPerTick;
+    std::int32_t samplesPerTick;  // the tick's whole frames at the present tempo
     std::uint8_t globalVolumeSlide;
+    std::uint32_t outputRate;     // frames per second
+    // Away from 48 kHz a tick lasts exactly 2.5 / BPM seconds: its length in
+    // 32.32 frames, and the fraction carried from tick to tick.
+    std::uint64_t tickLength;
+    std::uint32_t tickCarry;
+    MixPace pace;
     MixVoice voices[2 * kMaxChannels];  // 2c and 2c+1 are channel c's pair
     ChannelState channels[kMaxChannels];
     // Each sample record's finetune as E5x last set it, by the record's index.
     std::int8_t finetunes[kMaxSampleRecords + 1];
 };
 
-// The play at the song's start, as its file sets it up.
-void ResetPlay(Play& play, const Song& song);
+// The play at the song's start, as its file sets it up, at an output rate
+// (kLowestOutputRate to kHighestOutputRate).
+void ResetPlay(Play& play, const Song& song, std::uint32_t outputRate = kOutputRate);
 
-// Frames per tick for a tempo in beats per minute.
-inline void SetTempoBpm(Play& play, std::uint32_t bpm) {
-    play.samplesPerTick = bpm == 0 ? 120000 : static_cast<std::int32_t>(120000u / bpm);
-}
+// Sets the tempo in beats per minute (0 counts as 1): a tick lasts 2.5 / BPM
+// seconds. At 48 kHz it is the whole frames 120000 / BPM, as every song at
+// that rate was rendered; at other rates the exact length.
+void SetTempoBpm(Play& play, std::uint32_t bpm);
+
+// The length of the tick that starts now, in frames (at least 1): at 48 kHz
+// samplesPerTick, elsewhere the exact length with the fraction carried on.
+std::int32_t NextTickFrames(Play& play);
 
 // The finetune a note on this sample plays with now.
 inline std::int8_t FinetuneOf(const Play& play, const SampleRecord& sample) { return play.finetunes[sample.index]; }

@@ -38,7 +38,7 @@ bool StartTick(Play& play, bool playOnce, SongClock& clock) {
     }
     // Read after the processing so a tempo change applies to this tick;
     // never 0, or rendering would start ticks without end.
-    play.tickFramesLeft = std::max(play.samplesPerTick, 1);
+    play.tickFramesLeft = NextTickFrames(play);
     return true;
 }
 
@@ -51,8 +51,7 @@ bool RenderFrames(Play& play, std::int32_t* accumulators, std::uint32_t frames, 
             return false;
         }
         const std::uint32_t n = std::min(static_cast<std::uint32_t>(play.tickFramesLeft), framesLeft);
-        Mix(play.voices, 2 * ProcessedChannels(play), destination, n);
-        clock.elapsedMs += n * 20 / 960;
+        Mix(play.voices, 2 * ProcessedChannels(play), play.pace, destination, n);
         play.tickFramesLeft -= static_cast<std::int32_t>(n);
         framesLeft -= n;
         destination += 2 * static_cast<std::size_t>(n);

@@ -7,7 +7,6 @@ namespace zumbrik {
 
 // What rendering counts besides the song position.
 struct SongClock {
-    std::uint32_t elapsedMs = 0;
     std::uint32_t songEnds = 0;  // times the song ran off its last order (looping or not)
 };
 

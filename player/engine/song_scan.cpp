@@ -199,18 +199,23 @@ bool StepRow(Play& flow, bool& loopsTouched) {
 }
 
 // Frames of the row just stepped: its ticks, each as long as the tempo says.
-std::uint64_t RowFrames(const Play& flow) {
+std::uint64_t RowFrames(Play& flow) {
     const std::int32_t ticks = std::max(flow.speed + flow.patternDelayTicks, 1);
-    return static_cast<std::uint64_t>(ticks) * static_cast<std::uint64_t>(std::max(flow.samplesPerTick, 1));
+    if (flow.outputRate == kOutputRate) {
+        return static_cast<std::uint64_t>(ticks) * static_cast<std::uint64_t>(std::max(flow.samplesPerTick, 1));
+    }
+    std::uint64_t frames = 0;
+    for (std::int32_t t = 0; t < ticks; ++t) frames += static_cast<std::uint64_t>(NextTickFrames(flow));
+    return frames;
 }
 
 }  // namespace
 
-SongScan ScanSong(const Song& song, std::uint32_t passes) {
+SongScan ScanSong(const Song& song, std::uint32_t passes, std::uint32_t outputRate) {
     // A play of the song's flow alone: only the loop fields of its channels
     // are used, and no voice sounds.
     Play flow;
-    ResetPlay(flow, song);
+    ResetPlay(flow, song, outputRate);
 
     SongScan scan;
     VisitedStates visited;

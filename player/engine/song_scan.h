@@ -25,7 +25,7 @@ struct SongScan {
 // 256 orders of 256 rows, four times over: room for pattern loops.
 inline constexpr std::uint64_t kMaxScanRowStarts = std::uint64_t{4} * 256 * 256;
 
-// Scans a song from its start. passes >= 1.
-SongScan ScanSong(const Song& song, std::uint32_t passes = 1);
+// Scans a song from its start, its time counted at an output rate. passes >= 1.
+SongScan ScanSong(const Song& song, std::uint32_t passes = 1, std::uint32_t outputRate = 48000);
 
 }  // namespace zumbrik

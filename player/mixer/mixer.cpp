@@ -7,11 +7,6 @@ namespace zumbrik {
 
 namespace {
 
-constexpr std::uint16_t kRampFrames = 128;
-// A step that vanishes after the >> 5 of the frame count becomes ~40 Hz, so
-// the voice crawls instead of never reaching its boundary.
-constexpr std::uint32_t kCrawlStepFraction = 0x369D00;
-constexpr std::uint64_t kCrawlDivisor = kCrawlStepFraction >> 5;
 
 std::uint64_t PositionOf(const MixVoice& voice) {
     return (static_cast<std::uint64_t>(voice.position) << 32) | voice.positionFraction;
@@ -93,22 +88,31 @@ void TurnPingPong(MixVoice& voice, std::uint64_t loopStart, std::uint64_t loopEn
     }
 }
 
-void StartRampIfNeeded(MixVoice& voice) {
+// The change per frame that takes `current` (x 128) to `target` over the ramp,
+// rounded down (at 48 kHz the shift by 7 every render was made with).
+std::int32_t RampStep(std::uint32_t target, std::int32_t current, std::uint32_t rampFrames) {
+    const std::int64_t distance = static_cast<std::int64_t>(target) * 128 - current;
+    const auto frames = static_cast<std::int64_t>(rampFrames);
+    const std::int64_t quotient = distance / frames;
+    return static_cast<std::int32_t>(quotient - (distance % frames != 0 && distance < 0 ? 1 : 0));
+}
+
+void StartRampIfNeeded(MixVoice& voice, std::uint32_t rampFrames) {
     const std::uint32_t targets = (voice.targetLeft << 16) | voice.targetRight;
     if (voice.rampFramesLeft != 0 && targets == voice.rampTargets) {
         return;
     }
     voice.rampTargets = targets;
-    voice.rampStepRight =
-        static_cast<std::int32_t>((static_cast<std::int64_t>(voice.targetRight) * 128 - voice.currentRight) >> 7);
-    voice.rampStepLeft =
-        static_cast<std::int32_t>((static_cast<std::int64_t>(voice.targetLeft) * 128 - voice.currentLeft) >> 7);
-    voice.rampFramesLeft = (voice.rampStepRight != 0 || voice.rampStepLeft != 0) ? kRampFrames : 0;
+    voice.rampStepRight = RampStep(voice.targetRight, voice.currentRight, rampFrames);
+    voice.rampStepLeft = RampStep(voice.targetLeft, voice.currentLeft, rampFrames);
+    voice.rampFramesLeft =
+        (voice.rampStepRight != 0 || voice.rampStepLeft != 0) ? static_cast<std::uint16_t>(rampFrames) : 0;
 }
 
 // MixOneVoice with the mix-run kernel given, read once per Mix; a null
 // kernel and destination move the voice without mixing it.
-void MixVoiceWith(MixRunFunction mixRun, MixVoice& voice, std::int32_t* destination, std::uint32_t frames) {
+void MixVoiceWith(MixRunFunction mixRun, const MixPace& pace, MixVoice& voice, std::int32_t* destination,
+                  std::uint32_t frames) {
     // Unsigned view of the accumulators: their sums wrap by design.
     auto* const out = reinterpret_cast<std::uint32_t*>(destination);
     std::size_t done = 0;
@@ -145,9 +149,11 @@ void MixVoiceWith(MixRunFunction mixRun, MixVoice& voice, std::int32_t* destinat
         std::uint64_t step = (static_cast<std::uint64_t>(voice.stepInteger) << 32) | voice.stepFraction;
         std::uint64_t divisor = step >> 5;
         if (divisor == 0) {
-            voice.stepFraction = kCrawlStepFraction;
-            step = kCrawlStepFraction;
-            divisor = kCrawlDivisor;
+            // A step that vanishes after the >> 5 of the frame count becomes
+            // ~40 Hz, so the voice crawls instead of never reaching its boundary.
+            voice.stepFraction = pace.crawlStepFraction;
+            step = pace.crawlStepFraction;
+            divisor = step >> 5;
         }
         std::uint64_t framesToBoundary;
         // Going backward, the count whose last step crosses the loop start
@@ -181,7 +187,7 @@ void MixVoiceWith(MixRunFunction mixRun, MixVoice& voice, std::int32_t* destinat
             std::uint32_t count = framesToBoundary < framesLeft ? static_cast<std::uint32_t>(framesToBoundary) : framesLeft;
 
             // Volume ramp: a fresh one whenever the targets move.
-            StartRampIfNeeded(voice);
+            StartRampIfNeeded(voice, pace.rampFrames);
             const bool ramping = voice.rampFramesLeft != 0;
             if (ramping && count > voice.rampFramesLeft) {
                 count = voice.rampFramesLeft;
@@ -238,24 +244,24 @@ void MixVoiceWith(MixRunFunction mixRun, MixVoice& voice, std::int32_t* destinat
 }  // namespace
 
 void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frames) {
-    MixVoiceWith(ActiveKernels().mixRun, voice, destination, frames);
+    MixVoiceWith(ActiveKernels().mixRun, MixPaceFor(kReferenceRate), voice, destination, frames);
 }
 
-void Mix(MixVoice* voices, std::int32_t count, std::int32_t* destination, std::uint32_t frames,
+void Mix(MixVoice* voices, std::int32_t count, const MixPace& pace, std::int32_t* destination, std::uint32_t frames,
          std::uint64_t unheardPairs) {
     const MixRunFunction mixRun = ActiveKernels().mixRun;
     for (std::int32_t v = 0; v < count; ++v) {
         if (((unheardPairs >> (v >> 1)) & 1) != 0) {
-            MixVoiceWith(nullptr, voices[v], nullptr, frames);
+            MixVoiceWith(nullptr, pace, voices[v], nullptr, frames);
         } else {
-            MixVoiceWith(mixRun, voices[v], destination, frames);
+            MixVoiceWith(mixRun, pace, voices[v], destination, frames);
         }
     }
 }
 
-void MoveVoices(MixVoice* voices, std::int32_t count, std::uint32_t frames) {
+void MoveVoices(MixVoice* voices, std::int32_t count, const MixPace& pace, std::uint32_t frames) {
     for (std::int32_t v = 0; v < count; ++v) {
-        MixVoiceWith(nullptr, voices[v], nullptr, frames);
+        MixVoiceWith(nullptr, pace, voices[v], nullptr, frames);
     }
 }
 

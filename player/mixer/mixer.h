@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "player/mixer/mix_pace.h"
 #include "player/mixer/mix_voice.h"
 
 namespace zumbrik {
@@ -9,14 +10,14 @@ namespace zumbrik {
 // per frame) and moves the voices on. frames may be 0. The voice pairs whose
 // bit is set in unheardPairs (pair p: voices 2p and 2p + 1) move on as they
 // would, adding nothing.
-void Mix(MixVoice* voices, std::int32_t count, std::int32_t* destination, std::uint32_t frames,
+void Mix(MixVoice* voices, std::int32_t count, const MixPace& pace, std::int32_t* destination, std::uint32_t frames,
          std::uint64_t unheardPairs = 0);
 
 // Moves `count` voices on by `frames` frames exactly as Mix would, without
 // mixing them: a seek's fast way through a song.
-void MoveVoices(MixVoice* voices, std::int32_t count, std::uint32_t frames);
+void MoveVoices(MixVoice* voices, std::int32_t count, const MixPace& pace, std::uint32_t frames);
 
-// One voice's share of Mix; exposed so a voice can be exercised on its own.
+// One voice's share of Mix at 48 kHz; exposed so a voice can be exercised on its own.
 void MixOneVoice(MixVoice& voice, std::int32_t* destination, std::uint32_t frames);
 
 // The interpolated sample, with 6 fractional bits, between data[i] and

@@ -46,9 +46,9 @@ std::uint32_t PlayRenderer::RenderSegment(std::int32_t* accumulators, std::uint6
         }
         const std::uint32_t frames = std::min(kFrames - done, static_cast<std::uint32_t>(play_.tickFramesLeft));
         if (accumulators != nullptr) {
-            Mix(play_.voices, voices, accumulators + 2 * static_cast<std::size_t>(done), frames, unheardChannels);
+            Mix(play_.voices, voices, play_.pace, accumulators + 2 * static_cast<std::size_t>(done), frames, unheardChannels);
         } else {
-            MoveVoices(play_.voices, voices, frames);
+            MoveVoices(play_.voices, voices, play_.pace, frames);
         }
         play_.tickFramesLeft -= static_cast<std::int32_t>(frames);
         done += frames;

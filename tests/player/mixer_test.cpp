@@ -297,7 +297,7 @@ TEST(Mixer, AddsEveryVoiceIntoTheSameFrames) {
     TestSample b(std::vector<std::int16_t>(50, -3));
     MixVoice voices[4] = {SteadyVoice(a.record), {}, {}, SteadyVoice(b.record)};
     std::vector<std::int32_t> out(8, 1);
-    Mix(voices, 4, out.data(), 4);
+    Mix(voices, 4, MixPaceFor(48000), out.data(), 4);
     EXPECT_EQ(out[6], 1 + 7 * 16320);
     EXPECT_EQ(out[7], 1 + 7 * 16320);
 }

@@ -31,6 +31,7 @@ XmModule ToneSong(std::uint16_t rows, std::uint16_t tempo, std::vector<std::pair
 
 TEST(Conversion, TempoAndMasterVolumeTables) {
     Play state{};
+    state.outputRate = 48000;
     SetTempoBpm(state, 125);
     EXPECT_EQ(state.samplesPerTick, 960);
     SetTempoBpm(state, 32);
