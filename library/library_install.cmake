@@ -24,6 +24,6 @@ install(EXPORT ZumbrikPlayerTargets NAMESPACE Zumbrik:: DESTINATION ${config_dir
 configure_package_config_file(ZumbrikPlayerConfig.cmake.in
   ${CMAKE_CURRENT_BINARY_DIR}/ZumbrikPlayerConfig.cmake INSTALL_DESTINATION ${config_dir})
 write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/ZumbrikPlayerConfigVersion.cmake
-  COMPATIBILITY SameMajorVersion)
+  VERSION ${ZUMBRIK_PLAYER_LIBRARY_VERSION} COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ZumbrikPlayerConfig.cmake
   ${CMAKE_CURRENT_BINARY_DIR}/ZumbrikPlayerConfigVersion.cmake DESTINATION ${config_dir})

@@ -1,113 +1,166 @@
-// The offline renderer: songs the program renders itself, each with its own
-// memory, state and pass, so that any number can be open at once.
-#include <algorithm>
+// The offline renderer's C entry points: a song handle is a song loaded into
+// memory of its own and one play of it.
+#include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <new>
 
-#include "player/song/load_result.h"
-#include "player/song/module_arena.h"
-#include "player/song/module_source.h"
-#include "player/engine/play_records.h"
-#include "player/play/song_pass.h"
-#include "player/engine/song_scan.h"
-#include "player/formats/xm_loader.h"
+#include "library/error_codes.h"
+#include "player/formats/song_loader.h"
+#include "player/play/offline_play.h"
 #include "zumbrik/player.h"
 
-namespace {
-
-using zumbrik::LoadResult;
-
-static_assert(ZUMBRIK_ERROR_CANNOT_OPEN == static_cast<int>(LoadResult::CannotOpen) &&
-              ZUMBRIK_ERROR_NOT_XM == static_cast<int>(LoadResult::NotXmFile) &&
-              ZUMBRIK_ERROR_MEMORY_CAP == static_cast<int>(LoadResult::MemoryCap),
-              "the error codes are the loader's reasons");
-
-// A module loaded into memory of its own, and its play.
-struct LoadedSong {
-    zumbrik::ModuleArena arena;
-    zumbrik::Song song{};
-    zumbrik::Play play{};
+struct ZumbrikSong {
+    explicit ZumbrikSong(std::shared_ptr<const zumbrik::LoadedSong> loaded) : play(std::move(loaded)) {}
+    zumbrik::OfflinePlay play;
 };
 
-LoadResult Load(const void* data, std::uint32_t size, LoadedSong& song) {
-    zumbrik::ModuleSource source = zumbrik::MakeMemorySource(data, size);
-    const LoadResult result = zumbrik::LoadModule(source, song.arena, song.song);
-    source.Close();
-    if (result == LoadResult::Loaded) zumbrik::ResetPlay(song.play, song.song);
-    return result;
-}
-
-// Seconds of one pass of a song as loaded, from the same scan that ends the
-// rendered pass; a song whose end the scan cannot find renders to the frame
-// limit, so that is its length.
-double OnePassSeconds(const zumbrik::Song& song) {
-    const zumbrik::SongScan scan = zumbrik::ScanSong(song);
-    const std::uint64_t frames =
-        scan.capped ? zumbrik::SongPass::kDefaultLimitFrames : std::min(scan.frames, zumbrik::SongPass::kDefaultLimitFrames);
-    return static_cast<double>(frames) / zumbrik::kOutputRate;
-}
+namespace {
 
 void SetError(int* error, int value) {
     if (error != nullptr) *error = value;
 }
 
-}  // namespace
+ZumbrikSong* Opened(zumbrik::SongLoad load, int* error) {
+    if (!load.song) {
+        SetError(error, zumbrik::ErrorCodeFor(load.result));
+        return nullptr;
+    }
+    auto* song = new (std::nothrow) ZumbrikSong(std::move(load.song));
+    SetError(error, song != nullptr ? ZUMBRIK_OK : ZUMBRIK_ERROR_NO_MEMORY);
+    return song;
+}
 
-struct ZumbrikSong {
-    LoadedSong song;
-    std::unique_ptr<zumbrik::SongPass> pass;
-    double seconds = 0;
-};
+const zumbrik::Song* SongOf(const ZumbrikSong* song) { return song == nullptr ? nullptr : &song->play.song(); }
+
+const zumbrik::InstrumentRecord* InstrumentOf(const ZumbrikSong* song, int instrument) {
+    const zumbrik::Song* records = SongOf(song);
+    if (records == nullptr || instrument < 0 || instrument >= (records->instrumentCount & 0xFF)) return nullptr;
+    return &records->instruments[instrument];
+}
+
+int SampleCount(const zumbrik::InstrumentRecord& instrument) {
+    int count = 0;
+    while (count < zumbrik::kInstrumentSamples && instrument.samples[count] != nullptr) ++count;
+    return count;
+}
+
+int Result(bool ok) { return ok ? ZUMBRIK_OK : ZUMBRIK_ERROR_INVALID_ARGUMENT; }
+
+}  // namespace
 
 ZumbrikSong* zumbrik_song_open(const void* data, size_t size, int* error) {
     // The memory source counts in 32 bits.
     if (data == nullptr || size == 0 || size > 0xFFFFFFFFu) {
-        SetError(error, ZUMBRIK_ERROR_NO_MEMORY);
-        return nullptr;
-    }
-    const auto bytes = static_cast<std::uint32_t>(size);
-    std::unique_ptr<ZumbrikSong> song(new (std::nothrow) ZumbrikSong);
-    if (!song) {
-        SetError(error, ZUMBRIK_ERROR_NO_MEMORY);
+        SetError(error, ZUMBRIK_ERROR_INVALID_ARGUMENT);
         return nullptr;
     }
     try {
-        const LoadResult result = Load(data, bytes, song->song);
-        if (result != LoadResult::Loaded) {
-            SetError(error, static_cast<int>(result));
-            return nullptr;
-        }
-        song->seconds = OnePassSeconds(song->song.song);
-        song->pass = std::make_unique<zumbrik::SongPass>(song->song.play, true);
+        return Opened(zumbrik::LoadSongFromMemory(data, size), error);
     } catch (const std::bad_alloc&) {
         SetError(error, ZUMBRIK_ERROR_NO_MEMORY);
         return nullptr;
     }
-    SetError(error, ZUMBRIK_OK);
-    return song.release();
 }
 
-size_t zumbrik_song_render(ZumbrikSong* song, int16_t* frames, size_t count) {
-    if (song == nullptr || frames == nullptr) return 0;
-    size_t written = 0;
-    while (written < count) {
-        const auto wanted = static_cast<std::uint32_t>(std::min<size_t>(count - written, zumbrik::kSegmentFrames));
-        const std::uint32_t got = song->pass->Render(frames + 2 * written, wanted);
-        if (got == 0) break;
-        written += got;
+ZumbrikSong* zumbrik_song_open_file(const char* path, int* error) {
+    if (path == nullptr || path[0] == 0) {
+        SetError(error, ZUMBRIK_ERROR_INVALID_ARGUMENT);
+        return nullptr;
     }
-    return written;
+    try {
+        auto cache = std::make_unique<std::uint8_t[]>(zumbrik::kFileCacheBlock);
+        zumbrik::ModuleSource source = zumbrik::MakeFileSource(path, cache.get());
+        return Opened(zumbrik::LoadSong(source), error);
+    } catch (const std::bad_alloc&) {
+        SetError(error, ZUMBRIK_ERROR_NO_MEMORY);
+        return nullptr;
+    }
 }
-
-double zumbrik_song_duration(const ZumbrikSong* song) { return song == nullptr ? 0 : song->seconds; }
 
 void zumbrik_song_close(ZumbrikSong* song) { delete song; }
 
-const char* zumbrik_error_text(int error) {
-    if (error == ZUMBRIK_OK) return "no error";
-    if (error == ZUMBRIK_ERROR_NO_MEMORY) return "out of memory or bad arguments";
-    if (error > ZUMBRIK_OK && error < ZUMBRIK_ERROR_NO_MEMORY) {
-        return zumbrik::LoadResultText(static_cast<LoadResult>(error));
-    }
-    return "unknown error";
+size_t zumbrik_song_render(ZumbrikSong* song, int16_t* frames, size_t count) {
+    return song == nullptr ? 0 : song->play.Render(frames, count);
 }
+
+size_t zumbrik_song_render_float(ZumbrikSong* song, float* frames, size_t count) {
+    return song == nullptr ? 0 : song->play.RenderFloat(frames, count);
+}
+
+int zumbrik_song_set_rate(ZumbrikSong* song, int rate) {
+    return Result(song != nullptr && rate > 0 && song->play.SetRate(static_cast<std::uint32_t>(rate)));
+}
+
+int zumbrik_song_set_gain(ZumbrikSong* song, double decibels) {
+    if (song == nullptr || !(decibels >= -96.0 && decibels <= 96.0)) return ZUMBRIK_ERROR_INVALID_ARGUMENT;
+    song->play.SetGain(decibels);
+    return ZUMBRIK_OK;
+}
+
+int zumbrik_song_set_stereo_separation(ZumbrikSong* song, int percent) {
+    return Result(song != nullptr && song->play.SetStereoSeparation(percent));
+}
+
+int zumbrik_song_set_repeat(ZumbrikSong* song, int count) {
+    return Result(song != nullptr && song->play.SetRepeat(count));
+}
+
+int zumbrik_song_mute(ZumbrikSong* song, int channel, int muted) {
+    return Result(song != nullptr && song->play.Mute(channel, muted != 0));
+}
+
+double zumbrik_song_duration(const ZumbrikSong* song) { return song == nullptr ? 0 : song->play.Duration(); }
+
+double zumbrik_song_position(const ZumbrikSong* song) { return song == nullptr ? 0 : song->play.Position(); }
+
+int zumbrik_song_order(const ZumbrikSong* song) { return song == nullptr ? 0 : song->play.Order(); }
+
+int zumbrik_song_row(const ZumbrikSong* song) { return song == nullptr ? 0 : song->play.Row(); }
+
+int zumbrik_song_seek(ZumbrikSong* song, double seconds) {
+    if (song == nullptr || !(seconds >= 0)) return ZUMBRIK_ERROR_INVALID_ARGUMENT;
+    song->play.SeekSeconds(seconds);
+    return ZUMBRIK_OK;
+}
+
+int zumbrik_song_seek_order(ZumbrikSong* song, int order, int row) {
+    if (song == nullptr || order < 0 || row < 0) return ZUMBRIK_ERROR_INVALID_ARGUMENT;
+    return song->play.SeekOrder(order, row) ? ZUMBRIK_OK : ZUMBRIK_ERROR_NOT_REACHED;
+}
+
+const char* zumbrik_song_title(const ZumbrikSong* song) { return song == nullptr ? nullptr : SongOf(song)->title; }
+
+const char* zumbrik_song_tracker(const ZumbrikSong* song) {
+    return song == nullptr ? nullptr : SongOf(song)->tracker;
+}
+
+const char* zumbrik_song_format(const ZumbrikSong* song) { return song == nullptr ? nullptr : SongOf(song)->format; }
+
+int zumbrik_song_channels(const ZumbrikSong* song) { return song == nullptr ? 0 : SongOf(song)->channelCount; }
+
+int zumbrik_song_orders(const ZumbrikSong* song) { return song == nullptr ? 0 : SongOf(song)->songLength; }
+
+int zumbrik_song_patterns(const ZumbrikSong* song) { return song == nullptr ? 0 : SongOf(song)->patternCount; }
+
+int zumbrik_song_instruments(const ZumbrikSong* song) {
+    return song == nullptr ? 0 : SongOf(song)->instrumentCount & 0xFF;
+}
+
+int zumbrik_song_samples(const ZumbrikSong* song, int instrument) {
+    const zumbrik::InstrumentRecord* record = InstrumentOf(song, instrument);
+    return record == nullptr ? -1 : SampleCount(*record);
+}
+
+const char* zumbrik_song_instrument_name(const ZumbrikSong* song, int instrument) {
+    const zumbrik::InstrumentRecord* record = InstrumentOf(song, instrument);
+    return record == nullptr ? nullptr : record->name;
+}
+
+const char* zumbrik_song_sample_name(const ZumbrikSong* song, int instrument, int sample) {
+    const zumbrik::InstrumentRecord* record = InstrumentOf(song, instrument);
+    if (record == nullptr || sample < 0 || sample >= SampleCount(*record)) return nullptr;
+    return record->samples[sample]->name;
+}
+
+unsigned zumbrik_song_warnings(const ZumbrikSong* song) { return song == nullptr ? 0 : SongOf(song)->warnings; }

@@ -7,6 +7,16 @@
 
 namespace zumbrik {
 
+void PlayRenderer::Restart(PlayEnd end) {
+    end_ = end;
+    clock_ = SongClock{};
+    frames_ = 0;
+    rowsStarted_ = 0;
+    ended_ = false;
+    endAfterRow_ = false;
+    rowStartCount_ = 0;
+}
+
 void PlayRenderer::EndAfterRow(std::int32_t order, std::int32_t row) {
     endAfterRow_ = true;
     endOrder_ = order;

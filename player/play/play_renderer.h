@@ -36,6 +36,11 @@ public:
 
     PlayRenderer(Play& play, PlayEnd end) : play_(play), end_(end) {}
 
+    // Starts counting afresh, for a play put back at the song's start.
+    void Restart(PlayEnd end);
+    // Moves the end, counting from the play's start as before.
+    void SetEnd(PlayEnd end) { end_ = end; }
+
     // Renders the next segment, adding it into accumulators (2 per frame),
     // or only moving the play on when accumulators is null. Channels whose
     // bit is set in unheardChannels move on unheard. Returns its frames:

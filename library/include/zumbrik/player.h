@@ -1,27 +1,32 @@
 /*
- * The Zumbrik XM module player, for programs in C and C++.
+ * The Zumbrik module player, for programs in C and C++: library version 2.
  *
  * Two ways to use it:
- *  - the background player: PlayModule starts one song at a time on the
- *    system's sound output and a thread of its own keeps it playing. The
- *    library plays through the system's default output (ALSA's "default"
- *    device on Linux, the wave mapper on Windows), which it opens on the first
- *    PlayModule call;
  *  - the offline renderer, for programs that own their audio output:
- *    zumbrik_song_open gives a song that renders to 48 kHz 16-bit stereo
- *    frames on demand. Any number of songs may be open at once; each is
- *    independent of the others and of the background player.
+ *    zumbrik_song_open gives a song that renders on demand, at any rate from
+ *    8,000 to 192,000 frames per second, as 16-bit or float stereo frames,
+ *    with an exact seek, repeats, positions and the module's names. It needs
+ *    no sound library;
+ *  - the background player: zumbrik_player_play_memory or _play_file starts
+ *    one song at a time on the system's sound output, and a thread of its own
+ *    keeps it playing (ALSA's "default" device on Linux, loaded at the first
+ *    play; the wave mapper on Windows).
  *
- * Link with `pkg-config --cflags --libs zumbrik-player`, or in CMake with
- * find_package(ZumbrikPlayer) and the target Zumbrik::player.
+ * Threads: each ZumbrikSong is used by one thread at a time; different songs
+ * are independent of each other and of the background player, so any number
+ * may render at once on any threads. The zumbrik_player_* functions may be
+ * called from any thread at any time. The library never writes to the
+ * standard streams.
+ *
+ * Link with `pkg-config --cflags --libs zumbrik-player` (add --static for
+ * libzumbrik-player.a), or in CMake with find_package(ZumbrikPlayer) and the
+ * target Zumbrik::player.
  */
 #ifndef ZUMBRIK_PLAYER_H
 #define ZUMBRIK_PLAYER_H
 
 #include <stddef.h>
 #include <stdint.h>
-
-#include "zumbrik/version.h" /* ZUMBRIK_VERSION, e.g. "1.0.0" */
 
 #if defined(_WIN32)
 #if defined(ZUMBRIK_PLAYER_BUILDING)
@@ -37,70 +42,143 @@
 extern "C" {
 #endif
 
-/* ---- The background player ---------------------------------------------- */
+/* The version of this header; zumbrik_version() tells the library's. */
+#define ZUMBRIK_PLAYER_VERSION "2.0.0"
+#define ZUMBRIK_PLAYER_VERSION_MAJOR 2
 
-/* PlayModule's flags. Without MemorySource or FileSource the source is a
- * resource id of type RCDATA in the module named by sizeOrModule (0: the
- * program itself; resources are found on Windows only). */
-enum PlayFlags {
-    ResourceSource = 0x00,
-    MemorySource = 0x01, /* source: the module's bytes; sizeOrModule: their count */
-    FileSource = 0x02,   /* source: a file name; sizeOrModule unused */
-    PlayOnce = 0x08,     /* stop at the song's end instead of looping */
-    StartPaused = 0x10   /* start with the pause flag set */
-};
+/* The library's version at run time, e.g. "2.0.0". */
+ZUMBRIK_API const char* zumbrik_version(void);
 
-/* Stops whatever plays, loads the module and starts it. Non-zero when music
- * plays; 0 when the module does not load or the sound output does not open.
- * The module is read during the call only. */
-ZUMBRIK_API uint32_t PlayModule(uintptr_t source, uintptr_t sizeOrModule, uint32_t flags);
-/* Stops and frees everything; safe when nothing plays. */
-ZUMBRIK_API void StopModule(void);
-ZUMBRIK_API void PauseModule(void);
-ZUMBRIK_API void ResumeModule(void);
-/* 0..25 (more counts as 25): 2 dB steps below unity at 25; 0 is practically mute. */
-ZUMBRIK_API void SetMasterVolume(uint32_t level);
-/* Continues at row 0 of the order (0 when past the song's end) from the next row. */
-ZUMBRIK_API void JumpToOrder(uint32_t order);
-/* For the segment now playing: (left mean level << 16) | right mean level. */
-ZUMBRIK_API uint32_t GetPlayingLevels(void);
-/* For the segment now playing: (order << 16) | row. */
-ZUMBRIK_API uint32_t GetPlayingPosition(void);
-/* Milliseconds of song played, not counting paused stretches. */
-ZUMBRIK_API uint32_t GetElapsedMs(void);
+/* ---- Results ------------------------------------------------------------ */
 
-/* ---- The offline renderer ----------------------------------------------- */
-
-/* Why zumbrik_song_open failed. */
+/* Why a call failed; ZUMBRIK_OK when it did not. */
 enum ZumbrikError {
     ZUMBRIK_OK = 0,
-    ZUMBRIK_ERROR_CANNOT_OPEN = 1,
-    ZUMBRIK_ERROR_NOT_XM = 2,
+    ZUMBRIK_ERROR_CANNOT_OPEN = 1,        /* no such file, no regular file, or no access */
+    ZUMBRIK_ERROR_NOT_A_MODULE = 2,       /* the bytes are no module this library reads */
     ZUMBRIK_ERROR_CHANNEL_COUNT = 3,
     ZUMBRIK_ERROR_SONG_LENGTH = 4,
     ZUMBRIK_ERROR_NO_PATTERNS = 5,
     ZUMBRIK_ERROR_PATTERN_ROWS = 6,
     ZUMBRIK_ERROR_SAMPLE_LENGTH = 7,
     ZUMBRIK_ERROR_INSTRUMENT_SAMPLES = 8,
-    ZUMBRIK_ERROR_MEMORY_CAP = 9,
-    ZUMBRIK_ERROR_NO_MEMORY = 10 /* out of memory, or bad arguments */
+    ZUMBRIK_ERROR_MEMORY_CAP = 9,         /* the module needs more memory than the player allows */
+    ZUMBRIK_ERROR_NO_MEMORY = 10,         /* the system has no memory left */
+    ZUMBRIK_ERROR_INVALID_ARGUMENT = 11,  /* a null pointer, an empty block, a value out of range */
+    ZUMBRIK_ERROR_NO_DEVICE = 12,         /* the sound output could not be opened */
+    ZUMBRIK_ERROR_NOT_REACHED = 13,       /* the song never plays that order and row */
+    ZUMBRIK_ERROR_BAD_HEADER = 14         /* the module's header contradicts itself */
 };
+/* The name the first version gave code 2, when the player read XM alone. */
+#define ZUMBRIK_ERROR_NOT_XM ZUMBRIK_ERROR_NOT_A_MODULE
+
+/* The reason for an error code, in words. */
+ZUMBRIK_API const char* zumbrik_error_text(int error);
+
+/* ---- The offline renderer ----------------------------------------------- */
 
 typedef struct ZumbrikSong ZumbrikSong;
 
-/* Loads an XM module from memory; the bytes are read during the call only.
- * NULL on failure, with *error set (error may be NULL). */
+/* Bits of zumbrik_song_warnings: what a song that opened may still lack. */
+enum ZumbrikWarning {
+    ZUMBRIK_WARNING_TRUNCATED = 0x01, /* the file ends before its data: the rest plays as silence */
+    ZUMBRIK_WARNING_SILENT_INSTRUMENTS = 0x02 /* instruments of a kind this player does not sound */
+};
+
+/* Loads a module (XM, MOD or S3M, whatever the bytes are called) from memory;
+ * the bytes are read during the call only. NULL on failure, with *error set
+ * (error may be NULL). */
 ZUMBRIK_API ZumbrikSong* zumbrik_song_open(const void* data, size_t size, int* error);
-/* Renders up to count frames of one pass of the song, 48 kHz 16-bit stereo
- * (left, right): frames must hold 2 * count samples. Returns the frames
- * written; 0 at the song's end. */
-ZUMBRIK_API size_t zumbrik_song_render(ZumbrikSong* song, int16_t* frames, size_t count);
-/* Seconds of one pass of the song: what zumbrik_song_render delivers in all. */
-ZUMBRIK_API double zumbrik_song_duration(const ZumbrikSong* song);
+/* The same from a file. */
+ZUMBRIK_API ZumbrikSong* zumbrik_song_open_file(const char* path, int* error);
 /* Frees the song; NULL is ignored. */
 ZUMBRIK_API void zumbrik_song_close(ZumbrikSong* song);
-/* The reason for an error code, in words. */
-ZUMBRIK_API const char* zumbrik_error_text(int error);
+
+/* Renders up to count frames (left, right): frames must hold 2 * count
+ * samples. Returns the frames written; fewer than count only at the end, 0
+ * after it. 48 kHz 16-bit stereo unless set otherwise below. */
+ZUMBRIK_API size_t zumbrik_song_render(ZumbrikSong* song, int16_t* frames, size_t count);
+/* The same as floats: +/-1.0 is the 16-bit full scale; not clamped. */
+ZUMBRIK_API size_t zumbrik_song_render_float(ZumbrikSong* song, float* frames, size_t count);
+
+/* Frames per second, 8000 to 192000 (48000 at first). The position in
+ * seconds is kept. ZUMBRIK_OK or ZUMBRIK_ERROR_INVALID_ARGUMENT. */
+ZUMBRIK_API int zumbrik_song_set_rate(ZumbrikSong* song, int rate);
+/* Gain in decibels, -96 to +96 (0 at first: the samples as mixed). */
+ZUMBRIK_API int zumbrik_song_set_gain(ZumbrikSong* song, double decibels);
+/* Stereo width in percent: 0 mono, 100 as mixed (at first), up to 200. */
+ZUMBRIK_API int zumbrik_song_set_stereo_separation(ZumbrikSong* song, int percent);
+/* Passes after the first: 0 one pass (at first), n further passes, each
+ * going on where the song itself loops, -1 for ever. */
+ZUMBRIK_API int zumbrik_song_set_repeat(ZumbrikSong* song, int count);
+/* Silences a channel (from 0) or lets it be heard again. */
+ZUMBRIK_API int zumbrik_song_mute(ZumbrikSong* song, int channel, int muted);
+
+/* Seconds of one pass of the song, at the song's rate. */
+ZUMBRIK_API double zumbrik_song_duration(const ZumbrikSong* song);
+/* Seconds rendered so far (what a seek moved to, plus what came after). */
+ZUMBRIK_API double zumbrik_song_position(const ZumbrikSong* song);
+/* The order position and row of the next frame to render. */
+ZUMBRIK_API int zumbrik_song_order(const ZumbrikSong* song);
+ZUMBRIK_API int zumbrik_song_row(const ZumbrikSong* song);
+/* Goes to a time of the song: the frames rendered after are exactly those a
+ * render from the start gives from that time on. Past the end: to the end. */
+ZUMBRIK_API int zumbrik_song_seek(ZumbrikSong* song, double seconds);
+/* Goes to where a render from the start first reaches the row of the order
+ * position; ZUMBRIK_ERROR_NOT_REACHED, with the position kept, when it never
+ * does within the passes set. */
+ZUMBRIK_API int zumbrik_song_seek_order(ZumbrikSong* song, int order, int row);
+
+/* What the module says of itself. Names are the file's bytes up to a NUL,
+ * trailing spaces cut; "" when there is none; NULL for a bad index. */
+ZUMBRIK_API const char* zumbrik_song_title(const ZumbrikSong* song);
+ZUMBRIK_API const char* zumbrik_song_tracker(const ZumbrikSong* song);
+/* "XM", "MOD" or "S3M". */
+ZUMBRIK_API const char* zumbrik_song_format(const ZumbrikSong* song);
+ZUMBRIK_API int zumbrik_song_channels(const ZumbrikSong* song);
+ZUMBRIK_API int zumbrik_song_orders(const ZumbrikSong* song);
+ZUMBRIK_API int zumbrik_song_patterns(const ZumbrikSong* song);
+ZUMBRIK_API int zumbrik_song_instruments(const ZumbrikSong* song);
+/* Samples of an instrument (from 0); -1 for no such instrument. */
+ZUMBRIK_API int zumbrik_song_samples(const ZumbrikSong* song, int instrument);
+ZUMBRIK_API const char* zumbrik_song_instrument_name(const ZumbrikSong* song, int instrument);
+ZUMBRIK_API const char* zumbrik_song_sample_name(const ZumbrikSong* song, int instrument, int sample);
+/* ZumbrikWarning bits. */
+ZUMBRIK_API unsigned zumbrik_song_warnings(const ZumbrikSong* song);
+
+/* ---- The background player ---------------------------------------------- */
+
+/* Flags of the play calls. */
+enum ZumbrikPlayFlags {
+    ZUMBRIK_PLAY_ONCE = 0x08,   /* one pass of the song, then silence, instead of looping */
+    ZUMBRIK_START_PAUSED = 0x10 /* start with the music paused */
+};
+
+/* Stops whatever plays, loads the module (read during the call only) and
+ * starts it. ZUMBRIK_OK when it plays; else why not: a load failure, or
+ * ZUMBRIK_ERROR_NO_DEVICE. */
+ZUMBRIK_API int zumbrik_player_play_memory(const void* data, size_t size, unsigned flags);
+ZUMBRIK_API int zumbrik_player_play_file(const char* path, unsigned flags);
+/* Stops and frees everything; safe when nothing plays. */
+ZUMBRIK_API void zumbrik_player_stop(void);
+ZUMBRIK_API void zumbrik_player_pause(void);
+ZUMBRIK_API void zumbrik_player_resume(void);
+/* 1 while a song plays (paused or not), 0 once stopped or a play-once song is over. */
+ZUMBRIK_API int zumbrik_player_playing(void);
+/* 0..25 (more counts as 25): 2 dB steps below unity at 25; 0 is practically mute. */
+ZUMBRIK_API void zumbrik_player_set_volume(unsigned level);
+/* Continues at row 0 of the order (0 when past the song's end) from the next row. */
+ZUMBRIK_API void zumbrik_player_jump_to_order(unsigned order);
+/* For the sound now heard: (left mean level << 16) | right mean level. */
+ZUMBRIK_API uint32_t zumbrik_player_levels(void);
+/* For the sound now heard: (order << 16) | row. */
+ZUMBRIK_API uint32_t zumbrik_player_position(void);
+/* Milliseconds of the song heard so far, not counting paused stretches. */
+ZUMBRIK_API uint32_t zumbrik_player_elapsed_ms(void);
+/* The sound output the next play opens: a device name of the system's sound
+ * library (ALSA: "default", "hw:1", ...; ignored on Windows), NULL for the
+ * default. Stops the music. */
+ZUMBRIK_API int zumbrik_player_set_device(const char* name);
 
 #ifdef __cplusplus
 }
