@@ -26,6 +26,7 @@ struct OneChannel {
         song.channelCount = 1;
         song.moduleFlags = 1;
         state.song = &song;
+        state.outputRate = kOutputRate;
         state.globalVolume = 64;
         channel.volume = 64;
         channel.panning = 128;
