@@ -1,215 +1,31 @@
 #include "player/play/offline_play.h"
 
-#include <algorithm>
-#include <cmath>
-#include <cstring>
-
-#include "player/engine/song_scan.h"
-#include "player/mixer/output_conversion.h"
-#include "player/mixer/sample_conversion.h"
+#include "player/play/rendered_play.h"
 
 namespace zumbrik {
 
-namespace {
-
-constexpr double kMostDecibels = 96.0;
-
-}  // namespace
-
 OfflinePlay::OfflinePlay(std::shared_ptr<const LoadedSong> song)
-    : song_(std::move(song)), play_(std::make_unique<Play>()), renderer_(*play_, PlayEnd{}) {
-    ResetPlay(*play_, song_->song, kOutputRate);
-    SetEnds();
-    renderer_.Restart(end_);
-}
+    : play_(std::make_unique<RenderedPlay>(std::move(song))) {}
+OfflinePlay::~OfflinePlay() = default;
 
-void OfflinePlay::SetEnds() {
-    const std::uint32_t rate = Rate();
-    const std::uint64_t longestPass = std::uint64_t{kLongestPassSeconds} * rate;
-    const SongScan onePass = ScanSong(song_->song, 1, rate);
-    passFrames_ = onePass.capped ? longestPass : std::min(onePass.frames, longestPass);
-    end_ = PlayEnd{};
-    frameLimit_ = 0;
-    if (repeat_ >= 0) {
-        const auto passes = static_cast<std::uint32_t>(repeat_) + 1;
-        const SongScan scan = passes == 1 ? onePass : ScanSong(song_->song, passes, rate);
-        end_ = PlayEnd{true, scan.capped ? 0 : scan.rowStarts};
-        frameLimit_ = longestPass * passes;
-    }
-}
-
-void OfflinePlay::ClearHeldSegment() {
-    if (taken_ < segmentFrames_) {
-        std::memset(mix_.accumulators + 2 * static_cast<std::size_t>(taken_), 0,
-                    sizeof(std::int32_t) * 2 * (segmentFrames_ - taken_));
-    }
-    taken_ = segmentFrames_;
-}
-
-void OfflinePlay::Restart() {
-    ClearHeldSegment();
-    ResetPlay(*play_, song_->song, Rate());
-    renderer_.Restart(end_);
-    segmentStart_ = 0;
-    segmentFrames_ = 0;
-    taken_ = 0;
-    orderBefore_ = 0;
-    rowBefore_ = 0;
-}
-
-bool OfflinePlay::NextSegment(bool mixed) {
-    ClearHeldSegment();
-    if (renderer_.RowStartCount() > 0) {
-        const RowStart& last = renderer_.RowStarts()[renderer_.RowStartCount() - 1];
-        orderBefore_ = last.order;
-        rowBefore_ = last.row;
-    }
-    segmentStart_ += segmentFrames_;
-    segmentFrames_ = renderer_.RenderSegment(mixed ? mix_.accumulators : nullptr, muted_);
-    taken_ = mixed ? 0 : segmentFrames_;
-    if (mixed && separation_ != 100) ApplyStereoSeparation(mix_.accumulators, segmentFrames_, separation_);
-    return segmentFrames_ != 0;
-}
-
-template <typename Sample, typename Convert>
-std::size_t OfflinePlay::Deliver(Sample* frames, std::size_t count, Convert convert) {
-    if (frames == nullptr) return 0;
-    std::size_t done = 0;
-    while (done < count) {
-        if (taken_ == segmentFrames_ && !NextSegment(true)) break;
-        std::uint64_t n = std::min<std::uint64_t>(count - done, segmentFrames_ - taken_);
-        if (frameLimit_ != 0) n = std::min(n, frameLimit_ - std::min(frameLimit_, PositionFrames()));
-        if (n == 0) break;
-        std::int32_t* from = mix_.accumulators + 2 * static_cast<std::size_t>(taken_);
-        convert(from, frames + 2 * done, static_cast<std::uint32_t>(2 * n));
-        taken_ += static_cast<std::uint32_t>(n);
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
-}
-
-std::size_t OfflinePlay::Render(std::int16_t* frames, std::size_t count) {
-    if (gain_ == 1.0) {
-        // The mixer's own samples, converted as every render before.
-        return Deliver(frames, count, [](std::int32_t* from, std::int16_t* to, std::uint32_t samples) {
-            ConvertAndClearAccumulators(from, to, samples, kUnityVolume);
-        });
-    }
-    const double gain = gain_;
-    return Deliver(frames, count, [gain](std::int32_t* from, std::int16_t* to, std::uint32_t samples) {
-        ConvertWithGain(from, to, samples, gain);
-        std::memset(from, 0, sizeof(std::int32_t) * samples);
-    });
-}
-
-std::size_t OfflinePlay::RenderFloat(float* frames, std::size_t count) {
-    const double gain = gain_;
-    return Deliver(frames, count, [gain](std::int32_t* from, float* to, std::uint32_t samples) {
-        ConvertToFloat(from, to, samples, gain);
-        std::memset(from, 0, sizeof(std::int32_t) * samples);
-    });
-}
-
-bool OfflinePlay::SetRate(std::uint32_t rate) {
-    if (rate < kLowestOutputRate || rate > kHighestOutputRate) return false;
-    if (rate == Rate()) return true;
-    const double seconds = Position();
-    play_->outputRate = rate;
-    SetEnds();
-    Restart();
-    SeekSeconds(seconds);
-    return true;
-}
-
-bool OfflinePlay::SetRepeat(std::int32_t count) {
-    if (count < -1) return false;
-    repeat_ = count;
-    SetEnds();
-    // The rows counted so far count towards the new end as well.
-    renderer_.SetEnd(end_);
-    return true;
-}
-
-void OfflinePlay::SetGain(double decibels) {
-    const double clamped = std::isnan(decibels) ? 0.0 : std::clamp(decibels, -kMostDecibels, kMostDecibels);
-    gain_ = clamped == 0.0 ? 1.0 : std::pow(10.0, clamped / 20.0);
-}
-
-bool OfflinePlay::SetStereoSeparation(std::int32_t percent) {
-    if (percent < 0 || percent > 200) return false;
-    separation_ = percent;
-    return true;
-}
-
-bool OfflinePlay::Mute(std::int32_t channel, bool muted) {
-    if (channel < 0 || channel >= std::min(song().channelCount, kMaxChannels)) return false;
-    const std::uint64_t bit = std::uint64_t{1} << channel;
-    muted_ = muted ? muted_ | bit : muted_ & ~bit;
-    return true;
-}
-
-double OfflinePlay::Duration() const { return static_cast<double>(passFrames_) / Rate(); }
-
-std::int32_t OfflinePlay::Order() const {
-    std::int32_t order = orderBefore_;
-    for (int i = 0; i < renderer_.RowStartCount() && renderer_.RowStarts()[i].frame <= taken_; ++i) {
-        order = renderer_.RowStarts()[i].order;
-    }
-    return order;
-}
-
-std::int32_t OfflinePlay::Row() const {
-    std::int32_t row = rowBefore_;
-    for (int i = 0; i < renderer_.RowStartCount() && renderer_.RowStarts()[i].frame <= taken_; ++i) {
-        row = renderer_.RowStarts()[i].row;
-    }
-    return row;
-}
-
-void OfflinePlay::Seek(std::uint64_t frame) {
-    if (frameLimit_ != 0) frame = std::min(frame, frameLimit_);
-    if (frame < PositionFrames()) Restart();
-    // Segments that end before the frame are passed through unheard; the one
-    // holding it is mixed, and its frames before it dropped.
-    while (frame >= segmentStart_ + segmentFrames_) {
-        const std::uint64_t next = segmentStart_ + segmentFrames_;
-        if (!NextSegment(frame < next + kSegmentFrames)) return;  // the song ends first: at its end
-    }
-    const auto skipTo = static_cast<std::uint32_t>(frame - segmentStart_);
-    if (skipTo > taken_) {
-        std::memset(mix_.accumulators + 2 * static_cast<std::size_t>(taken_), 0,
-                    sizeof(std::int32_t) * 2 * (skipTo - taken_));
-        taken_ = skipTo;
-    }
-}
-
-void OfflinePlay::SeekSeconds(double seconds) {
-    if (!(seconds > 0)) {
-        Seek(0);
-        return;
-    }
-    const double frames = std::round(seconds * Rate());
-    Seek(frames >= 1.8e19 ? UINT64_MAX : static_cast<std::uint64_t>(frames));
-}
-
-bool OfflinePlay::SeekOrder(std::int32_t order, std::int32_t row) {
-    const std::uint64_t before = PositionFrames();
-    Restart();
-    bool found = false;
-    std::uint64_t target = 0;
-    while (!found && NextSegment(false)) {
-        for (int i = 0; i < renderer_.RowStartCount(); ++i) {
-            const RowStart& start = renderer_.RowStarts()[i];
-            if (start.order == order && start.row == row) {
-                target = segmentStart_ + start.frame;
-                found = true;
-                break;
-            }
-        }
-    }
-    Restart();
-    Seek(found ? target : before);
-    return found;
-}
+const Song& OfflinePlay::song() const { return play_->song(); }
+bool OfflinePlay::SetRate(std::uint32_t rate) { return play_->SetRate(rate); }
+std::uint32_t OfflinePlay::Rate() const { return play_->Rate(); }
+bool OfflinePlay::SetRepeat(std::int32_t count) { return play_->SetRepeat(count); }
+void OfflinePlay::SetGain(double decibels) { play_->SetGain(decibels); }
+bool OfflinePlay::SetStereoSeparation(std::int32_t percent) { return play_->SetStereoSeparation(percent); }
+bool OfflinePlay::Mute(std::int32_t channel, bool muted) { return play_->Mute(channel, muted); }
+std::size_t OfflinePlay::Render(std::int16_t* frames, std::size_t count) { return play_->Render(frames, count); }
+std::size_t OfflinePlay::RenderFloat(float* frames, std::size_t count) { return play_->RenderFloat(frames, count); }
+double OfflinePlay::Duration() const { return play_->Duration(); }
+std::uint64_t OfflinePlay::DurationFrames() const { return play_->DurationFrames(); }
+bool OfflinePlay::DurationIsBound() const { return play_->DurationIsBound(); }
+std::uint64_t OfflinePlay::PositionFrames() const { return play_->PositionFrames(); }
+double OfflinePlay::Position() const { return play_->Position(); }
+std::int32_t OfflinePlay::Order() const { return play_->Order(); }
+std::int32_t OfflinePlay::Row() const { return play_->Row(); }
+void OfflinePlay::Seek(std::uint64_t frame) { play_->Seek(frame); }
+void OfflinePlay::SeekSeconds(double seconds) { play_->SeekSeconds(seconds); }
+bool OfflinePlay::SeekOrder(std::int32_t order, std::int32_t row) { return play_->SeekOrder(order, row); }
 
 }  // namespace zumbrik

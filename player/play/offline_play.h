@@ -3,12 +3,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "player/engine/play_records.h"
-#include "player/mixer/mix_buffer.h"
-#include "player/play/play_renderer.h"
 #include "player/song/loaded_song.h"
 
 namespace zumbrik {
+
+class RenderedPlay;
 
 // One play of a song, rendered on demand by a program that owns its audio
 // output: any rate, 16-bit or float samples, gain and stereo width, repeats,
@@ -20,13 +19,16 @@ public:
     static constexpr std::uint32_t kLongestPassSeconds = 30 * 60;
 
     explicit OfflinePlay(std::shared_ptr<const LoadedSong> song);
+    ~OfflinePlay();
+    OfflinePlay(const OfflinePlay&) = delete;
+    OfflinePlay& operator=(const OfflinePlay&) = delete;
 
-    const Song& song() const { return song_->song; }
+    const Song& song() const;
 
-    // 8,000 to 192,000 frames per second; the position in seconds is kept.
-    // False, with nothing changed, for any other rate.
+    // 8,000 to 192,000 frames per second (48,000 at first); the position in
+    // seconds is kept. False, with nothing changed, for any other rate.
     bool SetRate(std::uint32_t rate);
-    std::uint32_t Rate() const { return play_->outputRate; }
+    std::uint32_t Rate() const;
     // Further passes after the first (0: one pass, the default), each going
     // on where the song itself loops; -1 plays on for ever. False for less.
     bool SetRepeat(std::int32_t count);
@@ -42,11 +44,15 @@ public:
     // The same as floats, 1.0 the 16-bit full scale, not clamped.
     std::size_t RenderFloat(float* frames, std::size_t count);
 
-    // Seconds of one pass of the song at the present rate.
+    // Seconds of one pass of the song at the present rate, and the same in frames.
     double Duration() const;
+    std::uint64_t DurationFrames() const;
+    // True when the song scan found no end within its bound: the duration is
+    // then the longest pass, a bound rather than the song's length.
+    bool DurationIsBound() const;
     // Frames handed out since the start, and what they come to in seconds.
-    std::uint64_t PositionFrames() const { return segmentStart_ + taken_; }
-    double Position() const { return static_cast<double>(PositionFrames()) / Rate(); }
+    std::uint64_t PositionFrames() const;
+    double Position() const;
     // The order and row of the frame at the position.
     std::int32_t Order() const;
     std::int32_t Row() const;
@@ -60,34 +66,7 @@ public:
     bool SeekOrder(std::int32_t order, std::int32_t row);
 
 private:
-    template <typename Sample, typename Convert>
-    std::size_t Deliver(Sample* frames, std::size_t count, Convert convert);
-    // Mixes the next segment, or moves the play through it unheard.
-    bool NextSegment(bool mixed);
-    void Restart();
-    // The end and bounds for the repeat count at the present rate.
-    void SetEnds();
-    // Drops what is left of the segment held: it is never heard.
-    void ClearHeldSegment();
-
-    std::shared_ptr<const LoadedSong> song_;
-    std::unique_ptr<Play> play_;
-    PlayRenderer renderer_;
-    std::int32_t repeat_ = 0;
-    PlayEnd end_;
-    std::uint64_t passFrames_ = 0;  // one pass, at most the longest
-    std::uint64_t frameLimit_ = 0;  // the passes, at most the longest each; 0: none
-    double gain_ = 1.0;
-    std::int32_t separation_ = 100;
-    std::uint64_t muted_ = 0;
-    // The segment rendered last: where it starts, its frames and how many
-    // of them were handed out; its accumulators, those handed out cleared.
-    std::uint64_t segmentStart_ = 0;
-    std::uint32_t segmentFrames_ = 0;
-    std::uint32_t taken_ = 0;
-    std::int32_t orderBefore_ = 0;  // the row playing when the segment began
-    std::int32_t rowBefore_ = 0;
-    MixBuffer mix_{};
+    std::unique_ptr<RenderedPlay> play_;
 };
 
 }  // namespace zumbrik
