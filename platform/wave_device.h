@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace zumbrik {
 
@@ -41,6 +42,9 @@ public:
 
     // False when there is no usable output device.
     virtual bool Open(const WaveFormat& format) = 0;
+    // After an Open that failed: the device's name and the system's reason,
+    // in one line for a person to read ("" when the device cannot tell).
+    virtual std::string OpenProblem() const { return {}; }
     virtual void PrepareHeader(WaveHeader& header) = 0;
     // Starts playing the buffer. False on failure, including a device that did not open.
     virtual bool Write(WaveHeader& header) = 0;
