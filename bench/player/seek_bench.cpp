@@ -1,0 +1,77 @@
+// What an exact seek costs against rendering up to the same point: for every
+// module of the corpus, a straight render of one pass, then fresh plays that
+// seek to a quarter, half and nine tenths of it. Prints each module's worst
+// ratio and the median and largest over the corpus.
+//   ZUMBRIK_CORPUS_DIR=DIR zumbrik_seek_bench [RATE]
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "bench/player/peer_renderers.h"
+#include "player/formats/song_loader.h"
+#include "player/play/offline_play.h"
+
+namespace zumbrik::bench {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> ReadFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+int Run(const char* corpus, std::uint32_t rate) {
+    std::vector<fs::path> modules;
+    for (const auto& entry : fs::directory_iterator(corpus)) modules.push_back(entry.path());
+    std::sort(modules.begin(), modules.end());
+    std::vector<double> worst;
+    std::vector<std::int16_t> out(2 * 4096);
+    std::printf("%-44s %9s %10s %9s\n", "module", "pass (s)", "render (s)", "seek/render");
+    for (const fs::path& path : modules) {
+        const std::vector<std::uint8_t> bytes = ReadFile(path);
+        const SongLoad load = LoadSongFromMemory(bytes.data(), bytes.size());
+        if (!load.song) continue;
+        OfflinePlay straight(load.song);
+        straight.SetRate(rate);
+        const double start = ProcessCpuSeconds();
+        std::uint64_t frames = 0;
+        while (const std::size_t got = straight.Render(out.data(), 4096)) frames += got;
+        const double renderSeconds = ProcessCpuSeconds() - start;
+        double ratio = 0;
+        for (const double share : {0.25, 0.5, 0.9}) {
+            OfflinePlay play(load.song);
+            play.SetRate(rate);
+            const auto target = static_cast<std::uint64_t>(share * static_cast<double>(frames));
+            const double seekStart = ProcessCpuSeconds();
+            play.Seek(target);
+            const double seekSeconds = ProcessCpuSeconds() - seekStart;
+            ratio = std::max(ratio, seekSeconds / (renderSeconds * share));
+        }
+        worst.push_back(ratio);
+        std::printf("%-44s %9.1f %10.3f %9.4f\n", path.filename().string().c_str(),
+                    static_cast<double>(frames) / rate, renderSeconds, ratio);
+    }
+    if (worst.empty()) {
+        std::fprintf(stderr, "no modules in %s\n", corpus);
+        return 1;
+    }
+    std::sort(worst.begin(), worst.end());
+    std::printf("%zu modules at %u Hz: a seek costs %.4f of rendering up to its frame (median), %.4f at most\n",
+                worst.size(), rate, worst[worst.size() / 2], worst.back());
+    return 0;
+}
+
+}  // namespace
+}  // namespace zumbrik::bench
+
+int main(int argc, char** argv) {
+    const char* corpus = std::getenv("ZUMBRIK_CORPUS_DIR");
+    const auto rate = static_cast<std::uint32_t>(argc > 1 ? std::atoi(argv[1]) : 48000);
+    return zumbrik::bench::Run(corpus != nullptr ? corpus : ZUMBRIK_DEFAULT_CORPUS, rate);
+}
