@@ -39,25 +39,32 @@ TableState LeaveAlone(ScoreBook& book, std::string note) {
     return TableState::LeftAlone;
 }
 
+// A later version's table and anything that is not a file are not ours to
+// read, move or write over: the note that says so, or nothing.
+std::optional<std::string> NotOurs(ScoreBook& book, StoreRead read, const std::string& text) {
+    const std::string tableAt = "таблица рекордов " + book.store.Location();
+    if (read == StoreRead::NotAFile)
+        return tableAt + " — не обычный файл (например, именованный канал); она оставлена как есть";
+    if (read == StoreRead::Read && IsLaterScoreFormat(text))
+        return tableAt + " записана более новой версией игры; эта версия не может её обновить";
+    return std::nullopt;
+}
+
 // Reads the table. A damaged or unreadable file is moved aside (only under
-// the lock), never deleted; a later version's table and anything that is not
-// a file are not touched at all.
+// the lock), never deleted; one that is not ours is not touched at all.
 TableState ReadTable(ScoreBook& book, ScoreTable& table, const LockScope& lock, std::string reason) {
     table.clear();
     std::string text;
     const StoreRead read = book.store.Read(text);
-    const std::string tableAt = "таблица рекордов " + book.store.Location();
     if (read == StoreRead::Missing) return TableState::Ready;
-    if (read == StoreRead::NotAFile)
-        return LeaveAlone(book, tableAt + " — не обычный файл (например, именованный канал); она оставлена как есть");
+    if (std::optional<std::string> note = NotOurs(book, read, text)) return LeaveAlone(book, std::move(*note));
     if (read == StoreRead::Read) {
         if (std::optional<ScoreTable> parsed = ParseScoreTable(text)) {
             table = std::move(*parsed);
             return TableState::Ready;
         }
-        if (IsLaterScoreFormat(text))
-            return LeaveAlone(book, tableAt + " записана более новой версией игры; эта версия не может её обновить");
     }
+    const std::string tableAt = "таблица рекордов " + book.store.Location();
     const std::string aside = lock.Held() ? book.store.KeepAside(reason) : std::string();
     const bool damaged = read == StoreRead::Read;
     if (aside.empty()) {
@@ -123,6 +130,10 @@ ScoreTable LoadScores(ScoreBook& book) {
     // lock. Nothing is created just to look.
     std::string text;
     const StoreRead read = book.store.Read(text);
+    if (std::optional<std::string> note = NotOurs(book, read, text)) {
+        LeaveAlone(book, std::move(*note));
+        return {};
+    }
     if (!AnyWaiting(book)) {
         if (read == StoreRead::Missing) return {};
         if (read == StoreRead::Read)

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 #include <thread>
 
 namespace zumbrik {
@@ -38,8 +39,8 @@ std::string ErrorText(const std::wstring& path) {
         reinterpret_cast<wchar_t*>(&message), 0, nullptr);
     std::wstring text = length > 0 && message != nullptr ? std::wstring(message, length) : std::wstring();
     if (message != nullptr) ::LocalFree(message);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ' || text.back() == L'.'))
-        text.pop_back();
+    // The message ends in a full stop and a line break; the quote marks close it here.
+    while (!text.empty() && std::wstring_view(L"\r\n .").find(text.back()) != std::wstring_view::npos) text.pop_back();
     if (text.empty()) return Utf8(path) + ": код ошибки системы " + std::to_string(error);
     return Utf8(path) + ": сообщение системы «" + Utf8(text) + "»";
 }
