@@ -26,5 +26,7 @@ int main(int argc, char** argv) {
         });
     // After the terminal is back, so the lines stay readable.
     PrintNotes(book, stderr);
+    std::fflush(stderr);
+    EndByQuitSignal();
     return status;
 }

@@ -1,5 +1,8 @@
 #include "app/score_listing.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace zumbrik {
 
 namespace {
@@ -25,11 +28,21 @@ std::string FormatScoreListing(const ScoreTable& table) {
 }
 
 int PrintScores(ScoreBook& book, std::FILE* out, std::FILE* err) {
-    const std::string listing = FormatScoreListing(LoadScores(book));
-    std::fputs(listing.c_str(), out);
-    std::fflush(out);
+    const ScoreTable table = LoadScores(book);
+    // A table left as it is has not been read: "no scores yet" would be untrue.
+    if (book.tableLeftAlone) {
+        PrintNotes(book, err);
+        return 1;
+    }
+    const std::string listing = FormatScoreListing(table);
+    errno = 0;
+    const bool written = std::fputs(listing.c_str(), out) >= 0 && std::fflush(out) == 0 && std::ferror(out) == 0;
+    const int error = errno;
     PrintNotes(book, err);
-    return 0;
+    if (written) return 0;
+    std::fprintf(err, "zumbrik: не удалось вывести таблицу рекордов: сообщение системы «%s»\n",
+                 std::strerror(error != 0 ? error : EIO));
+    return 1;
 }
 
 void PrintNotes(const ScoreBook& book, std::FILE* err) {

@@ -31,7 +31,9 @@ void ShowTableAtStart(GameIo& io, GameState& state) {
 }
 
 void RecordGameOver(GameIo& io, GameState& state) {
-    if (io.scores == nullptr) return;
+    // A game without a point is no result: it would only push zeros into the
+    // table and show a first place to someone who never touched a key.
+    if (io.scores == nullptr || state.progress.score == 0) return;
     const std::optional<std::size_t> place = Record(io, state);
     if (place && *place > 0) {
         ShowTablePlace(state.GameBuffer(io.surface), *place);

@@ -84,14 +84,21 @@ std::string FormatScoreTable(const ScoreTable& table) {
 }
 
 std::optional<ScoreTable> ParseScoreTable(std::string_view text) {
-    // Every line, the last included, ends in "\n": a cut-off file is damaged.
-    if (text.empty() || text.back() != '\n') return std::nullopt;
+    // Blank lines after the last one go; the last line left must still end in
+    // "\n", so a cut-off file is damaged.
+    const std::size_t lastMark = text.find_last_not_of(" \t\r\n");
+    if (lastMark == std::string_view::npos) return std::nullopt;
+    const std::size_t lastEnd = text.find('\n', lastMark);
+    if (lastEnd == std::string_view::npos) return std::nullopt;
+    text = text.substr(0, lastEnd + 1);
     ScoreTable table;
     bool first = true;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        const std::string_view line = text.substr(0, end);
+        std::string_view line = text.substr(0, end);
         text.remove_prefix(end + 1);
+        // A login never holds a control character, so a CR here can only be a line end.
+        if (line.ends_with('\r')) line.remove_suffix(1);
         if (first) {
             if (line != kScoreFileTag) return std::nullopt;
             first = false;
@@ -105,6 +112,18 @@ std::optional<ScoreTable> ParseScoreTable(std::string_view text) {
         table.push_back(std::move(*entry));
     }
     return table;
+}
+
+bool IsLaterScoreFormat(std::string_view text) {
+    constexpr std::string_view name = "zumbrik-scores ";
+    if (!text.starts_with(name)) return false;
+    text.remove_prefix(name.size());
+    const std::string_view version = text.substr(0, text.find_first_of("\r\n"));
+    if (version.empty() || version[0] == '0') return false;
+    if (!std::all_of(version.begin(), version.end(), [](char c) { return c >= '0' && c <= '9'; })) return false;
+    // However many digits: a number past 32 bits is later still.
+    std::uint32_t number = 0;
+    return !ParseNumber(version, number) || number > kScoreFormatVersion;
 }
 
 }  // namespace zumbrik

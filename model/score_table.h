@@ -12,8 +12,10 @@
 // (1 to 20), the lines cleared, the local date and time it ended (ISO 8601,
 // to the second) and the player's login name, which runs to the end of the
 // line and so may hold spaces (never a tab or another control character).
-// Anything else makes the whole file damaged: the reader accepts exactly what
-// the writer produces, so a file nobody damaged always reads back.
+// The reader also takes what an editor may leave in a table it did not
+// otherwise change: lines ending in "\r\n" and blank lines at the end.
+// Anything else makes the whole file damaged, except a first line naming a
+// later version: that table belongs to a newer program and is left to it.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -24,6 +26,7 @@
 namespace zumbrik {
 
 inline constexpr std::size_t kScoreTableSize = 10;
+inline constexpr std::uint32_t kScoreFormatVersion = 1;
 inline constexpr char kScoreFileTag[] = "zumbrik-scores 1";
 
 struct ScoreEntry {
@@ -48,8 +51,13 @@ std::size_t AddScore(ScoreTable& table, ScoreEntry entry);
 // The text of the file; the login names are cleaned first.
 std::string FormatScoreTable(const ScoreTable& table);
 
-// The table of a file's text, or nothing when the text is damaged.
+// The table of a file's text, or nothing when the text is damaged or of a
+// later version.
 std::optional<ScoreTable> ParseScoreTable(std::string_view text);
+
+// True when the first line is "zumbrik-scores N" with N above this
+// program's version: not damaged, only not ours to read or write.
+bool IsLaterScoreFormat(std::string_view text);
 
 // A login name the file can hold: control characters become "?", at most 64
 // bytes, never empty.

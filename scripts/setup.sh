@@ -17,7 +17,7 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "Install them with: sudo apt-get install ${missing[*]}" >&2
   exit 1
 fi
-echo "Installing: ${missing[*]}"
+echo "Installing: ${missing[*]} (this can take a few minutes)"
 export DEBIAN_FRONTEND=noninteractive
 # Another install in progress holds the package lock: wait for it rather than fail.
 apt-get -o DPkg::Lock::Timeout=300 update -qq

@@ -80,6 +80,11 @@ void PosixInput::Pump(int timeoutMs) {
         }
     }
     ExpireIfDue(Clock::now());
+    // Asked to end by a signal: Escape, first in line and back after every
+    // flush, ends every state of the game the way the player would, with the
+    // game recorded on the way out.
+    if (screen_ != nullptr && screen_->QuitRequested() && !EscapeQueued())
+        queue_.push_front(KeyDown(kVkEscape, 0x1B));
 }
 
 bool PosixInput::PeekConsoleInputW(InputRecord* record) {

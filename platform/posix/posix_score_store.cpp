@@ -1,15 +1,18 @@
 #include "platform/posix/posix_score_store.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 namespace zumbrik {
 
@@ -17,8 +20,15 @@ namespace {
 
 // No table the game writes comes near this; a bigger file is not ours.
 constexpr std::size_t kLargestTable = 64 * 1024;
+// Waiting scores merged at one go; more come with the next game.
+constexpr std::size_t kMostWaiting = 100;
+constexpr std::string_view kWaitingPrefix = "scores.waiting-";
+constexpr auto kLockRetry = std::chrono::milliseconds(50);
 
-std::string ErrorText(const std::string& what) { return what + ": " + std::strerror(errno); }
+// The system's own words, quoted, so a reader can tell them from the game's.
+std::string ErrorText(const std::string& what) {
+    return what + ": сообщение системы «" + std::strerror(errno) + "»";
+}
 
 // Makes the folder and its missing parents, as `mkdir -p` does.
 bool MakeFolders(const std::string& folder, std::string& reason) {
@@ -32,7 +42,7 @@ bool MakeFolders(const std::string& folder, std::string& reason) {
     }
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        reason = folder + ": not a folder";
+        reason = folder + ": это не папка";
         return false;
     }
     return true;
@@ -64,54 +74,22 @@ std::string FormatLocalTime(const char* format) {
     return text;
 }
 
-}  // namespace
-
-PosixScoreStore::PosixScoreStore(std::string folder) : folder_(std::move(folder)) {}
-
-PosixScoreStore::~PosixScoreStore() { Unlock(); }
-
-std::string PosixScoreStore::DefaultFolder() {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data != nullptr && data[0] == '/') return std::string(data) + "/zumbrik";
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] != '/') {
-        const passwd* user = ::getpwuid(::geteuid());
-        home = user != nullptr ? user->pw_dir : "/";
-    }
-    return std::string(home) + "/.local/share/zumbrik";
-}
-
-bool PosixScoreStore::Lock(std::string& reason) {
-    if (lockFd_ >= 0) return true;
-    if (!MakeFolders(folder_, reason)) return false;
-    const std::string path = folder_ + "/scores.lock";
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        reason = ErrorText(path);
-        return false;
-    }
-    int result = 0;
-    while ((result = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
-    }
-    if (result != 0) {
-        reason = ErrorText(path);
-        ::close(fd);
-        return false;
-    }
-    lockFd_ = fd;
-    return true;
-}
-
-void PosixScoreStore::Unlock() {
-    if (lockFd_ < 0) return;
-    ::close(lockFd_);  // closing the last descriptor releases the lock
-    lockFd_ = -1;
-}
-
-StoreRead PosixScoreStore::Read(std::string& text) {
+// Reads a regular file whole, up to a little past kLargestTable. A named pipe
+// or a device is never opened (opening some devices already does something),
+// and the open itself cannot block: the check is repeated on what was opened,
+// in case the name changed in between.
+StoreRead ReadRegularFile(const std::string& path, bool followLink, std::string& text) {
     text.clear();
-    const int fd = ::open(Location().c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if ((followLink ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info)) != 0)
+        return errno == ENOENT ? StoreRead::Missing : StoreRead::Unreadable;
+    if (!S_ISREG(info.st_mode)) return StoreRead::NotAFile;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (followLink ? 0 : O_NOFOLLOW));
     if (fd < 0) return errno == ENOENT ? StoreRead::Missing : StoreRead::Unreadable;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return StoreRead::NotAFile;
+    }
     char chunk[4096];
     StoreRead result = StoreRead::Read;
     for (;;) {
@@ -127,24 +105,102 @@ StoreRead PosixScoreStore::Read(std::string& text) {
     return result;
 }
 
-bool PosixScoreStore::Replace(std::string_view text, std::string& reason) {
-    const std::string temporary = folder_ + "/scores.new";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+enum class NewFile { Written, NameTaken, Failed };
+
+// Creates a file that did not exist (never through a link, never an old
+// file's contents or modes), with the modes the umask gives, and fills it.
+// A file it created but could not fill is removed again.
+NewFile WriteNewFile(const std::string& path, std::string_view text, std::string& reason) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
-        reason = ErrorText(temporary);
-        return false;
+        const bool taken = errno == EEXIST;
+        reason = ErrorText(path);
+        return taken ? NewFile::NameTaken : NewFile::Failed;
     }
     bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
-    if (!written) reason = ErrorText(temporary);
+    if (!written) reason = ErrorText(path);
     if (::close(fd) != 0 && written) {
         written = false;
-        reason = ErrorText(temporary);
+        reason = ErrorText(path);
     }
-    if (written && ::rename(temporary.c_str(), Location().c_str()) != 0) {
-        written = false;
+    if (written) return NewFile::Written;
+    ::unlink(path.c_str());
+    return NewFile::Failed;
+}
+
+}  // namespace
+
+PosixScoreStore::PosixScoreStore(std::string folder, std::chrono::milliseconds lockWait)
+    : folder_(std::move(folder)), lockWait_(lockWait) {}
+
+PosixScoreStore::~PosixScoreStore() { Unlock(); }
+
+std::string PosixScoreStore::JoinPath(std::string_view base, std::string_view name) {
+    while (!base.empty() && base.back() == '/') base.remove_suffix(1);
+    return std::string(base) + "/" + std::string(name);
+}
+
+std::string PosixScoreStore::DefaultFolder() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data != nullptr && data[0] == '/') return JoinPath(data, "zumbrik");
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] != '/') {
+        const passwd* user = ::getpwuid(::geteuid());
+        home = user != nullptr && user->pw_dir[0] == '/' ? user->pw_dir : "/";
+    }
+    return JoinPath(home, ".local/share/zumbrik");
+}
+
+StoreLock PosixScoreStore::Lock(std::string& reason) {
+    if (lockFd_ >= 0) return StoreLock::Held;
+    if (!MakeFolders(folder_, reason)) return StoreLock::Failed;
+    const std::string path = JoinPath(folder_, "scores.lock");
+    // Not through a link, and a named pipe put there cannot hold the open.
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        reason = ErrorText(path);
+        return StoreLock::Failed;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        reason = path + ": не обычный файл";
+        ::close(fd);
+        return StoreLock::Failed;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + lockWait_;
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) break;
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+            const bool busy = errno == EWOULDBLOCK;
+            reason = busy ? path + ": его держит другая игра" : ErrorText(path);
+            ::close(fd);
+            return busy ? StoreLock::Busy : StoreLock::Failed;
+        }
+        std::this_thread::sleep_for(kLockRetry);
+    }
+    lockFd_ = fd;
+    return StoreLock::Held;
+}
+
+void PosixScoreStore::Unlock() {
+    if (lockFd_ < 0) return;
+    ::close(lockFd_);  // closing the last descriptor releases the lock
+    lockFd_ = -1;
+}
+
+// The table may be a link to a file kept elsewhere; only what it reaches
+// must be a regular file.
+StoreRead PosixScoreStore::Read(std::string& text) { return ReadRegularFile(Location(), true, text); }
+
+bool PosixScoreStore::Replace(std::string_view text, std::string& reason) {
+    // Whatever has the name now (a file a killed game left, a link, a named
+    // pipe someone put there) goes, and the file is made afresh.
+    const std::string temporary = JoinPath(folder_, "scores.new");
+    ::unlink(temporary.c_str());
+    if (WriteNewFile(temporary, text, reason) != NewFile::Written) return false;
+    if (::rename(temporary.c_str(), Location().c_str()) != 0) {
         reason = ErrorText(Location());
-    }
-    if (!written) {
         ::unlink(temporary.c_str());
         return false;
     }
@@ -153,7 +209,7 @@ bool PosixScoreStore::Replace(std::string_view text, std::string& reason) {
 }
 
 std::string PosixScoreStore::KeepAside(std::string& reason) {
-    const std::string base = folder_ + "/scores.damaged-" + FormatLocalTime("%Y%m%d-%H%M%S");
+    const std::string base = JoinPath(folder_, "scores.damaged-" + FormatLocalTime("%Y%m%d-%H%M%S"));
     for (int n = 0; n < 100; ++n) {
         const std::string aside = n == 0 ? base : base + "-" + std::to_string(n);
         // link refuses an existing name, so nothing kept aside before is overwritten.
@@ -177,8 +233,44 @@ std::string PosixScoreStore::KeepAside(std::string& reason) {
             return {};
         }
     }
-    reason = base + ": too many tables kept aside";
+    reason = base + ": слишком много отложенных таблиц";
     return {};
+}
+
+std::string PosixScoreStore::AddWaiting(std::string_view text, std::string& reason) {
+    const std::string base = JoinPath(folder_, std::string(kWaitingPrefix) + FormatLocalTime("%Y%m%d-%H%M%S"));
+    for (int n = 0; n < 100; ++n) {
+        const std::string path = n == 0 ? base : base + "-" + std::to_string(n);
+        const NewFile made = WriteNewFile(path, text, reason);
+        if (made == NewFile::Written) {
+            SyncFolder(folder_);
+            return path;
+        }
+        if (made == NewFile::Failed) return {};
+    }
+    return {};
+}
+
+std::vector<WaitingScore> PosixScoreStore::ReadWaiting() {
+    std::vector<std::string> names;
+    if (DIR* folder = ::opendir(folder_.c_str())) {
+        while (const dirent* entry = ::readdir(folder))
+            if (std::string_view(entry->d_name).starts_with(kWaitingPrefix)) names.emplace_back(entry->d_name);
+        ::closedir(folder);
+    }
+    std::sort(names.begin(), names.end());
+    if (names.size() > kMostWaiting) names.resize(kMostWaiting);
+    std::vector<WaitingScore> waiting;
+    for (std::string& name : names) {
+        std::string text;
+        if (ReadRegularFile(JoinPath(folder_, name), false, text) == StoreRead::Read)
+            waiting.push_back(WaitingScore{std::move(name), std::move(text)});
+    }
+    return waiting;
+}
+
+void PosixScoreStore::RemoveWaiting(const std::string& name) {
+    if (::unlink(JoinPath(folder_, name).c_str()) == 0) SyncFolder(folder_);
 }
 
 std::string PosixScoreStore::LoginName() {

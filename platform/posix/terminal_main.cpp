@@ -21,6 +21,7 @@ int RunInTerminal(const GameEntry& game) {
         return 2;
     }
     TerminalSession session(STDIN_FILENO, STDOUT_FILENO);
+    session.DeferQuitSignals();
     if (!session.Enter()) {
         std::fputs("zumbrik: не удалось настроить терминал\n", stderr);
         return 2;
@@ -37,5 +38,7 @@ int RunInTerminal(const GameEntry& game) {
     session.Leave();
     return status;
 }
+
+void EndByQuitSignal() { TerminalSession::EndByQuitSignal(); }
 
 }  // namespace zumbrik

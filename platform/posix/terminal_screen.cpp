@@ -32,7 +32,8 @@ void TerminalScreen::ActiveBufferChanged() {
 }
 
 void TerminalScreen::WindowMoveRequested() {
-    if (!session_.Entered()) return;
+    if (!session_.Entered() || sizeAsked_) return;
+    sizeAsked_ = true;
     const TerminalSize now = session_.Measure();
     const ScreenBuffer& buffer = console_.Active();
     if (now.columns >= buffer.Width() && now.rows >= buffer.Height()) return;

@@ -20,15 +20,20 @@ public:
     // output buffer coming back means the game has torn down, so the
     // terminal goes back to the user.
     void ActiveBufferChanged();
-    // The game wants its window at full size: only a terminal too small for
-    // the game is asked to grow, and only up to what the game needs.
+    // The game wants its window at full size: the first time, a terminal too
+    // small for the game is asked to grow, up to what the game needs. Asked
+    // once: a terminal that ignores it shows the notice, and one the player
+    // has sized since is left as they made it.
     void WindowMoveRequested();
+    // A quit signal came: the game is to end at its next chance.
+    bool QuitRequested() const { return TerminalSession::QuitSignal() != 0; }
 
 private:
     MemoryConsole& console_;
     TerminalSession& session_;
     ScreenPresenter& presenter_;
     bool resumePending_ = false;
+    bool sizeAsked_ = false;
 };
 
 }  // namespace zumbrik

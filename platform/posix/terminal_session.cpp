@@ -4,6 +4,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -26,6 +27,8 @@ constexpr char kRestoreNormal[] = "\x1b[0m\x1b[?7h\x1b[?25h";
 
 constexpr int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
 constexpr int kFatalCount = sizeof(kFatalSignals) / sizeof(kFatalSignals[0]);
+// The ones a program may be asked to end by, rather than crash by.
+bool IsQuitSignal(int signal) { return signal == SIGINT || signal == SIGTERM || signal == SIGHUP; }
 
 // Everything the handlers touch: plain data set before they are installed,
 // and lock-free atomics.
@@ -36,9 +39,18 @@ termios gRaw{};
 std::atomic<bool> gEntered{false};
 std::atomic<bool> gResized{false};
 std::atomic<bool> gContinued{false};
+std::atomic<int> gQuitSignal{0};
+// The size the window had before the session asked for another, as the
+// request that gives it back, and the size asked for.
+std::atomic<bool> gSizeAsked{false};
+char gGiveBackBytes[32];
+std::size_t gGiveBackLength = 0;
+TerminalSize gAskedSize{0, 0};
+TerminalSize gOriginalSize{0, 0};
 std::string_view gEnterBytes{kEnter, sizeof kEnter - 1};
 std::string_view gRestoreBytes{kRestore, sizeof kRestore - 1};
 static_assert(std::atomic<bool>::is_always_lock_free);
+static_assert(std::atomic<int>::is_always_lock_free);
 
 struct sigaction gOldFatal[kFatalCount];
 struct sigaction gOldStop, gOldCont, gOldWinch;
@@ -60,8 +72,27 @@ void WriteAll(int fd, const char* bytes, std::size_t length) {
     }
 }
 
-// Async-signal-safe: write(2), tcsetattr(3) and the signal mask only.
-void RestoreTerminal() {
+bool MeasureFd(int fd, TerminalSize& size) {
+    winsize measured{};
+    if (::ioctl(fd, TIOCGWINSZ, &measured) != 0 || measured.ws_col == 0 || measured.ws_row == 0) return false;
+    size = TerminalSize{measured.ws_col, measured.ws_row};
+    return true;
+}
+
+// At the end, a window that took the size asked for goes back to the size it
+// had; one the player has since made larger, or back to its own size, stays.
+void GiveBackSize() {
+    if (!gSizeAsked.exchange(false)) return;
+    TerminalSize now{0, 0};
+    if (!MeasureFd(gOutputFd, now)) return;
+    const bool changed = now.columns != gOriginalSize.columns || now.rows != gOriginalSize.rows;
+    if (changed && now.columns <= gAskedSize.columns && now.rows <= gAskedSize.rows)
+        WriteAll(gOutputFd, gGiveBackBytes, gGiveBackLength);
+}
+
+// Async-signal-safe: write(2), ioctl(2), tcsetattr(3) and the signal mask
+// only. `ending`: the session is over, not just stopped by Ctrl+Z.
+void RestoreTerminal(bool ending) {
     // The shell may already have taken the terminal back (when it waits only
     // for a wrapper of ours that stopped first); changing the modes from the
     // background would then stop us with SIGTTOU halfway through.
@@ -70,22 +101,42 @@ void RestoreTerminal() {
     sigaddset(&ttou, SIGTTOU);
     ::sigprocmask(SIG_BLOCK, &ttou, &before);
     WriteAll(gOutputFd, gRestoreBytes.data(), gRestoreBytes.size());
+    if (ending) GiveBackSize();
     ::tcsetattr(gInputFd, TCSANOW, &gSaved);
     ::sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
 void OnFatalSignal(int signal) {
     const int savedErrno = errno;
-    if (gEntered.exchange(false)) RestoreTerminal();
+    if (gEntered.exchange(false)) RestoreTerminal(true);
     // The handler was installed with SA_RESETHAND: the default action is back,
     // and the raised signal is delivered as soon as this handler returns.
     ::raise(signal);
     errno = savedErrno;
 }
 
+// The first quit signal is only noted: the program ends at its next chance,
+// having finished what it was doing, and then by that signal. A second one
+// finds it slow to end and ends it at once.
+void OnQuitSignal(int signal) {
+    const int savedErrno = errno;
+    int none = 0;
+    if (gQuitSignal.compare_exchange_strong(none, signal)) {
+        errno = savedErrno;
+        return;
+    }
+    if (gEntered.exchange(false)) RestoreTerminal(true);
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    ::sigaction(signal, &fallback, nullptr);
+    ::raise(signal);  // delivered as soon as this handler returns
+    errno = savedErrno;
+}
+
 void OnStop(int) {
     const int savedErrno = errno;
-    if (gEntered.load()) RestoreTerminal();
+    if (gEntered.load()) RestoreTerminal(false);
     // Stop the way Ctrl+Z always does; execution carries on here after SIGCONT.
     struct sigaction stop {};
     stop.sa_handler = SIG_DFL;
@@ -154,8 +205,13 @@ bool TerminalSession::Enter() {
     altStack.ss_sp = gAltStack;
     altStack.ss_size = sizeof gAltStack;
     ::sigaltstack(&altStack, nullptr);
-    for (int i = 0; i < kFatalCount; ++i)
-        Install(kFatalSignals[i], OnFatalSignal, SA_RESETHAND | SA_ONSTACK, &gOldFatal[i]);
+    gQuitSignal.store(0);
+    for (int i = 0; i < kFatalCount; ++i) {
+        if (deferQuit_ && IsQuitSignal(kFatalSignals[i]))
+            Install(kFatalSignals[i], OnQuitSignal, SA_RESTART | SA_ONSTACK, &gOldFatal[i]);
+        else
+            Install(kFatalSignals[i], OnFatalSignal, SA_RESETHAND | SA_ONSTACK, &gOldFatal[i]);
+    }
     Install(SIGTSTP, OnStop, SA_RESTART, &gOldStop);
     Install(SIGCONT, OnContinue, SA_RESTART, &gOldCont);
     Install(SIGWINCH, OnResize, SA_RESTART, &gOldWinch);
@@ -169,7 +225,7 @@ bool TerminalSession::Enter() {
 
 void TerminalSession::Leave() {
     if (!gEntered.exchange(false)) return;
-    RestoreTerminal();
+    RestoreTerminal(true);
     for (int i = 0; i < kFatalCount; ++i) ::sigaction(kFatalSignals[i], &gOldFatal[i], nullptr);
     ::sigaction(SIGTSTP, &gOldStop, nullptr);
     ::sigaction(SIGCONT, &gOldCont, nullptr);
@@ -188,19 +244,49 @@ void TerminalSession::Resume() {
     gResized.store(true);
 }
 
-TerminalSize TerminalSession::Measure() const {
-    winsize size{};
-    if (::ioctl(outputFd_, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0)
-        return TerminalSize{80, 30};  // nothing better to go on
-    return TerminalSize{size.ws_col, size.ws_row};
+int TerminalSession::QuitSignal() { return gQuitSignal.load(); }
+
+void TerminalSession::EndByQuitSignal() {
+    const int signal = gQuitSignal.load();
+    if (signal == 0) return;
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    ::sigaction(signal, &fallback, nullptr);
+    sigset_t unblock;
+    sigemptyset(&unblock);
+    sigaddset(&unblock, signal);
+    ::sigprocmask(SIG_UNBLOCK, &unblock, nullptr);
+    ::raise(signal);
 }
 
-void TerminalSession::RequestSize(TerminalSize size) {
+TerminalSize TerminalSession::Measure() const {
+    TerminalSize size{0, 0};
+    if (!MeasureFd(outputFd_, size)) return TerminalSize{80, 30};  // nothing better to go on
+    return size;
+}
+
+std::string TerminalSession::SizeRequest(TerminalSize size) {
     std::string request = "\x1b[8;";
     AppendDecimal(request, static_cast<unsigned>(size.rows));
     request += ';';
     AppendDecimal(request, static_cast<unsigned>(size.columns));
     request += 't';
+    return request;
+}
+
+void TerminalSession::RequestSize(TerminalSize size) {
+    if (!gEntered.load()) return;
+    if (!gSizeAsked.load()) {
+        // Set before the flag, which is what the handlers look at.
+        gOriginalSize = Measure();
+        gAskedSize = size;
+        const std::string giveBack = SizeRequest(gOriginalSize);
+        gGiveBackLength = std::min(giveBack.size(), sizeof gGiveBackBytes);
+        giveBack.copy(gGiveBackBytes, gGiveBackLength);
+        gSizeAsked.store(true);
+    }
+    const std::string request = SizeRequest(size);
     WriteAll(outputFd_, request.data(), request.size());
 }
 

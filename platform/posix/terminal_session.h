@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 #include <string_view>
 
 namespace zumbrik {
@@ -15,6 +16,12 @@ struct TerminalSize {
 // found, from the signal handlers if need be, and the program then ends with
 // the status that signal would have given. Ctrl+Z restores the terminal
 // before stopping; the next Present after SIGCONT sets it up again.
+//
+// A game that must finish something before it ends (record the game being
+// played) defers the quit signals: SIGINT, SIGTERM and SIGHUP then only mark
+// the session (QuitSignal), the program ends at its next chance, restores the
+// terminal and ends by that signal (EndByQuitSignal); a second one ends it at
+// once, as without deferral.
 //
 // One session at a time per process: the signal handlers share its state.
 //
@@ -34,6 +41,13 @@ public:
 
     static bool AreTerminals(int inputFd, int outputFd);
 
+    // Before Enter.
+    void DeferQuitSignals() { deferQuit_ = true; }
+    // The deferred quit signal that arrived, or 0.
+    static int QuitSignal();
+    // Ends the process by that signal, if one arrived; returns otherwise.
+    static void EndByQuitSignal();
+
     // Saves the modes, installs the handlers and switches the terminal over.
     // False, with the terminal untouched, if its modes cannot be read.
     bool Enter();
@@ -51,7 +65,9 @@ public:
 
     TerminalSize Measure() const;
     // Asks the terminal to resize itself (xterm's window operation); terminals
-    // that do not allow it ignore the request.
+    // that do not allow it ignore the request. At the end of the session the
+    // window is asked back to the size it had before the first request, if
+    // it still has a size no larger than the one asked for.
     void RequestSize(TerminalSize size);
 
     // The bytes that set the terminal up and put it back (for tests).
@@ -59,9 +75,12 @@ public:
     static std::string_view RestoreSequence();
 
 private:
+    static std::string SizeRequest(TerminalSize size);
+
     int inputFd_;
     int outputFd_;
     Screen screen_;
+    bool deferQuit_ = false;
 };
 
 }  // namespace zumbrik

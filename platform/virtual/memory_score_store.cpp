@@ -8,25 +8,30 @@ namespace {
 constexpr char kReadOnly[] = "read-only folder";
 }  // namespace
 
-bool MemoryScoreStore::Lock(std::string& reason) {
+void MemoryScoreStore::RequireLock(const char* what) const {
+    if (!locked_) throw std::logic_error(std::string(what) + " without the lock");
+}
+
+StoreLock MemoryScoreStore::Lock(std::string& reason) {
     if (locked_) throw std::logic_error("score store locked twice");
-    if (unwritable) {
-        reason = kReadOnly;
-        return false;
+    if (unwritable || lockBusy) {
+        reason = unwritable ? kReadOnly : "held by another game";
+        return unwritable ? StoreLock::Failed : StoreLock::Busy;
     }
     locked_ = true;
     ++locks;
-    return true;
+    return StoreLock::Held;
 }
 
 StoreRead MemoryScoreStore::Read(std::string& text) {
-    text = file.value_or("");
+    text = notAFile ? "" : file.value_or("");
+    if (notAFile) return StoreRead::NotAFile;
     return file ? StoreRead::Read : StoreRead::Missing;
 }
 
 bool MemoryScoreStore::Replace(std::string_view text, std::string& reason) {
-    if (!locked_) throw std::logic_error("score table written without the lock");
-    if (unwritable) {
+    RequireLock("score table written");
+    if (unwritable || notAFile) {
         reason = kReadOnly;
         return false;
     }
@@ -35,7 +40,7 @@ bool MemoryScoreStore::Replace(std::string_view text, std::string& reason) {
 }
 
 std::string MemoryScoreStore::KeepAside(std::string& reason) {
-    if (unwritable || asideFails || !file) {
+    if (unwritable || asideFails || !file || notAFile) {
         reason = kReadOnly;
         return {};
     }
@@ -43,6 +48,28 @@ std::string MemoryScoreStore::KeepAside(std::string& reason) {
     keptAside[name] = *file;
     file.reset();
     return name;
+}
+
+std::string MemoryScoreStore::AddWaiting(std::string_view text, std::string& reason) {
+    if (unwritable) {
+        reason = kReadOnly;
+        return {};
+    }
+    // Numbered so that the map's order is the order they were written in.
+    const std::string name = "scores.waiting-" + std::to_string(100 + waiting.size());
+    waiting[name] = std::string(text);
+    return "memory/" + name;
+}
+
+std::vector<WaitingScore> MemoryScoreStore::ReadWaiting() {
+    std::vector<WaitingScore> all;
+    for (const auto& [name, text] : waiting) all.push_back(WaitingScore{name, text});
+    return all;
+}
+
+void MemoryScoreStore::RemoveWaiting(const std::string& name) {
+    RequireLock("waiting score removed");
+    waiting.erase(name);
 }
 
 }  // namespace zumbrik

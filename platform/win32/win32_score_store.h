@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <string>
 
 #include "platform/score_store.h"
@@ -10,7 +11,10 @@ namespace zumbrik {
 // <windows.h>: the folder is kept as UTF-16, the lock handle as a pointer.
 class Win32ScoreStore final : public ScoreStore {
 public:
-    explicit Win32ScoreStore(std::wstring folder);
+    // As long as on other systems: a few seconds at most at game over.
+    static constexpr std::chrono::milliseconds kLockWait{3000};
+
+    explicit Win32ScoreStore(std::wstring folder, std::chrono::milliseconds lockWait = kLockWait);
     ~Win32ScoreStore() override;
     Win32ScoreStore(const Win32ScoreStore&) = delete;
     Win32ScoreStore& operator=(const Win32ScoreStore&) = delete;
@@ -19,16 +23,20 @@ public:
     static std::wstring DefaultFolder();
 
     std::string Location() override;
-    bool Lock(std::string& reason) override;
+    StoreLock Lock(std::string& reason) override;
     void Unlock() override;
     StoreRead Read(std::string& text) override;
     bool Replace(std::string_view text, std::string& reason) override;
     std::string KeepAside(std::string& reason) override;
+    std::string AddWaiting(std::string_view text, std::string& reason) override;
+    std::vector<WaitingScore> ReadWaiting() override;
+    void RemoveWaiting(const std::string& name) override;
     std::string LoginName() override;
     std::string LocalDateTime() override;
 
 private:
     std::wstring folder_;
+    std::chrono::milliseconds lockWait_;
     void* lock_ = nullptr;
 };
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Plays the real program in an 80x30 tmux pane: the layout and its colours, a
 # piece moving, turning and changing style, the pause screen, music toggling,
-# game over and a new game, then quitting with Escape and with SIGTERM — each
-# time the shell must get its terminal back exactly as it was.
+# game over and a new game, then quitting with Escape, SIGTERM, SIGHUP and
+# SIGINT — each time the shell must get its terminal back exactly as it was.
+# The score table: a score left waiting by another game is merged at start,
+# and a game without a point takes no place.
 # Usage: play_in_tmux_test.sh PATH_TO_ZUMBRIK
 set -euo pipefail
 export LC_ALL=C.UTF-8
@@ -63,9 +65,10 @@ start_game() { # starts the game from the pane's shell; its status lands in $wor
   tm send-keys -t play "'$game'; echo status=\$? > $work/status" Enter
   poll 20 shows_at 28 52 "ESC - выход" || fail "the game screen did not appear"
 }
-game_pid() { # the pane shell's child running the game
+game_pid() { # the pane shell's child running the game (or the child of $1's child)
   local shell status pid
   shell=$(tm display -p -t play '#{pane_pid}')
+  [[ -z ${1:-} ]] || shell=$(grep -l "^PPid:[[:space:]]*$shell\$" /proc/[0-9]*/status 2>/dev/null | head -n 1 | cut -d/ -f3)
   for status in /proc/[0-9]*/status; do
     pid=${status#/proc/}
     pid=${pid%/status}
@@ -115,6 +118,8 @@ diff "$work/before" "$work/after" || fail "terminal modes changed by a refused s
 pass "refuses a redirected output"
 
 # --- the layout ---------------------------------------------------------------
+mkdir -p "$work/data/zumbrik"
+printf 'zumbrik-scores 1\n4200\t5\t30\t2026-11-30T20:00:00\tanna\n' >"$work/data/zumbrik/scores.waiting-20261130-200000"
 start_game
 [[ $(mode alternate_on) == 1 ]] || fail "not on the alternate screen"
 [[ $(mode cursor_flag) == 0 ]] || fail "cursor shown during the game"
@@ -209,10 +214,13 @@ done
 poll 5 shows_at 16 52 "ENTER - заново" || fail "no restart hint"
 [[ $(colours_at 15 52) == "94 40" ]] || fail "game-over colours: $(colours_at 15 52)"
 # The first game of an empty table takes its first place, kept in the test's own data folder.
-poll 5 shows_at 17 52 "МЕСТО В ТАБЛИЦЕ: 1" || fail "no table place after game over"
-shows_at 12 52 "РЕКОРД: " || fail "no best score on the panel"
-[[ $(head -n 1 "$work/data/zumbrik/scores") == "zumbrik-scores 1" ]] || fail "the score table was not written"
 pass "pieces stack up to game over"
+# The score waiting at start is in the table; the game without a point is not.
+shows_at 12 52 "РЕКОРД: 4200" || fail "the waiting score is not the best on the panel"
+shows_at 17 52 "                   " || fail "a game without a point took a place"
+[[ $(grep -c . "$work/data/zumbrik/scores") == 3 && ! -e $work/data/zumbrik/scores.waiting-20261130-200000 ]] ||
+  fail "the waiting score was not merged: $(ls "$work/data/zumbrik"; cat "$work/data/zumbrik/scores")"
+pass "a waiting score merged at start, a game without a point left out"
 tm send-keys -t play Enter
 poll 10 shows_at 15 52 "              " || fail "Enter did not start a new game"
 shows_at 17 52 "                   " || fail "the table place stayed after the restart"
@@ -242,5 +250,21 @@ pid=$(game_pid) || fail "cannot find the game's process"
 kill -TERM "$pid"
 expect_terminal_restored 143
 pass "SIGTERM gives the terminal back"
+
+start_game
+pid=$(game_pid) || fail "cannot find the game's process"
+kill -HUP "$pid"
+expect_terminal_restored 129
+pass "SIGHUP gives the terminal back"
+
+# As Ctrl+C sends it; an interactive shell would not go on to the status line
+# after a job that SIGINT ended, so a shell of its own runs the game.
+rm -f "$work/status"
+tm send-keys -t play "bash -c \"'$game'; echo status=\\\$? > $work/status\"" Enter
+poll 20 shows_at 28 52 "ESC - выход" || fail "the game screen did not appear"
+pid=$(game_pid inner) || fail "cannot find the game's process"
+kill -INT "$pid"
+expect_terminal_restored 130
+pass "SIGINT gives the terminal back"
 
 log "all checks passed"

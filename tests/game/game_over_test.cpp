@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "game/game_loop.h"
 #include "platform/virtual/memory_score_store.h"
 #include "player/background/module_player.h"
 #include "tests/game/game_run.h"
@@ -113,52 +114,60 @@ struct TableRun {
     TableRun() { run.scores = &book; }
 };
 
-TEST(GameOverTest, TheEndedGameTakesItsPlaceInTheTableShownUnderTheGameOverLines) {
+TEST(GameOverTest, AGameWithoutAPointTakesNoPlaceInTheTable) {
     TableRun t;
-    bool restarted = false;
-    StackUntilGameOver(
-        t.run,
-        [&] {
-            const ScreenBuffer& s = t.run.Screen();
-            EXPECT_EQ(TextAt(s, 52, 17, 18), u"МЕСТО В ТАБЛИЦЕ: 1");
-            EXPECT_TRUE(AttributeRun(s, 52, 17, 18, 0x09));
-            EXPECT_EQ(TextAt(s, 52, 12, 9), u"РЕКОРД: 0");
-            t.run.script.KeyDownAt(t.run.clock.NowMs() + 200, kVkReturn);
-        },
-        [&] {
-            restarted = true;
-            EXPECT_EQ(TextAt(t.run.Screen(), 52, 17, 21), std::u16string(21, u' '));
-            t.run.script.KeyDown(kVkEscape);
-        });
+    StackUntilGameOver(t.run, [&] {
+        const ScreenBuffer& s = t.run.Screen();
+        EXPECT_EQ(TextAt(s, 52, 17, 21), std::u16string(21, u' '));
+        EXPECT_EQ(TextAt(s, 52, 12, 8), std::u16string(8, u' '));
+        t.run.script.KeyDownAt(t.run.clock.NowMs() + 200, kVkEscape);
+    });
     EXPECT_EQ(t.run.Run(), 0);
-    EXPECT_TRUE(restarted);
-    ASSERT_TRUE(t.store.file.has_value());
-    const std::optional<ScoreTable> table = ParseScoreTable(*t.store.file);
-    ASSERT_TRUE(table.has_value());
-    ASSERT_EQ(table->size(), 1u);
-    EXPECT_EQ((*table)[0], (ScoreEntry{0, 1, 0, "2026-12-01T10:20:30", "tester"}));
+    EXPECT_FALSE(t.store.file.has_value());
+    EXPECT_EQ(t.store.locks, 0);
     EXPECT_TRUE(t.book.notes.empty());
 }
 
+// A game that scored, ended the way a stacked-up well ends it: the next
+// piece locks in the top row.
+struct ScoredGameOver : TableRun {
+    GameIo io{run.console, run.input, run.clock, &book};
+    GameState state;
+    void End(std::uint32_t score) {
+        StartGame(io, state);
+        state.progress = ScoreState{score, 2, 19, 9};
+        SpawnPiece(io, state);
+        LockPiece(io, state);
+    }
+};
+
+TEST(GameOverTest, AScoredGameTakesItsPlaceShownUnderTheGameOverLinesUntilTheRestart) {
+    ScoredGameOver g;
+    g.End(300);
+    ASSERT_TRUE(g.state.gameOver);
+    const ScreenBuffer& s = g.run.Screen();
+    EXPECT_EQ(TextAt(s, 52, 17, 18), u"МЕСТО В ТАБЛИЦЕ: 1");
+    EXPECT_TRUE(AttributeRun(s, 52, 17, 18, 0x09));
+    EXPECT_EQ(TextAt(s, 52, 12, 11), u"РЕКОРД: 300");
+    RestartGame(g.io, g.state);
+    EXPECT_EQ(TextAt(g.run.Screen(), 52, 17, 21), std::u16string(21, u' '));
+    ASSERT_TRUE(g.store.file.has_value());
+    const std::optional<ScoreTable> table = ParseScoreTable(*g.store.file);
+    ASSERT_TRUE(table.has_value());
+    ASSERT_EQ(table->size(), 1u);
+    EXPECT_EQ((*table)[0], (ScoreEntry{300, 3, 9, "2026-12-01T10:20:30", "tester"}));
+    EXPECT_TRUE(g.book.notes.empty());
+}
+
 TEST(GameOverTest, AFolderThatCannotBeWrittenCostsTheScoreButNotTheGame) {
-    TableRun t;
-    t.store.unwritable = true;
-    bool restarted = false;
-    StackUntilGameOver(
-        t.run,
-        [&] {
-            EXPECT_EQ(TextAt(t.run.Screen(), 52, 17, 21), std::u16string(21, u' '));
-            t.run.script.KeyDownAt(t.run.clock.NowMs() + 200, kVkReturn);
-        },
-        [&] {
-            restarted = true;
-            t.run.script.KeyDown(kVkEscape);
-        });
-    EXPECT_EQ(t.run.Run(), 0);
-    EXPECT_TRUE(restarted);
-    EXPECT_FALSE(t.store.file.has_value());
-    ASSERT_EQ(t.book.notes.size(), 1u);
-    EXPECT_NE(t.book.notes[0].find("не удалось сохранить"), std::string::npos) << t.book.notes[0];
+    ScoredGameOver g;
+    g.store.unwritable = true;
+    g.End(300);
+    EXPECT_TRUE(g.state.gameOver);
+    EXPECT_EQ(TextAt(g.run.Screen(), 52, 17, 21), std::u16string(21, u' '));
+    EXPECT_FALSE(g.store.file.has_value());
+    ASSERT_EQ(g.book.notes.size(), 1u);
+    EXPECT_NE(g.book.notes[0].find("не удалось сохранить"), std::string::npos) << g.book.notes[0];
 }
 
 }  // namespace

@@ -42,10 +42,11 @@ TEST(ScoreTableTest, AnythingTheWriterWouldNotProduceIsDamaged) {
     for (int k = 0; k < 11; ++k) eleven += good;
     const std::string damaged[] = {
         "",
+        "\n\n",
         good,                                               // no tag
-        "zumbrik-scores 2\n" + good,                        // a later version
         head + "500\t3\t12\t2026-12-07T11:10:55\tanna",     // cut off before the newline
-        head + "\n",                                        // an empty line
+        head + "\n" + good,                                 // an empty line before a game
+        head + "500\t3\t12\t2026-12-07T11:10:55\tan\rna\n",  // a CR inside a line
         head + "500\t3\t12\t2026-12-07T11:10:55\n",         // no login
         head + "500\t3\t12\t2026-12-07T11:10:55\t\n",       // an empty login
         head + "500 3 12 2026-12-07T11:10:55 anna\n",       // spaces for tabs
@@ -59,8 +60,36 @@ TEST(ScoreTableTest, AnythingTheWriterWouldNotProduceIsDamaged) {
         head + "400\t3\t12\t2026-12-07T11:10:55\tanna\n" + good,  // out of order
         eleven,
     };
-    for (const std::string& text : damaged) EXPECT_FALSE(ParseScoreTable(text).has_value()) << text;
+    for (const std::string& text : damaged) {
+        EXPECT_FALSE(ParseScoreTable(text).has_value()) << text;
+        EXPECT_FALSE(IsLaterScoreFormat(text)) << text;
+    }
     EXPECT_TRUE(ParseScoreTable(head + "# a note\n" + good + good).has_value());
+}
+
+TEST(ScoreTableTest, WhatAnEditorLeavesInATableItDidNotChangeStillReads) {
+    const ScoreTable games{Game(900), Game(500, "anna maria ")};
+    const std::string text = FormatScoreTable(games);
+    std::string crlf;
+    for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (const std::string& edited : {crlf, text + "\n", text + "\n\n", crlf + "\r\n", text + " \t\n  "}) {
+        const std::optional<ScoreTable> back = ParseScoreTable(edited);
+        ASSERT_TRUE(back.has_value()) << edited;
+        EXPECT_EQ(*back, games);  // the login's own trailing blank kept
+    }
+}
+
+TEST(ScoreTableTest, OnlyAFirstLineNamingALaterVersionMarksALaterTable) {
+    const std::string good = "500\t3\t12\t2026-12-07T11:10:55\tanna\n";
+    for (const char* later : {"zumbrik-scores 2\n", "zumbrik-scores 2\r\n", "zumbrik-scores 17\nnew things\n",
+                              "zumbrik-scores 99999999999\n"}) {
+        EXPECT_TRUE(IsLaterScoreFormat(later + good)) << later;
+        EXPECT_FALSE(ParseScoreTable(later + good).has_value()) << later;
+    }
+    for (const char* notLater : {"zumbrik-scores 1\n", "zumbrik-scores 0\n", "zumbrik-scores 02\n",
+                                  "zumbrik-scores 2b\n", "zumbrik-scores -2\n", "zumbrik-scores \n",
+                                  "zumbrik-score 2\n", "Zumbrik-scores 2\n"})
+        EXPECT_FALSE(IsLaterScoreFormat(notLater + good)) << notLater;
 }
 
 }  // namespace

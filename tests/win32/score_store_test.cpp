@@ -26,11 +26,20 @@ protected:
         std::error_code ignored;
         fs::remove_all(root, ignored);
     }
-    std::optional<std::size_t> Record(std::uint32_t score) {
-        Win32ScoreStore store(folder.wstring());
+    std::optional<std::size_t> Record(std::uint32_t score, std::vector<std::string>* notes = nullptr,
+                                      std::chrono::milliseconds lockWait = Win32ScoreStore::kLockWait) {
+        Win32ScoreStore store(folder.wstring(), lockWait);
         ScoreBook book{store, {}};
         ScoreTable table;
-        return RecordScore(book, ScoreEntry{score, 2, 5, store.LocalDateTime(), store.LoginName()}, table);
+        const auto place = RecordScore(book, ScoreEntry{score, 2, 5, store.LocalDateTime(), store.LoginName()}, table);
+        if (notes != nullptr) *notes = book.notes;
+        return place;
+    }
+    int Count(const std::string& prefix) {
+        int found = 0;
+        for (const auto& entry : fs::directory_iterator(folder))
+            found += entry.path().filename().string().rfind(prefix, 0) == 0 ? 1 : 0;
+        return found;
     }
 
     fs::path root;
@@ -56,11 +65,11 @@ TEST_F(Win32ScoreStoreTest, TheLockMakesASecondGameWaitUntilTheFirstLetsGo) {
     Win32ScoreStore first(folder.wstring());
     Win32ScoreStore second(folder.wstring());
     std::string reason;
-    ASSERT_TRUE(first.Lock(reason)) << reason;
+    ASSERT_EQ(first.Lock(reason), StoreLock::Held) << reason;
     std::atomic<bool> secondHasIt{false};
     std::thread waiter([&] {
         std::string why;
-        if (second.Lock(why)) secondHasIt = true;
+        if (second.Lock(why) == StoreLock::Held) secondHasIt = true;
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_FALSE(secondHasIt.load());
@@ -80,6 +89,36 @@ TEST_F(Win32ScoreStoreTest, ADamagedTableIsKeptAsideAndANewOneStarts) {
     for (const auto& entry : fs::directory_iterator(folder))
         kept += entry.path().filename().string().rfind("scores.damaged-", 0) == 0 ? 1 : 0;
     EXPECT_EQ(kept, 2);
+}
+
+TEST_F(Win32ScoreStoreTest, AScoreThatCannotWaitForTheLockIsMergedByTheNextGame) {
+    ASSERT_EQ(Record(100), 1u);
+    Win32ScoreStore holder(folder.wstring());
+    std::string reason;
+    ASSERT_EQ(holder.Lock(reason), StoreLock::Held) << reason;
+    std::vector<std::string> notes;
+    EXPECT_FALSE(Record(300, &notes, std::chrono::milliseconds(200)).has_value());
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("scores.waiting-"), std::string::npos) << notes[0];
+    EXPECT_EQ(Count("scores.waiting-"), 1);
+    holder.Unlock();
+    EXPECT_EQ(Record(200), 2u);  // 300 merged first
+    EXPECT_EQ(Count("scores.waiting-"), 0);
+}
+
+TEST_F(Win32ScoreStoreTest, ALeftoverTemporaryFileIsReplacedAndAFolderNamedScoresIsLeftAlone) {
+    fs::create_directories(folder);
+    std::ofstream(folder / "scores.new", std::ios::binary) << "zumbrik-scores 1\n999\t1\t1\t2026-01-01T00:00:00\tx\n";
+    EXPECT_EQ(Record(100), 1u);
+    EXPECT_FALSE(fs::exists(folder / "scores.new"));
+    fs::remove(folder / "scores");
+    fs::create_directory(folder / "scores");
+    std::vector<std::string> notes;
+    EXPECT_FALSE(Record(100, &notes).has_value());
+    EXPECT_TRUE(fs::is_directory(folder / "scores"));
+    EXPECT_EQ(Count("scores.damaged-"), 0);
+    ASSERT_FALSE(notes.empty());
+    EXPECT_NE(notes[0].find("не обычный файл"), std::string::npos) << notes[0];
 }
 
 }  // namespace

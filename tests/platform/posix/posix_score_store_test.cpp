@@ -40,8 +40,9 @@ protected:
         fs::remove_all(root, ignored);
     }
     // Records one score in a store of its own, as a separate game would.
-    std::optional<std::size_t> Record(std::uint32_t score, std::vector<std::string>* notes = nullptr) {
-        PosixScoreStore store(folder.string());
+    std::optional<std::size_t> Record(std::uint32_t score, std::vector<std::string>* notes = nullptr,
+                                      std::chrono::milliseconds lockWait = PosixScoreStore::kLockWait) {
+        PosixScoreStore store(folder.string(), lockWait);
         ScoreBook book{store, {}};
         ScoreTable table;
         const auto place = RecordScore(book, ScoreEntry{score, 1, 0, store.LocalDateTime(), "t"}, table);
@@ -166,6 +167,124 @@ TEST_F(ScoreFileTest, AFolderThatCannotBeWrittenLosesTheScoreWithOneNoteAndNothi
     PosixScoreStore store(folder.string());
     ScoreBook book{store, {}};
     ASSERT_EQ(LoadScores(book).size(), 1u);
+}
+
+// What someone else may have put in the folder: nothing is written through
+// it, nothing waits on it, and a thing that is not a file is left as it was.
+TEST_F(ScoreFileTest, NothingPlacedInTheFolderIsWrittenThroughOrWaitedOn) {
+    const fs::path outside = root / "outside";
+    struct Case {
+        const char* name;
+        bool fifo;          // else a link to `outside`
+        bool scoreKept;
+        std::size_t notes;  // the score lost, and for the table what it is
+    };
+    const Case cases[] = {
+        {"scores.new", false, true, 0}, {"scores.new", true, true, 0},  // the temporary file is made afresh
+        {"scores.lock", false, false, 1}, {"scores.lock", true, false, 1},
+        {"scores", true, false, 2},  // not a table: not read, not moved, not replaced
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        std::ofstream(outside, std::ios::binary) << "someone's file\n";
+        const fs::path placed = folder / c.name;
+        if (c.fifo)
+            ASSERT_EQ(::mkfifo(placed.c_str(), 0600), 0);
+        else
+            fs::create_symlink(outside, placed);
+        std::vector<std::string> notes;
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_EQ(Record(100, &notes).has_value(), c.scoreKept) << c.name;
+        PosixScoreStore store(folder.string());
+        ScoreBook book{store, {}};
+        EXPECT_EQ(LoadScores(book).size(), c.scoreKept ? 1u : 0u) << c.name;
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2)) << c.name;
+        EXPECT_EQ(FileText(outside), "someone's file\n") << c.name;
+        EXPECT_EQ(notes.size(), c.notes) << c.name;
+        if (c.scoreKept) {
+            EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder / "scores"))) << c.name;
+        } else if (std::string(c.name) == "scores") {
+            EXPECT_TRUE(fs::is_fifo(fs::symlink_status(placed)));
+            EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);  // and the lock
+            ASSERT_EQ(book.notes.size(), 1u);
+            EXPECT_NE(book.notes[0].find("не обычный файл"), std::string::npos) << book.notes[0];
+        }
+    }
+}
+
+TEST_F(ScoreFileTest, ANewTableTakesItsModesFromTheUmask) {
+    for (const mode_t mask : {mode_t{022}, mode_t{077}}) {
+        fs::remove_all(folder);
+        const mode_t before = ::umask(mask);
+        ASSERT_EQ(Record(100), 1u);
+        ::umask(before);
+        struct stat info {};
+        ASSERT_EQ(::stat((folder / "scores").c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
+    }
+}
+
+// Another game keeps the lock: this one waits a moment, keeps its score in a
+// file of its own and says so; the next game to get the lock merges it.
+TEST_F(ScoreFileTest, AScoreThatCannotWaitForTheLockIsMergedByTheNextGame) {
+    ASSERT_EQ(Record(200), 1u);
+    PosixScoreStore holder(folder.string());
+    std::string reason;
+    ASSERT_EQ(holder.Lock(reason), StoreLock::Held) << reason;
+    std::vector<std::string> notes;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(Record(300, &notes, std::chrono::milliseconds(200)).has_value());
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("следующая игра"), std::string::npos) << notes[0];
+    std::vector<fs::path> waiting;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().starts_with("scores.waiting-")) waiting.push_back(entry.path());
+    ASSERT_EQ(waiting.size(), 1u);
+    EXPECT_NE(notes[0].find(waiting[0].string()), std::string::npos) << notes[0];
+    EXPECT_EQ(Table()->size(), 1u);
+    holder.Unlock();
+
+    // The next game's start merges it, and a game after that finds it in its place.
+    PosixScoreStore store(folder.string());
+    ScoreBook book{store, {}};
+    const ScoreTable table = LoadScores(book);
+    ASSERT_EQ(table.size(), 2u);
+    EXPECT_EQ(table[0].score, 300u);
+    EXPECT_TRUE(book.notes.empty());
+    EXPECT_FALSE(fs::exists(waiting[0]));
+    EXPECT_EQ(Record(250), 2u);
+    EXPECT_EQ(Table()->size(), 3u);
+}
+
+TEST_F(ScoreFileTest, TheDefaultFolderHasOneSlashBetweenItsParts) {
+    struct Case {
+        const char* data;
+        const char* home;
+        const char* folder;
+    };
+    const Case cases[] = {
+        {nullptr, "/", "/.local/share/zumbrik"},
+        {nullptr, "/home/anna/", "/home/anna/.local/share/zumbrik"},
+        {"/", "/home/anna", "/zumbrik"},
+        {"/data//", "/home/anna", "/data/zumbrik"},
+        {"relative", "/home/anna", "/home/anna/.local/share/zumbrik"},
+    };
+    const char* data = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    const std::string savedData = data != nullptr ? data : "";
+    const std::string savedHome = home != nullptr ? home : "";
+    for (const Case& c : cases) {
+        if (c.data != nullptr)
+            ::setenv("XDG_DATA_HOME", c.data, 1);
+        else
+            ::unsetenv("XDG_DATA_HOME");
+        ::setenv("HOME", c.home, 1);
+        EXPECT_EQ(PosixScoreStore::DefaultFolder(), c.folder) << (c.data ? c.data : "-") << " " << c.home;
+    }
+    if (data != nullptr) ::setenv("XDG_DATA_HOME", savedData.c_str(), 1); else ::unsetenv("XDG_DATA_HOME");
+    if (home != nullptr) ::setenv("HOME", savedHome.c_str(), 1); else ::unsetenv("HOME");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/posix/byte_sink.h"
+#include "platform/posix/posix_input.h"
 #include "platform/posix/screen_presenter.h"
 #include "platform/posix/terminal_screen.h"
 
@@ -151,10 +152,45 @@ TEST_F(TerminalSessionTest, ScreenFollowsResizesAndHandsTheTerminalBackAtTeardow
     console.SetConsoleActiveScreenBuffer(console.GetStdHandle(kStdOutputHandle));
     screen.ActiveBufferChanged();
     EXPECT_FALSE(session.Entered());
-    EXPECT_EQ(Output(), TerminalSession::RestoreSequence());
+    // The window took the size asked for, so it gets its own back.
+    EXPECT_EQ(Output(), std::string(TerminalSession::RestoreSequence()) + "\x1b[8;20;60t");
     termios after{};
     ASSERT_EQ(::tcgetattr(follower, &after), 0);
     EXPECT_TRUE(SameModes(after, original));
+}
+
+// Asked once, at the first window move; given back only while the window
+// still has a size the game asked for.
+TEST_F(TerminalSessionTest, TheWindowIsAskedToGrowOnceAndGivenBackItsSizeIfItTookTheOneAsked) {
+    struct Case {
+        int columns, rows;  // at the end
+        const char* giveBack;
+    };
+    const Case cases[] = {
+        {80, 30, "\x1b[8;24;80t"},  // honoured
+        {80, 28, "\x1b[8;24;80t"},  // honoured as far as the screen allows
+        {80, 24, ""},                // ignored: nothing to give back
+        {120, 40, ""},               // made larger by the player since
+    };
+    for (const Case& c : cases) {
+        SetSize(leader, 80, 24);
+        MemoryConsole console;
+        FdSink sink(follower);
+        ScreenPresenter presenter(sink);
+        TerminalSession session(follower, follower);
+        TerminalScreen screen(console, session, presenter);
+        ASSERT_TRUE(session.Enter());
+        console.SetConsoleActiveScreenBuffer(console.CreateConsoleScreenBuffer());
+        screen.ActiveBufferChanged();
+        Output();
+        screen.WindowMoveRequested();
+        EXPECT_EQ(Output(), "\x1b[8;30;80t");
+        screen.WindowMoveRequested();  // the pause moves the window again: no second request
+        EXPECT_EQ(Output(), "");
+        SetSize(leader, c.columns, c.rows);
+        session.Leave();
+        EXPECT_EQ(Output(), std::string(TerminalSession::RestoreSequence()) + c.giveBack) << c.columns << "x" << c.rows;
+    }
 }
 
 // A child process enters a session on the pseudo-terminal and is then ended
@@ -193,6 +229,51 @@ TEST_F(TerminalSessionTest, SigtermRestoresAndEndsWithSigterm) {
 TEST_F(TerminalSessionTest, CrashRestoresAndStillCrashes) {
     // abort() is the crash a sanitizer build leaves to us; the others take the same handler.
     ExpectRestoredAfter(leader, follower, original, [] { std::abort(); });
+}
+
+// The game defers SIGHUP, SIGINT and SIGTERM: the first reads as Escape (even
+// after a flush) while the terminal stays the game's, so the game can record
+// itself and leave; the process then ends by that signal. A second one ends
+// it at once, the terminal restored all the same.
+TEST_F(TerminalSessionTest, AQuitSignalWaitsForTheGameToEndUnlessItComesTwice) {
+    struct Case {
+        int signal;
+        int times;
+    };
+    for (const Case c : {Case{SIGHUP, 1}, Case{SIGINT, 1}, Case{SIGTERM, 1}, Case{SIGTERM, 2}}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            TerminalSession session(follower, follower);
+            session.DeferQuitSignals();
+            if (!session.Enter()) std::_Exit(3);
+            MemoryConsole console;
+            FdSink sink(follower);
+            ScreenPresenter presenter(sink);
+            TerminalScreen screen(console, session, presenter);
+            PosixInput input(follower, &screen);
+            for (int k = 0; k < c.times; ++k) ::raise(c.signal);
+            InputRecord key{};
+            if (!input.PeekConsoleInputW(&key) || key.Event.KeyEvent.wVirtualKeyCode != kVkEscape) std::_Exit(4);
+            input.FlushConsoleInputBuffer();
+            if (!input.PeekConsoleInputW(&key) || key.Event.KeyEvent.wVirtualKeyCode != kVkEscape) std::_Exit(5);
+            if (!session.Entered()) std::_Exit(6);
+            sink.Write("[recorded]");
+            session.Leave();
+            TerminalSession::EndByQuitSignal();
+            std::_Exit(7);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "signal " << c.signal << ", status " << status;
+        EXPECT_EQ(WTERMSIG(status), c.signal);
+        const std::string output = Output();
+        EXPECT_TRUE(output.ends_with(TerminalSession::RestoreSequence())) << output;
+        EXPECT_EQ(output.find("[recorded]") != std::string::npos, c.times == 1) << output;
+        termios after{};
+        ASSERT_EQ(::tcgetattr(follower, &after), 0);
+        EXPECT_TRUE(SameModes(after, original));
+    }
 }
 
 TEST_F(TerminalSessionTest, SignalIgnoredAtStartStaysIgnored) {
