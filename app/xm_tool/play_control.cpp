@@ -35,7 +35,7 @@ PlayControl::Started PlayControl::Start(const std::string& path, WaveDevice& dev
     {
         const auto module = LoadModuleFile(path, err);
         if (!module) return Started::BadFile;
-        const Song& song = module->song;
+        const Song& song = module->song();
         orders_.assign(song.orderTable, song.orderTable + std::min<int>(song.songLength, 256));
         scan = ScanSong(song);
     }
