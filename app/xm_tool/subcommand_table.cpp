@@ -25,8 +25,8 @@ const Subcommand kSubcommands[] = {
      "                 (0 to 1800); the length options count from the start chosen\n",
      RenderCommand},
     {"play", "play FILE... [--loop]",
-     "through the sound device: space pause, + - volume, left/right orders, n/p next/previous file, q quit",
-     "  FILE...        the modules, played one after another\n"
+     "through the sound device: space pause, + - volume, left/right orders, n/p next/previous file, h keys, q quit",
+     "  FILE...        the modules, played one after another; - reads one from standard input\n"
      "  --loop         start again at the end instead of stopping\n",
      PlayCommand},
 };
