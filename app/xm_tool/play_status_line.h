@@ -28,11 +28,11 @@ struct PlayStatus {
 
 // One line for a terminal `columns` wide, never touching its last column (a
 // write there may wrap): the file name, position, time, volume and a meter
-// per side ("paused" in their place while paused). When the line is
-// narrower, the meters go first, then the pattern, the volume, the duration
-// and the position; the name is cut last. Every field keeps the width the
-// song's largest value needs, so nothing moves while the song plays. Control
-// characters and broken UTF-8 in the name show as '?'.
+// per side; while paused, "paused" takes the last field's place. When the
+// line is narrower, the meters go first, then the pattern, the volume, the
+// duration and the position; the name is cut last. Every field keeps the
+// width the song's largest value needs, so nothing moves while the song
+// plays. Control characters and broken UTF-8 in the name show as '?'.
 std::string FormatStatusLine(const PlayStatus& status, int columns);
 
 // The line that introduces a song: "file N of M  NAME  "TITLE"", cut to
