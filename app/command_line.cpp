@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "player/mixer/cpu_dispatch.h"
+#include "player/mixer/kernel_selection.h"
 #include "zumbrik/version.h"
 
 namespace zumbrik {

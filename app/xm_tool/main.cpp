@@ -7,7 +7,7 @@
 #include "app/xm_tool/interrupt_watch.h"
 #include "app/xm_tool/subcommand_table.h"
 #include "zumbrik/version.h"
-#include "player/mixer/cpu_dispatch.h"
+#include "player/mixer/kernel_selection.h"
 
 namespace {
 

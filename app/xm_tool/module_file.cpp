@@ -6,11 +6,10 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
-#include <vector>
 
 #include "app/xm_tool/system_files.h"
+#include "player/formats/song_loader.h"
 #include "player/song/module_source.h"
-#include "player/formats/xm_loader.h"
 
 namespace zumbrik {
 
@@ -23,8 +22,8 @@ std::string SystemReason(int error) {
     return std::generic_category().message(error);
 }
 
-// Reads a whole stream (standard input, a pipe, a device). False, with the
-// reason, when it fails or holds more than a module can.
+// Reads a whole stream (standard input, a pipe, a device, a file to keep).
+// False, with the reason, when it fails or holds more than a module can.
 bool ReadStream(std::FILE* file, std::vector<std::uint8_t>& bytes, std::string& problem) {
     std::uint8_t block[65536];
     while (true) {
@@ -41,6 +40,24 @@ bool ReadStream(std::FILE* file, std::vector<std::uint8_t>& bytes, std::string& 
         return false;
     }
     return true;
+}
+
+// Standard input can be read only once; a play list naming "-" twice, or
+// going back to it, plays what the first read got.
+struct StandardInput {
+    bool read = false;
+    std::vector<std::uint8_t> bytes;
+    std::string problem;
+};
+
+const StandardInput& ReadStandardInputOnce() {
+    static StandardInput input;
+    if (!input.read) {
+        input.read = true;
+        UseBinaryMode(stdin);
+        ReadStream(stdin, input.bytes, input.problem);
+    }
+    return input;
 }
 
 // Opens the input for reading, or says why not in the words of a person
@@ -70,49 +87,55 @@ std::string InputName(const std::string& path) {
     return path == "-" ? "standard input" : path;
 }
 
-std::unique_ptr<LoadedModule> LoadModuleFile(const std::string& path, std::ostream& err) {
-    auto module = std::make_unique<LoadedModule>();
-    auto cache = std::make_unique<std::uint8_t[]>(kFileCacheBlock);
-    std::vector<std::uint8_t> bytes;
+std::string PrintableName(const char* name) {
+    std::string result;
+    for (const char* c = name; *c != 0; ++c) {
+        const auto byte = static_cast<unsigned char>(*c);
+        result += byte >= 32 && byte < 127 ? *c : '?';
+    }
+    while (!result.empty() && result.back() == ' ') result.pop_back();
+    return result;
+}
+
+std::unique_ptr<ModuleFile> LoadModuleFile(const std::string& path, std::ostream& err, bool keepBytes) {
+    auto module = std::make_unique<ModuleFile>();
     std::string problem;
-    ModuleSource source;
+    bool regular = false;
     if (path == "-") {
-        UseBinaryMode(stdin);
-        if (!ReadStream(stdin, bytes, problem)) {
-            err << "zumbrik-xm: standard input: " << problem << "\n";
-            return nullptr;
-        }
-        source = MakeMemorySource(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    } else {
-        bool regular = false;
-        std::FILE* file = OpenInput(path, regular, problem);
-        if (file != nullptr && !regular) {
-            ReadStream(file, bytes, problem);
-        } else if (file != nullptr) {
+        const StandardInput& input = ReadStandardInputOnce();
+        module->bytes = input.bytes;
+        problem = input.problem;
+    } else if (std::FILE* file = OpenInput(path, regular, problem)) {
+        if (!regular || keepBytes) {
+            ReadStream(file, module->bytes, problem);
+        } else {
             // The file is read again through the player's own source, which
             // stays lenient about files that end early.
             const std::size_t got = std::fread(module->leadingBytes.data(), 1, module->leadingBytes.size(), file);
-            static_cast<void>(got);  // a shorter file leaves zeros, as the loader reads it
+            static_cast<void>(got);  // a shorter file leaves zeros
         }
-        if (file != nullptr) std::fclose(file);
-        if (!problem.empty()) {
-            err << "zumbrik-xm: " << path << ": " << problem << "\n";
-            return nullptr;
-        }
-        source = regular ? MakeFileSource(path.c_str(), cache.get())
-                         : MakeMemorySource(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+        std::fclose(file);
     }
-    if (source.kind == SourceKind::Memory) {
-        std::copy_n(bytes.begin(), std::min(bytes.size(), module->leadingBytes.size()), module->leadingBytes.begin());
-    }
-    const LoadResult result = LoadModule(source, module->arena, module->song);
-    module->cutShort = source.readPastEnd || source.position > source.Length();
-    source.Close();
-    if (result != LoadResult::Loaded) {
-        err << "zumbrik-xm: " << InputName(path) << ": " << LoadResultText(result) << "\n";
+    if (!problem.empty()) {
+        err << "zumbrik-xm: " << InputName(path) << ": " << problem << "\n";
         return nullptr;
     }
-    if (module->cutShort) {
+    const bool fromFile = regular && !keepBytes;
+    std::uint8_t cache[kFileCacheBlock];
+    ModuleSource source = fromFile
+                              ? MakeFileSource(path.c_str(), cache)
+                              : MakeMemorySource(module->bytes.data(), static_cast<std::uint32_t>(module->bytes.size()));
+    if (!fromFile) {
+        std::copy_n(module->bytes.begin(), std::min(module->bytes.size(), module->leadingBytes.size()),
+                    module->leadingBytes.begin());
+    }
+    SongLoad load = LoadSong(source);
+    if (!load.song) {
+        err << "zumbrik-xm: " << InputName(path) << ": " << LoadResultText(load.result) << "\n";
+        return nullptr;
+    }
+    module->loaded = std::move(load.song);
+    if (module->CutShort()) {
         err << "zumbrik-xm: " << InputName(path)
             << ": warning: the file ends before all the data its headers describe; what is missing plays as silence\n";
     }

@@ -1,5 +1,6 @@
 // `zumbrik-xm play` on a POSIX terminal: keys through the game's terminal
 // session and key parser, sound through ALSA, the status line on stdout.
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
@@ -162,7 +163,14 @@ int PlayCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     // Tests and machines without sound name another output (ALSA's "null").
     const char* pcm = std::getenv("ZUMBRIK_ALSA_DEVICE");
     static AlsaWaveDevice device(pcm != nullptr && *pcm != '\0' ? pcm : "default");
-    const int status = PlayWithDevice(args, device, STDIN_FILENO, STDOUT_FILENO, out, err);
+    // A module on standard input leaves the keys to the terminal, when there is one.
+    int keyFd = STDIN_FILENO;
+    if (std::find(args.begin(), args.end(), "-") != args.end() && ::isatty(STDIN_FILENO) == 0) {
+        const int terminal = ::open("/dev/tty", O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        if (terminal >= 0) keyFd = terminal;
+    }
+    const int status = PlayWithDevice(args, device, keyFd, STDOUT_FILENO, out, err);
+    if (keyFd != STDIN_FILENO) ::close(keyFd);
     if (status > 128) {
         // Ended by the signal itself, not just its number: a shell loop
         // running us stops only for a child that a SIGINT ended.

@@ -4,6 +4,7 @@
 #define NOMINMAX
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <string>
@@ -30,10 +31,25 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 
 class ConsolePlay final : public PlayTerminal {
 public:
-    ConsolePlay(std::ostream& out) : out_(out) {
+    // moduleOnInput: standard input carries a module, so the keys come from
+    // the console window itself when there is one.
+    ConsolePlay(std::ostream& out, bool moduleOnInput) : out_(out) {
         DWORD mode = 0;
         keysFromConsole_ = ::GetConsoleMode(in_, &mode) != 0;
+        if (!keysFromConsole_ && moduleOnInput) {
+            console_ = ::CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+            if (console_ != INVALID_HANDLE_VALUE && ::GetConsoleMode(console_, &mode) != 0) {
+                in_ = console_;
+                keysFromConsole_ = true;
+            }
+        }
     }
+    ~ConsolePlay() {
+        if (console_ != INVALID_HANDLE_VALUE) ::CloseHandle(console_);
+    }
+    ConsolePlay(const ConsolePlay&) = delete;
+    ConsolePlay& operator=(const ConsolePlay&) = delete;
 
     void WaitForKeys(int timeoutMs, std::vector<PlayKey>& keys) override {
         // Without a console there are no keys: it plays on until the songs or Ctrl+C end it.
@@ -78,6 +94,7 @@ public:
 
 private:
     HANDLE in_ = ::GetStdHandle(STD_INPUT_HANDLE);
+    HANDLE console_ = INVALID_HANDLE_VALUE;  // the console's input, opened for the keys
     bool keysFromConsole_ = false;
     std::ostream& out_;
     std::size_t shown_ = 0;
@@ -91,7 +108,7 @@ int PlayCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     static WinmmWaveDevice device;
     quitSignal.store(0);
     ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
-    ConsolePlay console(out);
+    ConsolePlay console(out, std::find(options.files.begin(), options.files.end(), "-") != options.files.end());
     const int status = RunPlayList(options, device, console, err);
     ::SetConsoleCtrlHandler(OnConsoleControl, FALSE);
     return status;

@@ -1,5 +1,7 @@
 #include "app/xm_tool/play_session.h"
 
+#include "app/xm_tool/module_file.h"
+
 namespace zumbrik {
 
 namespace {
@@ -15,6 +17,14 @@ PlayStep PlayOneSong(PlayControl& control, PlayTerminal& terminal) {
         PlayStep step = PlayStep::Stay;
         for (PlayKey key : keys) {
             step = control.Act(key);
+            if (step == PlayStep::ShowKeys) {
+                // Over the status line, which goes on below.
+                for (const std::string& line : KeyHelpLines(terminal.Columns())) {
+                    terminal.ShowStatus(line);
+                    terminal.EndStatusLine();
+                }
+                step = PlayStep::Stay;
+            }
             if (step != PlayStep::Stay) break;
         }
         terminal.ShowStatus(FormatStatusLine(control.Status(), terminal.Columns()));
@@ -35,6 +45,10 @@ int RunPlayList(const PlayOptions& options, WaveDevice& device, PlayTerminal& te
             case PlayControl::Started::BadFile: list.SkipBad(); continue;
             case PlayControl::Started::Playing: break;
         }
+        terminal.ShowStatus(FormatHeading(list.Current() + 1, options.files.size(),
+                                          InputName(options.files[list.Current()]), control.Title(),
+                                          terminal.Columns()));
+        terminal.EndStatusLine();
         const PlayStep step = PlayOneSong(control, terminal);
         control.Finish();
         terminal.EndStatusLine();

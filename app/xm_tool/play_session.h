@@ -27,8 +27,10 @@ public:
 
 // `zumbrik-xm play`: the files one after another through the background
 // player, each to the end of its song (or looping), with n and p to move
-// between them, until the last ends, q, or a signal. A file that cannot be
-// played is reported on err and skipped. Returns the exit status: 0, 1 when a
+// between them, until the last ends, q, or a signal. Each song starts with a
+// heading line (file n of N, name, title) above its status line; h and ?
+// print the keys above it. A file that cannot be played is reported on err
+// and skipped. Returns the exit status: 0, 1 when a
 // file failed or there is no sound device, 128 + the signal that stopped it.
 int RunPlayList(const PlayOptions& options, WaveDevice& device, PlayTerminal& terminal, std::ostream& err);
 

@@ -72,51 +72,43 @@ std::string JoinFields(const std::vector<std::string>& fields) {
     return line;
 }
 
-}  // namespace
-
-std::size_t DisplayWidth(const std::string& text) {
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+std::size_t Digits(std::uint64_t value) {
+    return std::to_string(value).size();
 }
 
-std::string FormatStatusLine(const PlayStatus& status, int columns) {
-    if (columns < 2) return "";
-    const auto room = static_cast<std::size_t>(columns - 1);
+std::string PaddedLeft(const std::string& text, std::size_t width, char pad) {
+    const std::size_t shown = DisplayWidth(text);
+    return shown >= width ? text : std::string(width - shown, pad) + text;
+}
 
-    const std::string where = "ord " + std::to_string(status.order) + "/" + std::to_string(status.songLength) +
-                              " row " + std::to_string(status.row);
-    const std::string pattern = " pat " + std::to_string(status.pattern);
-    const std::string elapsed = Clock(status.elapsedMs);
-    const std::string duration = (status.durationIsMinimum ? "/>" : "/") + Clock(status.durationMs);
-    const std::string volume = "vol " + std::to_string(status.volume);
-    const std::string meters = "L " + Meter(status.leftLevel) + " R " + Meter(status.rightLevel);
-    const std::string paused = status.paused ? "paused" : "";
+std::string PaddedRight(const std::string& text, std::size_t width) {
+    const std::size_t shown = DisplayWidth(text);
+    return shown >= width ? text : text + std::string(width - shown, ' ');
+}
 
-    // From the fullest line to the barest, each dropping what matters least.
-    std::vector<std::vector<std::string>> layouts = {
-        {where + pattern, elapsed + duration, paused, volume, meters},
-        {where + pattern, elapsed + duration, paused, volume},
-        {where, elapsed + duration, paused, volume},
-        {where, elapsed + duration, paused},
-        {where, elapsed, paused},
-        {elapsed, paused},
-        {paused},
-    };
-    const std::vector<std::string> name = SafeCodePoints(status.path);
+// A number as wide as the largest it can be: 0-padded, as trackers count.
+std::string Counted(std::uint32_t value, std::uint64_t largest) {
+    return PaddedLeft(std::to_string(value), Digits(std::max<std::uint64_t>(value, largest)), '0');
+}
+
+// The label (a name, or a heading) and as many fields as fit after it, the
+// label cut last and never below kShortestName for the fields' sake. Each
+// layout is tried in turn; its last field gives way to `last` when set.
+std::string FitLine(const std::vector<std::string>& label, std::vector<std::vector<std::string>> layouts,
+                    const std::string& last, std::size_t room) {
     std::string fields;
     for (std::vector<std::string>& layout : layouts) {
-        layout.erase(std::remove(layout.begin(), layout.end(), std::string()), layout.end());
+        if (!last.empty() && !layout.empty()) layout.back() = PaddedRight(last, DisplayWidth(layout.back()));
         fields = JoinFields(layout);
-        if (DisplayWidth(fields) + std::min(name.size(), kShortestName) <= room) break;
+        if (DisplayWidth(fields) + std::min(label.size(), kShortestName) <= room) break;
     }
-
     std::string line;
     const std::size_t fieldsWidth = DisplayWidth(fields);
-    const std::size_t nameRoom = room > fieldsWidth ? room - fieldsWidth : 0;
-    if (name.size() <= nameRoom) {
-        for (const std::string& point : name) line += point;
-    } else if (nameRoom > 0) {
-        for (std::size_t i = 0; i + 1 < nameRoom; ++i) line += name[i];
+    const std::size_t labelRoom = room > fieldsWidth ? room - fieldsWidth : 0;
+    if (label.size() <= labelRoom) {
+        for (const std::string& point : label) line += point;
+    } else if (labelRoom > 0) {
+        for (std::size_t i = 0; i + 1 < labelRoom; ++i) line += label[i];
         line += '~';  // the name goes on
     }
     line += fields;
@@ -126,6 +118,70 @@ std::string FormatStatusLine(const PlayStatus& status, int columns) {
         if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80 && ++width > room) return line.substr(0, i);
     }
     return line;
+}
+
+}  // namespace
+
+std::size_t DisplayWidth(const std::string& text) {
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+std::string FormatStatusLine(const PlayStatus& status, int columns) {
+    if (columns < 2) return "";
+    const std::string where = "ord " + Counted(status.order, status.songLength) + "/" +
+                              std::to_string(status.songLength) + " row " +
+                              Counted(status.row, status.mostRows > 0 ? status.mostRows - 1 : 0);
+    const std::string pattern = " pat " + Counted(status.pattern, status.highestPattern);
+    const std::string durationClock = Clock(status.durationMs);
+    // Room for every time up to the duration, and alone for "paused" in its place.
+    const std::string elapsedClock = PaddedLeft(Clock(status.elapsedMs), durationClock.size(), ' ');
+    const std::string elapsed = PaddedLeft(elapsedClock, 6, ' ');
+    const std::string time = elapsedClock + (status.durationIsMinimum ? "/>" : "/") + durationClock;
+    const std::string volume = "vol " + PaddedLeft(std::to_string(status.volume), 2, ' ');
+    const std::string meters = "L " + Meter(status.leftLevel) + " R " + Meter(status.rightLevel);
+
+    // From the fullest line to the barest, each dropping what matters least.
+    const std::vector<std::vector<std::string>> layouts = {
+        {where + pattern, time, volume, meters},
+        {where + pattern, time, volume},
+        {where, time, volume},
+        {where, time},
+        {where, elapsed},
+        {elapsed},
+        {},
+    };
+    return FitLine(SafeCodePoints(status.path), layouts, status.paused ? "paused" : "",
+                   static_cast<std::size_t>(columns - 1));
+}
+
+std::string FormatHeading(std::size_t file, std::size_t files, const std::string& path, const std::string& title,
+                          int columns) {
+    if (columns < 2) return "";
+    std::vector<std::string> label = SafeCodePoints(path);
+    if (!title.empty()) {
+        for (const char c : std::string(kGap) + "\"" + title + "\"") label.emplace_back(1, c);
+    }
+    const std::string counted = "file " + std::to_string(file) + " of " + std::to_string(files) + kGap;
+    const std::size_t room = static_cast<std::size_t>(columns - 1);
+    if (counted.size() >= room) return FitLine(label, {{}}, "", room);
+    return counted + FitLine(label, {{}}, "", room - counted.size());
+}
+
+std::vector<std::string> KeyHelpLines(int columns) {
+    static const char* const kKeys[] = {"space pause", "+ - volume", "left right order", "n p next/previous file",
+                                        "h ? keys", "q quit"};
+    const std::size_t room = columns < 2 ? 1 : static_cast<std::size_t>(columns - 1);
+    std::vector<std::string> lines(1, "keys:");
+    for (const char* key : kKeys) {
+        // Further lines start under the first key.
+        if (lines.back().size() + std::string(kGap).size() + std::string(key).size() > room) {
+            lines.emplace_back(std::string("keys:").size(), ' ');
+        }
+        lines.back() += kGap + std::string(key);
+    }
+    for (std::string& line : lines) line = line.substr(0, room);
+    return lines;
 }
 
 }  // namespace zumbrik

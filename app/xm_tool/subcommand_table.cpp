@@ -5,21 +5,28 @@ namespace zumbrik {
 namespace {
 
 const Subcommand kSubcommands[] = {
-    {"info", "info FILE [--verbose]", "header, orders, patterns, instruments, samples, effects used",
+    {"info", "info FILE [--verbose]",
+     "format, header, orders, patterns, instruments and samples with their names, effects used",
      "  FILE           the module; - reads it from standard input\n"
      "  --verbose      also name the mixing kernels in use\n",
      InfoCommand},
-    {"render", "render FILE OUT.wav [--seconds N | --loops N]",
-     "one pass of the song (N passes, or N seconds) as 48 kHz 16-bit stereo WAV",
+    {"render", "render FILE OUT.wav [--seconds N | --loops N] [--rate N] [--float] [--gain DB] [--start ORDER | --from S]",
+     "one pass of the song (N passes, or N seconds) as a stereo WAV, 48 kHz 16-bit unless asked otherwise",
      "  FILE           the module; - reads it from standard input\n"
      "  OUT.wav        the WAV to write, replaced only once it is complete;\n"
      "                 - writes it to standard output\n"
      "  --seconds N    N seconds, the song looping (above 0, at most 1800)\n"
-     "  --loops N      N passes of the song (1 to 100, at most 30 minutes in all)\n",
+     "  --loops N      N passes of the song (1 to 100, at most 30 minutes in all)\n"
+     "  --rate N       N frames per second, 8000 to 192000 (default 48000)\n"
+     "  --float        32-bit float samples, 1.0 full scale and not clipped, instead of 16-bit\n"
+     "  --gain DB      DB decibels louder (negative: softer), -96 to 96 (default 0)\n"
+     "  --start ORDER  from where the song first reaches row 0 of that order (0: the first)\n"
+     "  --from S       from S seconds into the song, the very samples a whole render has there\n"
+     "                 (0 to 1800); the length options count from the start chosen\n",
      RenderCommand},
     {"play", "play FILE... [--loop]",
-     "through the sound device: space pause, + - volume, left/right orders, n/p next/previous file, q quit",
-     "  FILE...        the modules, played one after another\n"
+     "through the sound device: space pause, + - volume, left/right orders, n/p next/previous file, h keys, q quit",
+     "  FILE...        the modules, played one after another; - reads one from standard input\n"
      "  --loop         start again at the end instead of stopping\n",
      PlayCommand},
 };

@@ -29,9 +29,11 @@ fs::path FinalTarget(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<WavOutput> WavOutput::Open(const std::string& path, std::ostream& standardOutput,
-                                           std::optional<std::uint32_t> knownDataBytes, std::ostream& err) {
+std::unique_ptr<WavOutput> WavOutput::Open(const std::string& path, const WavFormat& format,
+                                           std::ostream& standardOutput, std::optional<std::uint32_t> knownDataBytes,
+                                           std::ostream& err) {
     std::unique_ptr<WavOutput> output(new WavOutput);
+    output->format_ = format;
     output->name_ = path == "-" ? "standard output" : path;
     std::error_code error;
     const fs::file_status status = path == "-" ? fs::file_status() : fs::status(path, error);
@@ -77,7 +79,7 @@ std::unique_ptr<WavOutput> WavOutput::Open(const std::string& path, std::ostream
     }
     // A file's header gets its sizes at the end; a stream's goes out now.
     const bool seekable = !output->temporary_.empty();
-    const std::vector<char> header = WavHeader(seekable ? 0 : knownDataBytes.value_or(kUnknownWavLength));
+    const std::vector<char> header = WavHeader(format, seekable ? 0 : knownDataBytes.value_or(kUnknownWavLength));
     output->Write(header.data(), header.size());
     return output;
 }
@@ -107,7 +109,7 @@ bool WavOutput::Finish(std::uint32_t dataBytes, std::ostream& err) {
         if (!stream_->flush()) Fail();
     } else {
         if (!temporary_.empty()) {
-            const std::vector<char> header = WavHeader(dataBytes);
+            const std::vector<char> header = WavHeader(format_, dataBytes);
             if (std::fseek(file_, 0, SEEK_SET) != 0) Fail();
             Write(header.data(), header.size());
         }

@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+#include "app/xm_tool/wav_format.h"
+
 namespace zumbrik {
 
 // Where a render's WAV goes. A file path gets a new file in the same folder
@@ -18,8 +20,9 @@ namespace zumbrik {
 class WavOutput {
 public:
     // Opens the destination; null, with one line on err, when that fails.
-    static std::unique_ptr<WavOutput> Open(const std::string& path, std::ostream& standardOutput,
-                                           std::optional<std::uint32_t> knownDataBytes, std::ostream& err);
+    static std::unique_ptr<WavOutput> Open(const std::string& path, const WavFormat& format,
+                                           std::ostream& standardOutput, std::optional<std::uint32_t> knownDataBytes,
+                                           std::ostream& err);
     ~WavOutput();  // drops an unfinished file
     WavOutput(const WavOutput&) = delete;
     WavOutput& operator=(const WavOutput&) = delete;
@@ -44,6 +47,7 @@ private:
     void Discard();
 
     std::string name_;
+    WavFormat format_;
     std::ostream* stream_ = nullptr;      // standard output
     std::FILE* file_ = nullptr;           // the new file, or the pipe or device
     std::filesystem::path temporary_;     // the new file, while unfinished

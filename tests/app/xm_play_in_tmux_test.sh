@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # `zumbrik-xm play` in an 80x30 tmux pane, sound into ALSA's null output: the
-# status line, keys that act at once after Ctrl+Z and fg, n through the
-# files, playing in the background, and the statuses of q, Ctrl+C and
-# SIGTERM. Each time the shell must get its terminal back as it was, and a
-# shell loop must stop at Ctrl+C.
+# heading and the status line, keys that act at once after Ctrl+Z and fg, n
+# through the files, a piped module with the keys from the terminal, playing
+# in the background, and the statuses of q, Ctrl+C and SIGTERM. Each time the
+# shell must get its terminal back as it was, and a shell loop must stop at
+# Ctrl+C.
 # Usage: xm_play_in_tmux_test.sh PATH_TO_ZUMBRIK_XM MODULE
 set -euo pipefail
 export LC_ALL=C.UTF-8
@@ -65,9 +66,10 @@ poll 10 status_has "theme.xm  ord 0/" || fail "no status line"
 [[ $(mode alternate_on) == 0 ]] || fail "play took the alternate screen"
 [[ $(mode cursor_flag) == 0 ]] || fail "cursor shown on the status line"
 status_has "vol 25  L " || fail "no volume or meters: $(status_line)"
+screen_has 'file 1 of 1  theme.xm  "Zumbrik theme"' || fail "no heading with the title"
 tm send-keys -t play -- -
 poll 5 status_has "vol 24" || fail "- did not lower the volume"
-pass "status line on the normal screen; keys act"
+pass "heading and status line on the normal screen; keys act"
 
 tm send-keys -t play C-z
 poll 10 screen_has "Stopped" || fail "Ctrl+Z did not stop play"
@@ -117,6 +119,14 @@ tm send-keys -t play n
 expect_status 1
 expect_terminal_restored
 pass "n steps through the files, a missing one is skipped and the status is 1"
+
+# A module on standard input plays, and the keys come from the terminal.
+run "cat theme.xm | '$tool' play -"
+poll 10 screen_has "standard input  ord 0/" || fail "play - from a pipe did not start"
+tm send-keys -t play q
+expect_status 0
+expect_terminal_restored
+pass "play - plays a piped module and takes its keys from the terminal"
 
 # Started in the background it plays on, leaving the terminal to the shell, until fg.
 tm send-keys -t play "'$tool' play theme.xm &" Enter

@@ -62,15 +62,22 @@ TEST_F(InfoCommandTest, DescribesTheModule) {
     XmSample packed;
     packed.packed4Bit = true;
     packed.values = {1, 2};
+    sample.name = "kick by \x1b]0;anna\a";  // no control byte reaches the terminal
+    packed.name = "caf\xc3\xa9   ";
     instrument.samples = {sample, packed};
+    instrument.name = "credits: anna";
     instrument.volumeEnvelope.pointCount = 3;
     instrument.volumeEnvelope.type = 3;
-    module.instruments = {instrument};
+    XmInstrument creditsOnly;
+    creditsOnly.name = "greetings to all";
+    module.instruments = {instrument, creditsOnly};
     Write(WriteXm(module));
 
     ASSERT_EQ(Run({path_}), 0) << err_.str();
     const std::string text = out_.str();
-    EXPECT_THAT(text, HasSubstr("\"tetra theme\""));
+    EXPECT_EQ(text.rfind("format:      XM\nname:        \"tetra theme\"\ntracker:     \"zumbrik-xm\", version 0104\n", 0),
+              0u)
+        << text;
     EXPECT_THAT(text, HasSubstr("channels:    2\n"));
     EXPECT_THAT(text, HasSubstr("5 ticks per row, 150 BPM (800 frames per tick)"));
     EXPECT_THAT(text, HasSubstr("orders:      0 1 5\n"));
@@ -81,8 +88,11 @@ TEST_F(InfoCommandTest, DescribesTheModule) {
     EXPECT_THAT(text, HasSubstr("pattern   1:   2 rows, 1 notes, 1 key-offs"));
     EXPECT_THAT(text, HasSubstr("effects used: Ax2 Fx2; volume column in 2 cells"));
     EXPECT_THAT(text, HasSubstr("volume envelope 3 points, sustain"));
-    EXPECT_THAT(text, HasSubstr("4 frames, 16-bit, ping-pong loop 1+2"));
-    EXPECT_THAT(text, HasSubstr("2 frames, 8-bit 4-bit packed, no loop"));
+    EXPECT_THAT(text, HasSubstr("  instrument   1: \"credits: anna\", 2 samples, volume envelope 3 points, sustain"));
+    EXPECT_THAT(text, HasSubstr("    sample  0: \"kick by ?]0;anna?\", 4 frames, 16-bit, ping-pong loop 1+2"));
+    EXPECT_THAT(text, HasSubstr("    sample  1: \"caf??\", 2 frames, 8-bit 4-bit packed, no loop"));
+    EXPECT_THAT(text, HasSubstr("  instrument   2: \"greetings to all\", 0 samples\n"));
+    for (const char c : text) EXPECT_TRUE(c == '\n' || (c >= 32 && c < 127)) << static_cast<int>(c);
 }
 
 TEST_F(InfoCommandTest, FailuresAreOneLineAndNonZero) {

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/xm_tool/play_control.h"
 #include "app/xm_tool/play_session.h"
 #include "platform/virtual/capture_wave_device.h"
 #include "player/background/module_player.h"
@@ -69,9 +70,10 @@ std::string LastStatus(const std::string& out) {
     return out.substr(start + 1, end - start - 1);
 }
 
-// A song of `rows` rows that ends by jumping back to its start (about 0.1 s a row).
-std::string WriteSong(const std::string& name, std::uint16_t rows) {
+// A song of `rows` rows that ends by jumping back to its start (0.1 s a row at 125 BPM).
+std::string WriteSong(const std::string& name, std::uint16_t rows, std::uint16_t bpm = 125) {
     XmModule module = test::StepModule(rows);
+    module.bpm = bpm;
     module.patterns[0].cells[2 * (rows - 1u)].effect = 0x0B;
     const std::string path = testing::TempDir() + name;
     const std::vector<std::uint8_t> bytes = WriteXm(module);
@@ -96,10 +98,12 @@ Session Play(const std::vector<std::string>& args, WaveDevice& device, int keyFd
 TEST(MusicPlayCommandTest, KeysPauseChangeTheVolumeAndQuit) {
     CaptureWaveDevice device;
     KeyPipe keys;
-    keys.Type(" --\xE2\x88\x92q");
+    keys.Type(" --\xE2\x88\x92hq");
     const Session s = Play({ZUMBRIK_THEME_PATH}, device, keys.ReadEnd());
     EXPECT_EQ(s.status, 0);
     EXPECT_EQ(s.err, "");
+    EXPECT_EQ(s.out.find("\rfile 1 of 1  theme.xm  \"Zumbrik theme\"\x1b[K\n"), 0u) << s.out;
+    EXPECT_NE(s.out.find("\rkeys:  space pause"), std::string::npos) << "h lists the keys";
     const std::string status = LastStatus(s.out);
     EXPECT_EQ(status.rfind("theme.xm  ord 0/9 row ", 0), 0u) << status;
     EXPECT_NE(status.find("vol 22"), std::string::npos) << status;
@@ -128,8 +132,8 @@ TEST(MusicPlayCommandTest, FilesPlayInTurnAndABadOneIsSkipped) {
     EXPECT_EQ(s.status, 1);
     EXPECT_EQ(s.err, "zumbrik-xm: " + missing + ": no such file\n");
     EXPECT_EQ(device.OpenCount(), 2u);
-    EXPECT_EQ(std::count(s.out.begin(), s.out.end(), '\n'), 2) << "a status line left standing per song";
-    EXPECT_LT(s.out.find("play_first.xm"), s.out.find("play_second.xm"));
+    EXPECT_EQ(std::count(s.out.begin(), s.out.end(), '\n'), 4) << "a heading and a status line per song";
+    EXPECT_LT(s.out.find("file 1 of 3  play_first.xm"), s.out.find("file 3 of 3  play_second.xm"));
     EXPECT_NE(LastStatus(s.out).find("ord 0/1 row 5"), std::string::npos) << "ended on the last row";
 
     // --loop: the song goes on past its end until n moves on.
@@ -222,6 +226,19 @@ TEST(MusicPlayCommandTest, ASecondSignalEndsAStuckStopAtOnce) {
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
 }
 
+// A device that cannot open and says why.
+class ReasonedFailure final : public WaveDevice {
+public:
+    bool Open(const WaveFormat&) override { return false; }
+    std::string OpenProblem() const override { return "ALSA device \"hw:7\": Device or resource busy"; }
+    void PrepareHeader(WaveHeader&) override {}
+    bool Write(WaveHeader&) override { return false; }
+    std::uint32_t GetPosition() override { return 0; }
+    void Reset() override {}
+    void UnprepareHeader(WaveHeader&) override {}
+    void Close() override {}
+};
+
 TEST(MusicPlayCommandTest, FailuresAndUsage) {
     KeyPipe keys;
     keys.Type("q");
@@ -229,6 +246,10 @@ TEST(MusicPlayCommandTest, FailuresAndUsage) {
     Session s = Play({ZUMBRIK_THEME_PATH, ZUMBRIK_THEME_PATH}, noSoundCard, keys.ReadEnd());
     EXPECT_EQ(s.status, 1);
     EXPECT_EQ(s.err, "zumbrik-xm: no sound output device could be opened\n") << "said once, not per file";
+    ReasonedFailure busy;
+    s = Play({ZUMBRIK_THEME_PATH}, busy, keys.ReadEnd());
+    EXPECT_EQ(s.status, 1);
+    EXPECT_EQ(s.err, "zumbrik-xm: no sound output device could be opened: ALSA device \"hw:7\": Device or resource busy\n");
 
     CaptureWaveDevice device;
     const std::string garbage = testing::TempDir() + "music_play_garbage.xm";
@@ -242,6 +263,73 @@ TEST(MusicPlayCommandTest, FailuresAndUsage) {
 
     EXPECT_EQ(Play({}, device, keys.ReadEnd()).status, 2);
     EXPECT_EQ(Play({"--loud", ZUMBRIK_THEME_PATH}, device, keys.ReadEnd()).status, 2);
+}
+
+// "-" is the module on standard input, read once and played from those bytes.
+TEST(MusicPlayCommandTest, PlaysTheModuleFromStandardInput) {
+    XmModule module = test::StepModule(4);
+    module.name = "from the pipe";
+    const std::vector<std::uint8_t> bytes = WriteXm(module);
+    KeyPipe input;  // small enough to sit in the pipe whole
+    input.Type(std::string(bytes.begin(), bytes.end()));
+    input.CloseWriteEnd();
+    const int savedInput = dup(STDIN_FILENO);
+    ASSERT_EQ(dup2(input.ReadEnd(), STDIN_FILENO), STDIN_FILENO);
+    clearerr(stdin);
+    CaptureWaveDevice device;
+    KeyPipe keys;
+    keys.CloseWriteEnd();
+    Session s;
+    {
+        FastForward player(device);
+        s = Play({"-", "-"}, device, keys.ReadEnd());
+    }
+    dup2(savedInput, STDIN_FILENO);
+    close(savedInput);
+    EXPECT_EQ(s.status, 0);
+    EXPECT_EQ(s.err, "");
+    EXPECT_EQ(device.OpenCount(), 2u);
+    EXPECT_NE(s.out.find("file 2 of 2  standard input  \"from the pipe\""), std::string::npos) << s.out;
+}
+
+// → on the last order moves on to the next file instead of starting the song again.
+TEST(MusicPlayCommandTest, RightOnTheLastOrderGoesToTheNextFile) {
+    const std::string first = WriteSong("play_right_first.xm", 8);
+    CaptureWaveDevice device;  // never played on: the first order is heard all along
+    KeyPipe keys;
+    keys.Type("\x1b[C");
+    std::thread quitter([&keys] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        keys.Type("q");
+    });
+    const Session s = Play({first, ZUMBRIK_THEME_PATH}, device, keys.ReadEnd());
+    quitter.join();
+    EXPECT_EQ(s.status, 0);
+    EXPECT_EQ(device.OpenCount(), 2u);
+    EXPECT_NE(s.out.find("file 2 of 2  theme.xm"), std::string::npos) << s.out;
+    std::remove(first.c_str());
+}
+
+// The clock counts the frames heard, cut to the millisecond as the duration
+// is, so at the end it shows the duration exactly.
+TEST(MusicPlayCommandTest, TheClockEndsOnTheDuration) {
+    const std::string path = WriteSong("play_clock.xm", 11, 126);  // 952 frames a tick: 1090.83 ms in all
+    CaptureWaveDevice device;
+    PlayControl control;
+    std::ostringstream err;
+    ASSERT_EQ(control.Start(path, device, false, err), PlayControl::Started::Playing) << err.str();
+    {
+        FastForward player(device);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!control.SongOver() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    const PlayStatus status = control.Status();
+    control.Finish();
+    EXPECT_EQ(status.durationMs, 1090u);
+    EXPECT_EQ(status.elapsedMs, status.durationMs);
+    std::remove(path.c_str());
 }
 
 }  // namespace
