@@ -21,7 +21,11 @@ BackgroundPlayer& ThePlayer() {
 
 void StopAtExit() { StopPlayback(ThePlayer()); }
 
-const LevelLogEntry& HeardEntry() { return ThePlayer().control.levelLog.Heard(); }
+template <typename Field>
+auto Heard(Field LevelLogEntry::*field) {
+    return ThePlayer().control.levelLog.ReadHeard(
+        [field](const LevelLogEntry& entry) { return (entry.*field).load(std::memory_order_relaxed); });
+}
 
 }  // namespace
 
@@ -42,8 +46,7 @@ void ResumeModule() { ThePlayer().control.pauseFlag.store(0, std::memory_order_r
 bool ModulePaused() { return ThePlayer().control.pauseFlag.load(std::memory_order_relaxed) != 0; }
 
 bool ModulePlaying() {
-    return ThePlayer().started.load(std::memory_order_relaxed) &&
-           HeardEntry().pastSongEnd.load(std::memory_order_relaxed) == 0;
+    return ThePlayer().started.load(std::memory_order_relaxed) && Heard(&LevelLogEntry::pastSongEnd) == 0;
 }
 
 void SetMasterVolume(std::uint32_t level) {
@@ -54,18 +57,17 @@ void JumpToOrder(std::uint32_t order) {
     ThePlayer().jumpRequest.store(static_cast<std::int32_t>(order & 0xFFFF), std::memory_order_relaxed);
 }
 
-std::uint32_t GetPlayingLevels() { return HeardEntry().levels.load(std::memory_order_relaxed); }
+std::uint32_t GetPlayingLevels() { return Heard(&LevelLogEntry::levels); }
 
-std::uint32_t GetPlayingPosition() { return HeardEntry().position.load(std::memory_order_relaxed); }
+std::uint32_t GetPlayingPosition() { return Heard(&LevelLogEntry::position); }
 
 std::uint32_t GetElapsedMs() {
-    const std::uint64_t frames = HeardEntry().songFrames.load(std::memory_order_relaxed);
-    return static_cast<std::uint32_t>(frames * 1000 / kOutputFormat.samplesPerSec);
+    return static_cast<std::uint32_t>(Heard(&LevelLogEntry::songFrames) * 1000 / kOutputFormat.samplesPerSec);
 }
 
 void EndSongsAfter(std::uint32_t rows, std::uint32_t endPosition) { SetSongEnd(ThePlayer(), rows, endPosition); }
 
-bool PlayingPastSongEnd() { return HeardEntry().pastSongEnd.load(std::memory_order_relaxed) != 0; }
+bool PlayingPastSongEnd() { return Heard(&LevelLogEntry::pastSongEnd) != 0; }
 
 void UseWaveDevice(WaveDevice* device) {
     static const bool exitHandlerRegistered = std::atexit(StopAtExit) == 0;

@@ -23,11 +23,28 @@ struct LevelLogEntry {
 
 struct LevelLog {
     // The ring segment the device plays, as the output thread last saw it.
+    // The thread moves it on before it renders into the segment left behind.
     std::atomic<std::uint32_t> heardSegment;
     LevelLogEntry entries[kRingSegments];
 
-    const LevelLogEntry& Heard() const {
-        return entries[heardSegment.load(std::memory_order_relaxed) % kRingSegments];
+    // Reads the entry of the segment heard. A read that overlapped the
+    // entry's rewrite (the device had moved on meanwhile) is done again, so
+    // it never returns a value from a ring ahead.
+    template <typename Read>
+    auto ReadHeard(Read read) const {
+        std::uint32_t heard = heardSegment.load(std::memory_order_relaxed);
+        for (;;) {
+            const auto value = read(entries[heard % kRingSegments]);
+            std::atomic_thread_fence(std::memory_order_acquire);
+            const std::uint32_t now = heardSegment.load(std::memory_order_relaxed);
+            if (now == heard) return value;
+            heard = now;
+        }
+    }
+    // The output thread's move to the segment now heard, before it renders.
+    void MoveHeard(std::uint32_t segment) {
+        heardSegment.store(segment, std::memory_order_relaxed);
+        std::atomic_thread_fence(std::memory_order_release);
     }
     void Clear();
 };
