@@ -22,9 +22,8 @@ BackgroundPlayer& ThePlayer() {
 void StopAtExit() { StopPlayback(ThePlayer()); }
 
 template <typename Field>
-auto Heard(Field LevelLogEntry::*field) {
-    return ThePlayer().control.levelLog.ReadHeard(
-        [field](const LevelLogEntry& entry) { return (entry.*field).load(std::memory_order_relaxed); });
+Field Heard(const std::atomic<Field> LevelLogEntry::*field) {
+    return ThePlayer().control.levelLog.ReadHeard(field);
 }
 
 }  // namespace

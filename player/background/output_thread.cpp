@@ -20,7 +20,7 @@ void ApplyJumpRequest(BackgroundPlayer& player) {
 void RunOutputThread(BackgroundPlayer& player) {
     for (;;) {
         const std::uint32_t playing = PlayingSegment(*player.device);
-        player.control.levelLog.MoveHeard(playing);
+        player.control.levelLog.heardSegment.store(playing, std::memory_order_relaxed);
         for (;;) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
             if (player.stopRequest.load(std::memory_order_relaxed) != 0) return;

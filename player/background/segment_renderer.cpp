@@ -58,11 +58,12 @@ void RenderRingSegment(PlayRenderer& renderer, MixBuffer& mix, RenderControl& co
         sums[i & 1] += static_cast<std::uint32_t>(out[i] < 0 ? -out[i] : out[i]);
     }
 
+    // Release: a reader that sees any of these sees the heard segment moved past this one (LevelLog::ReadHeard).
     LevelLogEntry& entry = control.levelLog.entries[segment];
-    entry.levels.store(((sums[0] >> 10) << 16) | (sums[1] >> 10), std::memory_order_relaxed);
-    entry.position.store(firstPosition, std::memory_order_relaxed);
-    entry.songFrames.store(framesBefore, std::memory_order_relaxed);
-    entry.pastSongEnd.store(pastSongEnd ? 1 : 0, std::memory_order_relaxed);
+    entry.levels.store(((sums[0] >> 10) << 16) | (sums[1] >> 10), std::memory_order_release);
+    entry.position.store(firstPosition, std::memory_order_release);
+    entry.songFrames.store(framesBefore, std::memory_order_release);
+    entry.pastSongEnd.store(pastSongEnd ? 1 : 0, std::memory_order_release);
     control.writeSegment = (segment + 1) % kRingSegments;
 }
 

@@ -27,24 +27,19 @@ struct LevelLog {
     std::atomic<std::uint32_t> heardSegment;
     LevelLogEntry entries[kRingSegments];
 
-    // Reads the entry of the segment heard. A read that overlapped the
-    // entry's rewrite (the device had moved on meanwhile) is done again, so
-    // it never returns a value from a ring ahead.
-    template <typename Read>
-    auto ReadHeard(Read read) const {
+    // A field of the segment heard. The renderer stores entries with release
+    // after moving heardSegment on, so a read (acquire) that overlapped the
+    // entry's rewrite sees the move and is done again: it never returns a
+    // value from a ring ahead.
+    template <typename Field>
+    auto ReadHeard(const std::atomic<Field> LevelLogEntry::*field) const {
         std::uint32_t heard = heardSegment.load(std::memory_order_relaxed);
         for (;;) {
-            const auto value = read(entries[heard % kRingSegments]);
-            std::atomic_thread_fence(std::memory_order_acquire);
+            const Field value = (entries[heard % kRingSegments].*field).load(std::memory_order_acquire);
             const std::uint32_t now = heardSegment.load(std::memory_order_relaxed);
             if (now == heard) return value;
             heard = now;
         }
-    }
-    // The output thread's move to the segment now heard, before it renders.
-    void MoveHeard(std::uint32_t segment) {
-        heardSegment.store(segment, std::memory_order_relaxed);
-        std::atomic_thread_fence(std::memory_order_release);
     }
     void Clear();
 };
