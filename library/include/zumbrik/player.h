@@ -19,9 +19,10 @@
  * the output take turns, the others never wait. The library never writes to
  * the standard streams.
  *
- * Link with `pkg-config --cflags --libs zumbrik-player` (add --static for
- * libzumbrik-player.a), or in CMake with find_package(ZumbrikPlayer) and the
- * target Zumbrik::player.
+ * Link with `pkg-config --cflags --libs zumbrik-player` (a static program:
+ * `cc -static ... $(pkg-config --cflags --libs --static zumbrik-player)`),
+ * or in CMake with find_package(ZumbrikPlayer) and the target
+ * Zumbrik::player.
  */
 #ifndef ZUMBRIK_PLAYER_H
 #define ZUMBRIK_PLAYER_H
@@ -186,7 +187,7 @@ ZUMBRIK_API void zumbrik_player_jump_to_order(unsigned order);
  * ms), not the sound being prepared ahead of it, so they agree with each
  * other. The left and right mean levels: (left << 16) | right. */
 ZUMBRIK_API uint32_t zumbrik_player_levels(void);
-/* The order and row: (order << 16) | row. */
+/* The order and row playing as it starts: (order << 16) | row. */
 ZUMBRIK_API uint32_t zumbrik_player_position(void);
 /* Milliseconds of the song heard so far, counted from its frames, not
  * counting paused stretches. */
