@@ -16,6 +16,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The programs and the library open ALSA when music first plays (dlopen), so
+# dpkg-shlibdeps does not see it. Recommended, so apt installs it with the
+# game: without it everything runs, silently, and offline rendering needs
+# nothing of it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libasound2 | libasound2t64")
 # The library's shlibs entry, for packages built against it.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")

@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
         zumbrik_song_close(song);
         return 1;
     }
-    printf("player library %s\n", ZUMBRIK_VERSION);
+    printf("player library %s\n", zumbrik_version());
     printf("%s: %.2f s (%lu frames, peak %d) written to %s\n", argv[1], zumbrik_song_duration(song), total, peak,
            argv[2]);
     zumbrik_song_close(song);

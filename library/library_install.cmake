@@ -11,11 +11,13 @@ endif()
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/include/zumbrik/player.h ${CMAKE_BINARY_DIR}/generated/zumbrik/version.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zumbrik)
 
-# pkg-config: the static library's own needs go under Libs.private.
-set(ZUMBRIK_PC_PRIVATE_LIBS "-pthread")
-if(ALSA_FOUND)
-  string(APPEND ZUMBRIK_PC_PRIVATE_LIBS " -lasound")
-endif()
+# pkg-config: the static library's own needs go under Libs.private. It is
+# C++ inside, so a C program linking it statically needs the C++ runtime and
+# the maths library; ALSA is opened at run time (dlopen), not linked.
+set(ZUMBRIK_PC_PRIVATE_LIBS "-pthread -lstdc++ -lm")
+foreach(library IN LISTS CMAKE_DL_LIBS)
+  string(APPEND ZUMBRIK_PC_PRIVATE_LIBS " -l${library}")
+endforeach()
 configure_file(zumbrik-player.pc.in ${CMAKE_CURRENT_BINARY_DIR}/zumbrik-player.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zumbrik-player.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 

@@ -35,4 +35,6 @@ if [[ ${ZUMBRIK_PACKAGE_WINDOWS:-1} != 0 ]]; then
 fi
 
 printf 'Debian package: %d bytes\n' "$(stat -c %s "$deb")"
+# Depends comes from dpkg-shlibdeps; ALSA, opened at the first play, is declared by hand.
+for field in Depends Recommends; do printf '  %s: %s\n' "$field" "$(dpkg-deb -f "$deb" "$field")"; done
 echo "$deb"

@@ -1,6 +1,7 @@
 #include "platform/posix/alsa_pcm_worker.h"
 
-#include <alsa/asoundlib.h>
+#include "platform/posix/alsa_library.h"
+
 #include <pthread.h>
 #include <sched.h>
 #include <signal.h>
@@ -21,17 +22,21 @@ constexpr unsigned kLatencyMicroseconds = 60000;
 constexpr int kRoomWaitMs = 10;
 constexpr std::uint32_t kFrameBytes = 4;  // 16-bit stereo
 
-// Non-blocking, so a full buffer answers at once instead of holding the thread.
-snd_pcm_t* OpenPcm(const std::string& name, unsigned channels, unsigned rate, unsigned long& periodFrames) {
+// Non-blocking, so a full buffer answers at once instead of holding the
+// thread. Null on failure, with ALSA's error code in `error`.
+snd_pcm_t* OpenPcm(const AlsaCalls& alsa, const std::string& name, unsigned channels, unsigned rate,
+                   unsigned long& periodFrames, int& error) {
     snd_pcm_t* pcm = nullptr;
-    if (snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0) return nullptr;
-    if (snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, channels, rate, 1,
-                           kLatencyMicroseconds) < 0) {
-        snd_pcm_close(pcm);
+    error = alsa.pcmOpen(&pcm, name.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    if (error < 0) return nullptr;
+    error = alsa.pcmSetParams(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, channels, rate, 1,
+                              kLatencyMicroseconds);
+    if (error < 0) {
+        alsa.pcmClose(pcm);
         return nullptr;
     }
     snd_pcm_uframes_t bufferFrames = 0, period = 0;
-    if (snd_pcm_get_params(pcm, &bufferFrames, &period) < 0 || period == 0) period = 1024;
+    if (alsa.pcmGetParams(pcm, &bufferFrames, &period) < 0 || period == 0) period = 1024;
     periodFrames = period;
     return pcm;
 }
@@ -52,10 +57,13 @@ void PcmWorker::Run(std::shared_ptr<PcmWorker> self) {
     param.sched_priority = sched_get_priority_min(SCHED_FIFO);
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
 
+    const AlsaCalls& alsa = worker.alsa_;
     unsigned long periodFrames = 0;
-    snd_pcm_t* pcm = OpenPcm(worker.pcmName_, worker.channels_, worker.rate_, periodFrames);
+    int error = 0;
+    snd_pcm_t* pcm = OpenPcm(alsa, worker.pcmName_, worker.channels_, worker.rate_, periodFrames, error);
     std::unique_lock lock(worker.lock_);
     if (pcm == nullptr) {
+        worker.openError_ = error;
         worker.status_ = Status::Failed;
         worker.changed_.notify_all();
         return;
@@ -77,8 +85,8 @@ void PcmWorker::Run(std::shared_ptr<PcmWorker> self) {
             continue;
         }
         lock.unlock();
-        snd_pcm_drop(pcm);
-        snd_pcm_prepare(pcm);
+        alsa.pcmDrop(pcm);
+        alsa.pcmPrepare(pcm);
         lock.lock();
         // A close asked for meanwhile stays pending for the next turn.
         if (worker.request_ == Request::Stop) worker.request_ = Request::None;
@@ -87,7 +95,7 @@ void PcmWorker::Run(std::shared_ptr<PcmWorker> self) {
         worker.changed_.notify_all();
     }
     lock.unlock();
-    snd_pcm_close(pcm);
+    alsa.pcmClose(pcm);
     lock.lock();
     worker.status_ = Status::Closed;
     worker.changed_.notify_all();
@@ -105,13 +113,14 @@ bool PcmWorker::CopyNextPeriod(std::uint32_t offset, std::uint32_t& frames) {
 
 void PcmWorker::Feed(void* handle) {
     snd_pcm_t* pcm = static_cast<snd_pcm_t*>(handle);
+    const AlsaCalls& alsa = alsa_;
     std::uint32_t offset = 0;  // in the ring
     std::uint64_t fed = 0;     // bytes handed to the PCM
     std::uint32_t frames = 0;
     while (CopyNextPeriod(offset, frames)) {
-        const snd_pcm_sframes_t written = snd_pcm_writei(pcm, period_.data(), frames);
+        const snd_pcm_sframes_t written = alsa.pcmWritei(pcm, period_.data(), frames);
         if (written == -EAGAIN) {
-            snd_pcm_wait(pcm, kRoomWaitMs);
+            alsa.pcmWait(pcm, kRoomWaitMs);
             continue;
         }
         if (written == 0) {
@@ -120,7 +129,7 @@ void PcmWorker::Feed(void* handle) {
         }
         if (written < 0) {
             // An underrun or a suspend is recovered from; a vanished device ends the feeding.
-            if (snd_pcm_recover(pcm, static_cast<int>(written), 1) < 0) return;
+            if (alsa.pcmRecover(pcm, static_cast<int>(written), 1) < 0) return;
             continue;
         }
         const auto bytes = static_cast<std::uint32_t>(written) * kFrameBytes;
@@ -129,7 +138,7 @@ void PcmWorker::Feed(void* handle) {
         // What is still queued in the PCM has not been heard yet.
         snd_pcm_sframes_t delay = 0;
         std::uint64_t played = fed;
-        const bool delayKnown = snd_pcm_delay(pcm, &delay) == 0;
+        const bool delayKnown = alsa.pcmDelay(pcm, &delay) == 0;
         if (delayKnown && delay > 0) {
             played = fed - std::min<std::uint64_t>(static_cast<std::uint64_t>(delay) * kFrameBytes, fed);
         }
@@ -147,6 +156,11 @@ bool PcmWorker::WaitUntilOpen(std::chrono::milliseconds limit) {
     std::unique_lock lock(lock_);
     changed_.wait_for(lock, limit, [this] { return status_ != Status::Opening; });
     return status_ == Status::Ready;
+}
+
+int PcmWorker::OpenError() {
+    std::lock_guard guard(lock_);
+    return openError_;
 }
 
 bool PcmWorker::Play(const std::uint8_t* ring, std::uint32_t ringBytes) {

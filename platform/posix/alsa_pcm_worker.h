@@ -10,6 +10,8 @@
 
 namespace zumbrik {
 
+struct AlsaCalls;
+
 // One ALSA PCM and the thread that makes every call on it, from open to
 // close. Some outputs block inside ALSA for good (the file plugin opening or
 // writing a FIFO that nobody reads), so whoever drives the worker waits for
@@ -20,8 +22,8 @@ class PcmWorker {
 public:
     enum class Status { Opening, Ready, Playing, Failed, Closed };
 
-    PcmWorker(std::string pcmName, unsigned channels, unsigned rate)
-        : pcmName_(std::move(pcmName)), channels_(channels), rate_(rate) {}
+    PcmWorker(const AlsaCalls& alsa, std::string pcmName, unsigned channels, unsigned rate)
+        : alsa_(alsa), pcmName_(std::move(pcmName)), channels_(channels), rate_(rate) {}
     PcmWorker(const PcmWorker&) = delete;
     PcmWorker& operator=(const PcmWorker&) = delete;
 
@@ -30,6 +32,8 @@ public:
 
     // True once the PCM is open; false when opening failed or takes longer than `limit`.
     bool WaitUntilOpen(std::chrono::milliseconds limit);
+    // ALSA's (negative) error code when opening failed, else 0.
+    int OpenError();
     // Starts feeding the looping buffer. False unless the PCM is open and idle.
     bool Play(const std::uint8_t* ring, std::uint32_t ringBytes);
     // Stops feeding and drops what is queued; true when done within `limit`.
@@ -56,6 +60,7 @@ private:
     bool CopyNextPeriod(std::uint32_t offset, std::uint32_t& frames);
     bool Ask(Request request, Status awaited, std::chrono::milliseconds limit);
 
+    const AlsaCalls& alsa_;
     const std::string pcmName_;
     const unsigned channels_;
     const unsigned rate_;
@@ -64,6 +69,7 @@ private:
     std::mutex lock_;
     std::condition_variable changed_;
     Status status_ = Status::Opening;
+    int openError_ = 0;
     Request request_ = Request::None;
     const std::uint8_t* ring_ = nullptr;  // read only under lock_, while no request is pending
     std::uint32_t ringBytes_ = 0;

@@ -1,8 +1,7 @@
 #include "platform/posix/alsa_wave_device.h"
 
 #if ZUMBRIK_HAVE_ALSA
-#include <alsa/asoundlib.h>
-
+#include "platform/posix/alsa_library.h"
 #include "platform/posix/alsa_pcm_worker.h"
 #endif
 
@@ -22,24 +21,40 @@ AlsaWaveDevice::~AlsaWaveDevice() {
     Close();
 }
 
+bool AlsaWaveDevice::Refuse(const std::string& reason) {
+    problem_ = pcmName_ + ": " + reason;
+    return false;
+}
+
 bool AlsaWaveDevice::Open(const WaveFormat& format) {
-    if (worker_ != nullptr) return false;
-    if (format.formatTag != 1 || format.bitsPerSample != 16 || format.channels != 2) return false;
+    if (worker_ != nullptr) return Refuse("already open");
+    problem_.clear();
+    if (format.formatTag != 1 || format.bitsPerSample != 16 || format.channels != 2) {
+        return Refuse("only 16-bit stereo PCM is played");
+    }
     if (stuck_ != nullptr) {
-        if (!stuck_->Finished()) return false;
+        if (!stuck_->Finished()) return Refuse("an earlier use of it is still blocked");
         stuck_.reset();
     }
-    snd_lib_error_set_handler(IgnoreAlsaError);
-    auto worker = std::make_shared<PcmWorker>(pcmName_, format.channels, format.samplesPerSec);
+    std::string loadProblem;
+    const AlsaCalls* alsa = LoadAlsaCalls(loadProblem);
+    if (alsa == nullptr) {
+        problem_ = loadProblem;
+        return false;
+    }
+    alsa->libErrorSetHandler(IgnoreAlsaError);
+    auto worker = std::make_shared<PcmWorker>(*alsa, pcmName_, format.channels, format.samplesPerSec);
     try {
         thread_ = std::thread(PcmWorker::Run, worker);
     } catch (...) {
-        return false;
+        return Refuse("no thread to open it on");
     }
     worker_ = std::move(worker);
     if (worker_->WaitUntilOpen(kOpenLimit)) return true;
+    const int error = worker_->OpenError();
     LeaveBehind();
-    return false;
+    if (error < 0) return Refuse(alsa->strerror(error));
+    return Refuse("did not open within " + std::to_string(kOpenLimit.count()) + " ms");
 }
 
 void AlsaWaveDevice::PrepareHeader(WaveHeader&) {}
@@ -81,10 +96,11 @@ void AlsaWaveDevice::LeaveBehind() {
 #else  // built without the ALSA headers: there is never a device, and the game plays silently
 
 AlsaWaveDevice::~AlsaWaveDevice() = default;
-bool AlsaWaveDevice::Open(const WaveFormat&) {
-    (void)pcmName_;
+bool AlsaWaveDevice::Refuse(const std::string& reason) {
+    problem_ = pcmName_ + ": " + reason;
     return false;
 }
+bool AlsaWaveDevice::Open(const WaveFormat&) { return Refuse("this build has no ALSA"); }
 void AlsaWaveDevice::PrepareHeader(WaveHeader&) {}
 bool AlsaWaveDevice::Write(WaveHeader&) { return false; }
 std::uint32_t AlsaWaveDevice::GetPosition() { return 0; }

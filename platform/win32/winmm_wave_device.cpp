@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "platform/win32/winmm_wave_device.h"
@@ -16,6 +17,7 @@ struct WinmmWaveDevice::Native {
     HWAVEOUT device = nullptr;
     WAVEHDR header{};
     bool prepared = false;
+    std::string openProblem;  // set by an open that failed
 
     std::mutex lock;
     std::condition_variable changed;
@@ -27,6 +29,22 @@ struct WinmmWaveDevice::Native {
 namespace {
 
 using Native = WinmmWaveDevice::Native;
+
+constexpr const char* kMapperName = "wave mapper";
+
+// The output's name as winmm gives it, and why the open failed in its words.
+std::string DescribeOpenFailure(MMRESULT result) {
+    std::string device = kMapperName;
+    WAVEOUTCAPSA caps{};
+    if (::waveOutGetDevCapsA(WAVE_MAPPER, &caps, sizeof caps) == MMSYSERR_NOERROR && caps.szPname[0] != 0) {
+        device = caps.szPname;
+    }
+    char text[MAXERRORLENGTH] = {};
+    if (::waveOutGetErrorTextA(result, text, sizeof text) != MMSYSERR_NOERROR || text[0] == 0) {
+        return device + ": error " + std::to_string(result);
+    }
+    return device + ": " + text;
+}
 
 // Takes the header back and closes the handle.
 void CloseHandle(Native& native) {
@@ -88,11 +106,17 @@ WinmmWaveDevice::WinmmWaveDevice() : native_(std::make_shared<Native>()) {}
 
 WinmmWaveDevice::~WinmmWaveDevice() { Close(); }
 
+bool WinmmWaveDevice::Refuse(const std::string& reason) {
+    problem_ = std::string(kMapperName) + ": " + reason;
+    return false;
+}
+
 bool WinmmWaveDevice::Open(const WaveFormat& format) {
     Close();
+    problem_.clear();
     if (stuck_ != nullptr) {
         std::lock_guard guard(stuck_->lock);
-        if (!stuck_->released) return false;
+        if (!stuck_->released) return Refuse("an earlier use of it is still blocked");
     }
     stuck_.reset();
     WAVEFORMATEX wfx{};
@@ -104,13 +128,20 @@ bool WinmmWaveDevice::Open(const WaveFormat& format) {
     wfx.wBitsPerSample = format.bitsPerSample;
     const bool inTime = CallWithin(native_, kOpenLimit, [wfx](Native& native) mutable {
         HWAVEOUT device = nullptr;
-        if (::waveOutOpen(&device, WAVE_MAPPER, &wfx, 0, 0, CALLBACK_NULL) == MMSYSERR_NOERROR) native.device = device;
+        const MMRESULT result = ::waveOutOpen(&device, WAVE_MAPPER, &wfx, 0, 0, CALLBACK_NULL);
+        if (result == MMSYSERR_NOERROR) {
+            native.device = device;
+        } else {
+            native.openProblem = DescribeOpenFailure(result);
+        }
     });
     if (!inTime) {
         LeaveBehind();
-        return false;
+        return Refuse("did not open within " + std::to_string(kOpenLimit.count()) + " ms");
     }
-    return native_->device != nullptr;
+    if (native_->device != nullptr) return true;
+    problem_ = native_->openProblem;
+    return false;
 }
 
 void WinmmWaveDevice::PrepareHeader(WaveHeader& header) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <chrono>
 #include <memory>
+#include <string>
 
 #include "platform/wave_device.h"
 
@@ -24,6 +25,9 @@ public:
     WinmmWaveDevice& operator=(const WinmmWaveDevice&) = delete;
 
     bool Open(const WaveFormat& format) override;
+    // "device: reason", the device as winmm names the wave mapper and the
+    // reason in winmm's words, e.g. "Wine Sound Mapper: ...".
+    std::string OpenProblem() const override { return problem_; }
     void PrepareHeader(WaveHeader& header) override;
     bool Write(WaveHeader& header) override;
     std::uint32_t GetPosition() override;
@@ -39,11 +43,14 @@ public:
 private:
     // Forgets a handle whose call did not return in time.
     void LeaveBehind();
+    // Fails Open with the reason said.
+    bool Refuse(const std::string& reason);
 
     std::shared_ptr<Native> native_;
     // A handle left behind whose thread is still blocked in the driver:
     // opening again would only block another thread.
     std::shared_ptr<Native> stuck_;
+    std::string problem_;  // of the last Open, "" when it opened
 };
 
 }  // namespace zumbrik

@@ -1,11 +1,8 @@
 #include "player/background/module_player.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <new>
-#include <string>
 
-#include "player/mixer/cpu_dispatch.h"
 #include "player/background/playback.h"
 
 namespace zumbrik {
@@ -24,16 +21,19 @@ BackgroundPlayer& ThePlayer() {
 
 void StopAtExit() { StopPlayback(ThePlayer()); }
 
+template <typename Field>
+Field Heard(const std::atomic<Field> LevelLogEntry::*field) {
+    return ThePlayer().control.levelLog.ReadHeard(field);
+}
+
 }  // namespace
 
-std::uint32_t PlayModule(std::uintptr_t source, std::uintptr_t sizeOrModule, std::uint32_t flags) {
-    // A kernel request that could not be honoured is said, not fatal: music
-    // is no reason for a program to refuse to run.
-    if (const std::string line = TakeKernelProblem(); !line.empty()) {
-        std::fprintf(stderr, "zumbrik: %s; using the %s kernels\n", line.c_str(),
-                     KernelName(KernelSelectionAtStart().running));
-    }
+StartResult StartModule(std::uintptr_t source, std::uintptr_t sizeOrModule, std::uint32_t flags) {
     return StartPlayback(ThePlayer(), source, sizeOrModule, flags);
+}
+
+std::uint32_t PlayModule(std::uintptr_t source, std::uintptr_t sizeOrModule, std::uint32_t flags) {
+    return StartModule(source, sizeOrModule, flags).status == StartStatus::Playing ? 1 : 0;
 }
 
 void StopModule() { StopPlayback(ThePlayer()); }
@@ -44,6 +44,10 @@ void ResumeModule() { ThePlayer().control.pauseFlag.store(0, std::memory_order_r
 
 bool ModulePaused() { return ThePlayer().control.pauseFlag.load(std::memory_order_relaxed) != 0; }
 
+bool ModulePlaying() {
+    return ThePlayer().started.load(std::memory_order_relaxed) && Heard(&LevelLogEntry::pastSongEnd) == 0;
+}
+
 void SetMasterVolume(std::uint32_t level) {
     ThePlayer().control.masterVolume.store(MasterVolumeForLevel(level), std::memory_order_relaxed);
 }
@@ -52,39 +56,22 @@ void JumpToOrder(std::uint32_t order) {
     ThePlayer().jumpRequest.store(static_cast<std::int32_t>(order & 0xFFFF), std::memory_order_relaxed);
 }
 
-std::uint32_t GetPlayingLevels() {
-    const LevelLog& log = ThePlayer().control.levelLog;
-    return log.entries[log.dueIndex.load(std::memory_order_relaxed) % kRingSegments].levels.load(
-        std::memory_order_relaxed);
+std::uint32_t GetPlayingLevels() { return Heard(&LevelLogEntry::levels); }
+
+std::uint32_t GetPlayingPosition() { return Heard(&LevelLogEntry::position); }
+
+std::uint32_t GetElapsedMs() {
+    return static_cast<std::uint32_t>(Heard(&LevelLogEntry::songFrames) * 1000 / kOutputFormat.samplesPerSec);
 }
 
-std::uint32_t GetPlayingPosition() {
-    const LevelLog& log = ThePlayer().control.levelLog;
-    return log.entries[log.dueIndex.load(std::memory_order_relaxed) % kRingSegments].position.load(
-        std::memory_order_relaxed);
-}
+void EndSongsAfter(std::uint32_t rows, std::uint32_t endPosition) { SetSongEnd(ThePlayer(), rows, endPosition); }
 
-void EndSongsAfter(std::uint32_t rows, std::uint32_t endPosition) {
-    BackgroundPlayer& player = ThePlayer();
-    StopPlayback(player);  // the output thread owns these while it runs
-    player.control.endRows = rows;
-    player.control.endPosition = endPosition;
-}
-
-bool PlayingPastSongEnd() {
-    const LevelLog& log = ThePlayer().control.levelLog;
-    return log.entries[log.dueIndex.load(std::memory_order_relaxed) % kRingSegments].pastSongEnd.load(
-               std::memory_order_relaxed) != 0;
-}
-
-std::uint32_t GetElapsedMs() { return ThePlayer().control.levelLog.elapsedMs.load(std::memory_order_relaxed); }
+bool PlayingPastSongEnd() { return Heard(&LevelLogEntry::pastSongEnd) != 0; }
 
 void UseWaveDevice(WaveDevice* device) {
     static const bool exitHandlerRegistered = std::atexit(StopAtExit) == 0;
     (void)exitHandlerRegistered;
-    BackgroundPlayer& player = ThePlayer();
-    StopPlayback(player);
-    player.device = device;
+    ReplaceDevice(ThePlayer(), device);
 }
 
 }  // namespace zumbrik

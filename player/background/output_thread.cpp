@@ -3,9 +3,6 @@
 #include <chrono>
 #include <thread>
 
-#include "player/background/playback.h"
-#include "player/engine/song_position.h"
-
 namespace zumbrik {
 
 namespace {
@@ -15,9 +12,7 @@ std::uint32_t PlayingSegment(WaveDevice& device) { return (device.GetPosition() 
 // A jump asked for by JumpToOrder takes effect at the next row start.
 void ApplyJumpRequest(BackgroundPlayer& player) {
     const std::int32_t order = player.jumpRequest.exchange(-1, std::memory_order_relaxed);
-    if (order < 0) return;
-    JumpToOrderStart(player.play, order);
-    player.control.jumped = true;
+    if (order >= 0) JumpInRenderer(player.renderer, player.play, player.control, order);
 }
 
 }  // namespace
@@ -25,22 +20,13 @@ void ApplyJumpRequest(BackgroundPlayer& player) {
 void RunOutputThread(BackgroundPlayer& player) {
     for (;;) {
         const std::uint32_t playing = PlayingSegment(*player.device);
+        player.control.levelLog.heardSegment.store(playing, std::memory_order_relaxed);
         for (;;) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
             if (player.stopRequest.load(std::memory_order_relaxed) != 0) return;
             if (player.control.writeSegment == playing) break;
-            if (player.control.pauseFlag.load(std::memory_order_relaxed) == 0) {
-                LevelLog& log = player.control.levelLog;
-                log.dueIndex.store((log.dueIndex.load(std::memory_order_relaxed) + 1) % kRingSegments,
-                                   std::memory_order_relaxed);
-            }
             ApplyJumpRequest(player);
-            if (RenderSegment(player.play, player.mix, player.control, player.ring) == SegmentOutcome::SongEnded) {
-                // The handle stays with the player; the next stop joins this thread.
-                player.stopRequest.store(1, std::memory_order_relaxed);
-                ReleaseDeviceAndModule(player);
-                return;
-            }
+            RenderRingSegment(player.renderer, player.mix, player.control, player.ring);
         }
     }
 }

@@ -5,9 +5,9 @@
 namespace zumbrik {
 
 // The output thread's loop: every 5 ms it looks at which ring segment the
-// device plays and renders the segments behind it, one per wake-up, until
-// the stop request is set or a play-once song ends (then it tears the player
-// down itself and returns).
+// device plays, logs it as the one heard, and renders the segments behind
+// it, one per wake-up, until the stop request is set. It never stops the
+// player itself: a song that has ended leaves it rendering silence.
 void RunOutputThread(BackgroundPlayer& player);
 
 }  // namespace zumbrik

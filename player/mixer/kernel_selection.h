@@ -39,8 +39,8 @@ KernelSelection SelectKernels(const char* requested, bool (*available)(KernelCho
 const KernelSelection& KernelSelectionAtStart();
 
 // The problem line of the start-up selection the first time it is asked
-// for, then empty: whoever tells it first (a program before it takes the
-// terminal, else the player as it starts) tells it once.
+// for, then empty: the program tells it once (before it takes the
+// terminal); the player itself never prints.
 std::string TakeKernelProblem();
 
 // Makes the player run the kernels of a choice, for comparing them (a

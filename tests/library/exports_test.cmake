@@ -1,6 +1,8 @@
-# cmake -DLIBRARY=lib.so -DHEADER=player.h -P check_exports.cmake
+# cmake -DLIBRARY=lib.so -DHEADER=player.h -P exports_test.cmake
 # Fails unless the library's dynamic symbols are exactly the functions the
-# header declares with ZUMBRIK_API (apart from the version script's node).
+# header declares with ZUMBRIK_API (apart from the version script's node),
+# its soname carries the header's major version, and it needs no ALSA (which
+# it opens at the first play): a program that only renders runs without it.
 execute_process(COMMAND nm -D --defined-only ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "nm failed on ${LIBRARY}")
@@ -32,3 +34,18 @@ if(count LESS 14 OR NOT exported STREQUAL declared)
   message(FATAL_ERROR "exported: ${exported}\ndeclared: ${declared}")
 endif()
 message(STATUS "exports are the ${count} names of the header")
+
+execute_process(COMMAND objdump -p ${LIBRARY} OUTPUT_VARIABLE dynamic RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "objdump failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "NEEDED +[^\n]+" needed "${dynamic}")
+if(needed MATCHES "asound" OR NOT needed MATCHES "libc\\.so")
+  message(FATAL_ERROR "the library needs: ${needed}")
+endif()
+string(REGEX MATCH "#define ZUMBRIK_PLAYER_VERSION_MAJOR ([0-9]+)" major "${header}")
+set(major ${CMAKE_MATCH_1})
+if(NOT major OR NOT dynamic MATCHES "SONAME +libzumbrik-player\\.so\\.${major}\n")
+  message(FATAL_ERROR "no soname of version '${major}' in:\n${dynamic}")
+endif()
+message(STATUS "soname libzumbrik-player.so.${major}; ${needed}")

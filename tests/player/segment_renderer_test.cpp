@@ -7,10 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include "player/mixer/mixer.h"
 #include "player/background/segment_renderer.h"
-#include "player/play/song_pass.h"
+#include "player/mixer/mixer.h"
 #include "player/engine/song_scan.h"
+#include "player/formats/song_loader.h"
+#include "player/play/offline_play.h"
 #include "tests/player/song_stepper.h"
 
 namespace zumbrik {
@@ -48,17 +49,27 @@ TEST(Conversion, TempoAndMasterVolumeTables) {
     }
 }
 
+// A ring renderer over a loaded song, its ring filled with 1s so untouched samples show.
 struct Renderer {
+    explicit Renderer(const XmModule& module, PlayEnd end = PlayEnd{})
+        : song(test::LoadSong(module)), renderer(song->state, end) {}
+    void Render(int segments = 1) {
+        for (int i = 0; i < segments; ++i) RenderRingSegment(renderer, mix, control, ring.data());
+    }
+    const LevelLogEntry& Entry(std::uint32_t segment) const { return control.levelLog.entries[segment]; }
+
     std::unique_ptr<SteppedSong> song;
+    PlayRenderer renderer;
     MixBuffer mix{};
     RenderControl control;
     std::vector<std::int16_t> ring = std::vector<std::int16_t>(kRingSegments * kSegmentSamples, 1);
 };
 
-TEST(SegmentRendering, RendersTheToneAndLogsPositionLevelsAndTime) {
-    Renderer r;
-    r.song = test::LoadSong(ToneSong(64, 1, {{0, {Cell(kC4, 1)}}}));
-    ASSERT_EQ(RenderSegment(r.song->state, r.mix, r.control, r.ring.data()), SegmentOutcome::Rendered);
+// Each segment's entry describes that segment: its own levels, the row of
+// its first frame and the song's frames before it.
+TEST(SegmentRendering, RendersTheToneAndLogsEachSegmentsLevelsPositionAndTime) {
+    Renderer r(ToneSong(64, 1, {{0, {Cell(kC4, 1)}}}));  // rows of one 480-frame tick
+    r.Render();
     // Panned to the middle at full volume: 127 x 128 / 255 = 63 on each side.
     const std::int16_t steady = ConvertAccumulator(VoiceContribution(16384 * 64, 63 * 128), kUnityVolume);
     EXPECT_EQ(r.ring[0], 0);  // the note ramps in from silence
@@ -66,64 +77,72 @@ TEST(SegmentRendering, RendersTheToneAndLogsPositionLevelsAndTime) {
     EXPECT_EQ(r.ring[2 * 1000 + 1], steady);
     EXPECT_EQ(r.ring[2 * 1024], 1);  // the next segment is untouched
     EXPECT_EQ(r.control.writeSegment, 1u);
-    EXPECT_EQ(r.control.levelLog.elapsedMs.load(), 10u + 10u + 1u);  // 480 + 480 + 64 frames
-    EXPECT_EQ(r.control.levelLog.entries[0].position.load(), 2u);   // order 0, row 2
     std::uint32_t sums[2] = {0, 0};
     for (std::uint32_t i = 0; i < kSegmentSamples; ++i) sums[i & 1] += std::uint32_t(std::abs(r.ring[i]));
-    const std::uint32_t levels = r.control.levelLog.entries[1].levels.load();
+    const std::uint32_t levels = r.Entry(0).levels.load();
     EXPECT_EQ(levels, ((sums[0] >> 10) << 16) | (sums[1] >> 10));
     EXPECT_LT(levels >> 16, std::uint32_t(steady));  // the ramp-in pulls the mean down
+
+    r.Render(2);
+    const struct {
+        std::uint32_t segment;
+        std::uint32_t row;  // of the segment's first frame: frame 1024 is in row 2, 2048 in row 4
+        std::uint64_t songFrames;
+    } expected[] = {{0, 0, 0}, {1, 2, 1024}, {2, 4, 2048}};
+    for (const auto& e : expected) {
+        EXPECT_EQ(r.Entry(e.segment).position.load(), e.row) << e.segment;
+        EXPECT_EQ(r.Entry(e.segment).songFrames.load(), e.songFrames) << e.segment;
+        EXPECT_EQ(r.Entry(e.segment).pastSongEnd.load(), 0) << e.segment;
+    }
 }
 
 TEST(SegmentRendering, PausedSegmentsAreSilentAndHoldTheSong) {
-    Renderer r;
-    r.song = test::LoadSong(ToneSong(64, 6, {{0, {Cell(kC4, 1)}}}));
+    Renderer r(ToneSong(64, 6, {{0, {Cell(kC4, 1)}}}));
+    r.Render();
     r.control.pauseFlag = 1;
     r.control.writeSegment = 15;
-    ASSERT_EQ(RenderSegment(r.song->state, r.mix, r.control, r.ring.data()), SegmentOutcome::Rendered);
+    r.Render(2);
     for (std::uint32_t i = 15 * kSegmentSamples; i < 16 * kSegmentSamples; ++i) ASSERT_EQ(r.ring[i], 0);
-    EXPECT_EQ(r.control.writeSegment, 0u);
-    EXPECT_EQ(r.control.levelLog.elapsedMs.load(), 0u);
-    EXPECT_EQ(r.song->state.pendingOrder, 0);  // not started
-    EXPECT_EQ(r.song->state.tickFramesLeft, 0);
+    EXPECT_EQ(r.control.writeSegment, 1u);
+    for (const std::uint32_t segment : {15u, 0u}) {
+        EXPECT_EQ(r.Entry(segment).songFrames.load(), 1024u) << "the song stands where it stopped";
+        EXPECT_EQ(r.Entry(segment).position.load(), 0u);
+        EXPECT_EQ(r.Entry(segment).levels.load(), 0u);
+        EXPECT_EQ(r.Entry(segment).pastSongEnd.load(), 0);
+    }
+    EXPECT_EQ(r.renderer.Frames(), 1024u);
 }
 
-TEST(SegmentRendering, PlayOnceReportsTheSongsEnd) {
-    Renderer r;
-    r.song = test::LoadSong(ToneSong(2, 1, {}));
-    r.control.playOnce = 1;
-    EXPECT_EQ(RenderSegment(r.song->state, r.mix, r.control, r.ring.data()), SegmentOutcome::SongEnded);
-}
-
-// A tool's song end: the song plays exactly the one-pass render, then
-// silence; the segment wholly after the end is flagged, the one holding the
-// end is not. After a jump, the song ends once its end row has played.
-TEST(SegmentRendering, AToolsSongEndIsTheOnePassEndThenSilence) {
+// A song that plays once: exactly the one-pass render, then silence; the
+// segment holding the end is not past it, the next ones are and keep the
+// last row. After a jump the row count says nothing; the song then ends once
+// its end row has played.
+TEST(SegmentRendering, AOnePassSongEndsAtItsEndRowThenSilence) {
     // Five rows of one tick, the last jumping back to the start: the song never runs off its end.
     const XmModule module = ToneSong(5, 1, {{0, {Cell(kC4, 1)}}, {4, {test::Effect(0x0B, 0)}}});
     const SongScan scan = ScanSong(test::LoadSong(module)->song);
     ASSERT_EQ(scan.rowStarts, 5u);
-    auto reference = test::LoadSong(module);
-    SongPass pass(reference->state, true);
+    const std::vector<std::uint8_t> bytes = WriteXm(module);
+    OfflinePlay reference(LoadSongFromMemory(bytes.data(), bytes.size()).song);
     std::vector<std::int16_t> expected(kSegmentSamples * 4, 0);
-    std::uint32_t frames = 0;
-    while (std::uint32_t n = pass.Render(expected.data() + 2 * frames, kSegmentFrames)) frames += n;
-    ASSERT_EQ(frames, 5u * 480u);  // past the first segment, short of the third
+    // Past the first segment, short of the third.
+    ASSERT_EQ(reference.Render(expected.data(), 4 * kSegmentFrames), 5u * 480u);
 
     for (const bool jumped : {false, true}) {
-        Renderer r;
-        r.song = test::LoadSong(module);
-        r.control.endRows = jumped ? 1000 : 5;
-        r.control.endPosition = 4;  // order 0, row 4
-        r.control.jumped = jumped;
-        for (int segment = 0; segment < 4; ++segment) {
-            ASSERT_EQ(RenderSegment(r.song->state, r.mix, r.control, r.ring.data()), SegmentOutcome::Rendered);
+        Renderer r(module, PlayEnd{true, jumped ? 1000u : scan.rowStarts});
+        if (jumped) {
+            r.control.endRowKnown = true;
+            r.control.endOrder = scan.endOrder;
+            r.control.endRow = scan.endRow;
+            JumpInRenderer(r.renderer, r.song->state, r.control, 0);
         }
+        r.Render(4);
         const std::vector<std::int16_t> played(r.ring.begin(), r.ring.begin() + kSegmentSamples * 4);
         EXPECT_EQ(played, expected) << "jumped " << jumped;
-        EXPECT_EQ(r.control.levelLog.entries[2].pastSongEnd.load(), 0) << "holds the song's last frames";
-        EXPECT_EQ(r.control.levelLog.entries[3].pastSongEnd.load(), 1);
-        EXPECT_EQ(r.control.levelLog.entries[3].position.load(), 4u) << "where the song ended";
+        EXPECT_EQ(r.Entry(2).pastSongEnd.load(), 0) << "holds the song's last frames";
+        EXPECT_EQ(r.Entry(3).pastSongEnd.load(), 1);
+        EXPECT_EQ(r.Entry(3).position.load(), 4u) << "where the song ended";
+        EXPECT_EQ(r.Entry(3).songFrames.load(), 5u * 480u);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -32,7 +34,8 @@ TEST(WinmmDeviceTest, LoopsOneBufferUntilResetAndClosesCleanly) {
     WinmmWaveDevice device;
     std::vector<std::uint8_t> ring(kRingBytes, 0);
     WaveHeader header = LoopingHeader(ring);
-    ASSERT_TRUE(device.Open(kOutputFormat));
+    ASSERT_TRUE(device.Open(kOutputFormat)) << device.OpenProblem();
+    EXPECT_EQ(device.OpenProblem(), "");
     device.PrepareHeader(header);
     ASSERT_TRUE(device.Write(header));
     // Past the end of the buffer: the device went round the loop.
@@ -61,11 +64,16 @@ TEST(WinmmDeviceTest, ClosingWhilePlayingStopsTheDevice) {
     EXPECT_TRUE(again.Open(kOutputFormat));
 }
 
-TEST(WinmmDeviceNoCardTest, OpenFailsAndNothingElseDoesHarm) {
+TEST(WinmmDeviceNoCardTest, OpenFailsSaysWhyAndNothingElseDoesHarm) {
     WinmmWaveDevice device;
     std::vector<std::uint8_t> ring(kRingBytes, 0);
     WaveHeader header = LoopingHeader(ring);
     EXPECT_FALSE(device.Open(kOutputFormat));
+    // The device's name, then winmm's words for the failure.
+    const std::string problem = device.OpenProblem();
+    const std::size_t colon = problem.find(": ");
+    EXPECT_TRUE(colon != std::string::npos && colon > 0 && problem.size() > colon + 2) << problem;
+    std::printf("no device: %s\n", problem.c_str());
     device.PrepareHeader(header);
     EXPECT_FALSE(device.Write(header));
     EXPECT_EQ(device.GetPosition(), 0u);

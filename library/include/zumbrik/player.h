@@ -15,12 +15,14 @@
  * Threads: each ZumbrikSong is used by one thread at a time; different songs
  * are independent of each other and of the background player, so any number
  * may render at once on any threads. The zumbrik_player_* functions may be
- * called from any thread at any time. The library never writes to the
- * standard streams.
+ * called from any thread at any time: the calls that start, stop or change
+ * the output take turns, the others never wait. The library never writes to
+ * the standard streams.
  *
- * Link with `pkg-config --cflags --libs zumbrik-player` (add --static for
- * libzumbrik-player.a), or in CMake with find_package(ZumbrikPlayer) and the
- * target Zumbrik::player.
+ * Link with `pkg-config --cflags --libs zumbrik-player` (a static program:
+ * `cc -static ... $(pkg-config --cflags --libs --static zumbrik-player)`),
+ * or in CMake with find_package(ZumbrikPlayer) and the target
+ * Zumbrik::player.
  */
 #ifndef ZUMBRIK_PLAYER_H
 #define ZUMBRIK_PLAYER_H
@@ -150,34 +152,50 @@ ZUMBRIK_API unsigned zumbrik_song_warnings(const ZumbrikSong* song);
 
 /* Flags of the play calls. */
 enum ZumbrikPlayFlags {
-    ZUMBRIK_PLAY_ONCE = 0x08,   /* one pass of the song, then silence, instead of looping */
+    /* One pass of the song, up to where it loops back or runs off its last
+     * order (as zumbrik_song_render gives it with no repeat), heard to its
+     * last frame; then silence, instead of looping. */
+    ZUMBRIK_PLAY_ONCE = 0x08,
     ZUMBRIK_START_PAUSED = 0x10 /* start with the music paused */
 };
 
 /* Stops whatever plays, loads the module (read during the call only) and
- * starts it. ZUMBRIK_OK when it plays; else why not: a load failure, or
- * ZUMBRIK_ERROR_NO_DEVICE. */
+ * starts it. The module is loaded before the sound output is opened, so the
+ * result tells a module that does not load from a machine without sound:
+ * ZUMBRIK_OK when it plays; the load's error code (as zumbrik_song_open
+ * gives it); ZUMBRIK_ERROR_NO_DEVICE when the output did not open;
+ * ZUMBRIK_ERROR_NO_MEMORY when memory or a thread was lacking;
+ * ZUMBRIK_ERROR_INVALID_ARGUMENT for a null or empty module or path. */
 ZUMBRIK_API int zumbrik_player_play_memory(const void* data, size_t size, unsigned flags);
 ZUMBRIK_API int zumbrik_player_play_file(const char* path, unsigned flags);
-/* Stops and frees everything; safe when nothing plays. */
+/* Stops and frees everything, the sound output included; safe when nothing plays. */
 ZUMBRIK_API void zumbrik_player_stop(void);
+/* Paused, the music turns to silence once the sound already queued (about a
+ * third of a second) has played; resumed, it goes on where it stopped. */
 ZUMBRIK_API void zumbrik_player_pause(void);
 ZUMBRIK_API void zumbrik_player_resume(void);
-/* 1 while a song plays (paused or not), 0 once stopped or a play-once song is over. */
+/* 1 while a song plays (paused or not); 0 once stopped, or once a song
+ * played with ZUMBRIK_PLAY_ONCE has been heard to its end (the output then
+ * plays silence until zumbrik_player_stop or the next play). */
 ZUMBRIK_API int zumbrik_player_playing(void);
 /* 0..25 (more counts as 25): 2 dB steps below unity at 25; 0 is practically mute. */
 ZUMBRIK_API void zumbrik_player_set_volume(unsigned level);
-/* Continues at row 0 of the order (0 when past the song's end) from the next row. */
+/* Continues at row 0 of the order (0 when past the song's end) from the next
+ * row. A song played once then ends after the row its one pass ends on. */
 ZUMBRIK_API void zumbrik_player_jump_to_order(unsigned order);
-/* For the sound now heard: (left mean level << 16) | right mean level. */
+/* The next three describe the sound now heard (a stretch of 1024 frames, 21
+ * ms), not the sound being prepared ahead of it, so they agree with each
+ * other. The left and right mean levels: (left << 16) | right. */
 ZUMBRIK_API uint32_t zumbrik_player_levels(void);
-/* For the sound now heard: (order << 16) | row. */
+/* The order and row playing as it starts: (order << 16) | row. */
 ZUMBRIK_API uint32_t zumbrik_player_position(void);
-/* Milliseconds of the song heard so far, not counting paused stretches. */
+/* Milliseconds of the song heard so far, counted from its frames, not
+ * counting paused stretches. */
 ZUMBRIK_API uint32_t zumbrik_player_elapsed_ms(void);
-/* The sound output the next play opens: a device name of the system's sound
- * library (ALSA: "default", "hw:1", ...; ignored on Windows), NULL for the
- * default. Stops the music. */
+/* The sound output the next play opens: an ALSA PCM name ("default", "hw:1",
+ * "null", ...), NULL for "default"; checked only when it is opened. Windows
+ * has the one wave mapper: the name is accepted and ignored. Stops the music
+ * everywhere. ZUMBRIK_OK, or ZUMBRIK_ERROR_INVALID_ARGUMENT for "". */
 ZUMBRIK_API int zumbrik_player_set_device(const char* name);
 
 #ifdef __cplusplus

@@ -34,11 +34,17 @@ std::string StandardErrorOf(Action action) {
     return text;
 }
 
-// A missing device must not print over the game screen, whatever ALSA thinks of it.
-TEST(MusicAlsaDeviceTest, ADeviceThatCannotOpenPrintsNothing) {
+// A missing device must not print over the game screen, whatever ALSA
+// thinks of it; it says why it failed when asked, in ALSA's words.
+TEST(MusicAlsaDeviceTest, ADeviceThatCannotOpenPrintsNothingAndSaysWhy) {
     const std::string printed = StandardErrorOf([] {
         AlsaWaveDevice missing("zumbrik_no_such_pcm");
         EXPECT_FALSE(missing.Open(kOutputFormat));
+        EXPECT_EQ(missing.OpenProblem(), "zumbrik_no_such_pcm: No such file or directory");
+        WaveFormat mono = kOutputFormat;
+        mono.channels = 1;
+        EXPECT_FALSE(missing.Open(mono));
+        EXPECT_EQ(missing.OpenProblem(), "zumbrik_no_such_pcm: only 16-bit stereo PCM is played");
         WaveHeader header{};
         EXPECT_FALSE(missing.Write(header));
         missing.Reset();
@@ -105,7 +111,7 @@ TEST(MusicAlsaDeviceTest, AnOutputThatTakesNothingNeverHoldsACallBeyondItsLimit)
     const std::string fifo = std::string(folder) + "/sound";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string name = "file:'" + fifo + "',raw";
-    AlsaWaveDevice device(name.c_str());
+    AlsaWaveDevice device(name);
     const auto slack = std::chrono::milliseconds(400);
 
     auto start = Clock::now();
@@ -113,9 +119,11 @@ TEST(MusicAlsaDeviceTest, AnOutputThatTakesNothingNeverHoldsACallBeyondItsLimit)
     const auto openTime = Since(start);
     EXPECT_GE(openTime, AlsaWaveDevice::kOpenLimit - std::chrono::milliseconds(50));
     EXPECT_LT(openTime, AlsaWaveDevice::kOpenLimit + slack);
+    EXPECT_EQ(device.OpenProblem(), name + ": did not open within 1000 ms");
     start = Clock::now();
     EXPECT_FALSE(device.Open(kOutputFormat)) << "the first open is still blocked";
     EXPECT_LT(Since(start), std::chrono::milliseconds(50)) << "a known stuck output fails at once";
+    EXPECT_EQ(device.OpenProblem(), name + ": an earlier use of it is still blocked");
 
     // A reader that never reads: the blocked open goes through and closes, and the output opens again.
     const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);

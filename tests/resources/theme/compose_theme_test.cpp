@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "resources/theme/compose_theme.h"
+#include "player/formats/xm_loader.h"
 #include "tests/player/offline_render.h"
 
 namespace zumbrik {
