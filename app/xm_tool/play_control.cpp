@@ -52,14 +52,24 @@ PlayControl::Started PlayControl::Start(const std::string& path, WaveDevice& dev
                   (static_cast<std::uint32_t>(scan.endOrder) << 16) | static_cast<std::uint32_t>(scan.endRow));
     SetMasterVolume(volumeLevel_);
     const std::vector<std::uint8_t>& bytes = module_->bytes;
-    if (PlayModule(reinterpret_cast<std::uintptr_t>(bytes.data()), bytes.size(), MemorySource) == 0) {
-        // The bytes loaded here: what failed is the device.
-        const std::string problem = device.OpenProblem();
-        Finish();
-        err << "zumbrik-xm: no sound output device could be opened" << (problem.empty() ? "" : ": " + problem) << "\n";
-        return Started::NoDevice;
+    const StartResult started = StartModule(reinterpret_cast<std::uintptr_t>(bytes.data()), bytes.size(), MemorySource);
+    switch (started.status) {
+        case StartStatus::Playing: return Started::Playing;
+        case StartStatus::NotLoaded:
+        case StartStatus::NothingToPlay:
+            Finish();
+            err << "zumbrik-xm: " << InputName(path) << ": " << LoadResultText(started.load) << "\n";
+            return Started::BadFile;
+        case StartStatus::NoMemory:
+            Finish();
+            err << "zumbrik-xm: " << InputName(path) << ": no memory left to play it\n";
+            return Started::BadFile;
+        case StartStatus::NoDevice: break;
     }
-    return Started::Playing;
+    const std::string problem = device.OpenProblem();
+    Finish();
+    err << "zumbrik-xm: no sound output device could be opened" << (problem.empty() ? "" : ": " + problem) << "\n";
+    return Started::NoDevice;
 }
 
 PlayStep PlayControl::Act(PlayKey key) {
