@@ -151,21 +151,22 @@ bool RenderedPlay::Mute(std::int32_t channel, bool muted) {
 
 double RenderedPlay::Duration() const { return static_cast<double>(passFrames_) / Rate(); }
 
-std::int32_t RenderedPlay::Order() const {
-    std::int32_t order = orderBefore_;
-    for (int i = 0; i < renderer_.RowStartCount() && renderer_.RowStarts()[i].frame <= taken_; ++i) {
-        order = renderer_.RowStarts()[i].order;
+RowStart RenderedPlay::RowAtPosition() const {
+    if (taken_ == segmentFrames_ && play_->tick == 0 && play_->tickFramesLeft <= 0 && !renderer_.Ended()) {
+        // The segment is used up and the next frame starts a row: the one pending.
+        return RowStart{0, play_->pendingOrder >= 0 ? play_->pendingOrder : play_->orderIndex,
+                        play_->pendingRow >= 0 ? play_->pendingRow : play_->row};
     }
-    return order;
+    RowStart at{0, orderBefore_, rowBefore_};
+    for (int i = 0; i < renderer_.RowStartCount() && renderer_.RowStarts()[i].frame <= taken_; ++i) {
+        at = renderer_.RowStarts()[i];
+    }
+    return at;
 }
 
-std::int32_t RenderedPlay::Row() const {
-    std::int32_t row = rowBefore_;
-    for (int i = 0; i < renderer_.RowStartCount() && renderer_.RowStarts()[i].frame <= taken_; ++i) {
-        row = renderer_.RowStarts()[i].row;
-    }
-    return row;
-}
+std::int32_t RenderedPlay::Order() const { return RowAtPosition().order; }
+
+std::int32_t RenderedPlay::Row() const { return RowAtPosition().row; }
 
 void RenderedPlay::Seek(std::uint64_t frame) {
     if (frameLimit_ != 0) frame = std::min(frame, frameLimit_);

@@ -64,6 +64,8 @@ private:
     void Restart();
     // The end and bounds for the repeat count at the present rate.
     void SetEnds();
+    // The row the frame at the position belongs to.
+    RowStart RowAtPosition() const;
     // Drops what is left of the segment held: it is never heard.
     void ClearHeldSegment();
 

@@ -132,6 +132,22 @@ TEST(OfflinePlay, RepeatsGoOnWhereTheSongLoopsAndOrdersCanBeSought) {
     EXPECT_GE(frames, 4 * onePass.size() / 2);
 }
 
+TEST(OfflinePlay, ThePositionNamesTheRowOfTheNextFrameEvenOnASegmentsEdge) {
+    // Rows of two 512-frame ticks: every row starts on a segment's edge.
+    XmModule module = test::StepModule(16);
+    module.bpm = 234;
+    module.tempo = 2;
+    OfflinePlay play(Loaded(WriteXm(module)));
+    std::vector<std::int16_t> out(2 * 1024);
+    for (int row = 0; row < 16; ++row) {
+        EXPECT_EQ(play.Row(), row);
+        ASSERT_EQ(play.Render(out.data(), 1000), 1000u);
+        EXPECT_EQ(play.Row(), row);
+        ASSERT_EQ(play.Render(out.data(), 24), 24u);
+    }
+    EXPECT_EQ(play.Order(), 0);
+}
+
 TEST(OfflinePlay, MutedChannelsMoveOnSoUnmutingRejoinsTheStraightRender) {
     const auto song = Loaded(BusySong());
     OfflinePlay straight(song);
