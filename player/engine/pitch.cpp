@@ -8,6 +8,8 @@ namespace {
 
 constexpr double kReferenceFrequency = 8363.0;
 constexpr std::int64_t kAmigaNumerator = 14317456;  // 8363 x 1712
+// The PAL Amiga's clock, 3546895 Hz, for periods four times as fine.
+constexpr std::int64_t kPalAmigaNumerator = 4 * 3546895;
 // The constants are single-precision on purpose: the periods and frequencies
 // they give are the ones the music was tuned against.
 constexpr float kTwelfth = 0.083333336f;
@@ -68,7 +70,12 @@ std::uint32_t AmigaFrequency(std::int32_t period, std::int32_t periodDelta) {
 }
 
 std::uint32_t PeriodFrequency(const Play& play, std::int32_t period, std::int32_t periodDelta) {
-    return (play.song->moduleFlags & 1) != 0 ? LinearFrequency(period, periodDelta) : AmigaFrequency(period, periodDelta);
+    if ((play.song->moduleFlags & 1) != 0) return LinearFrequency(period, periodDelta);
+    if ((play.song->behaviour & kBehaviourPalClock) != 0) {
+        const std::int64_t q = static_cast<std::int64_t>(period) + periodDelta;
+        return q <= 0 ? kFloorFrequency : static_cast<std::uint32_t>(kPalAmigaNumerator / q);
+    }
+    return AmigaFrequency(period, periodDelta);
 }
 
 Step FrequencyStep(std::uint32_t frequency, std::uint32_t rate) {

@@ -14,9 +14,20 @@ void SampleOffset(Play& play, ChannelState& channel, std::uint8_t param, const S
         channel.sampleOffset = param * 256;
     }
     MixVoice& voice = play.voices[channel.voice];
+    const auto offset = static_cast<std::uint32_t>(channel.sampleOffset);
     const std::uint64_t loopEnd = static_cast<std::uint64_t>(sample.loopStart) + sample.loopLength;
-    if (static_cast<std::uint32_t>(channel.sampleOffset) < loopEnd) {
-        voice.startOffset = static_cast<std::uint32_t>(channel.sampleOffset);
+    if ((play.song->behaviour & kBehaviourOffsetWithinSample) != 0) {
+        if (offset < sample.length) {
+            voice.startOffset = offset;
+            return;
+        }
+        if (sample.loopType != NoLoop) {
+            voice.startOffset = sample.loopStart;
+            return;
+        }
+    }
+    if (offset < loopEnd) {
+        voice.startOffset = offset;
     } else {
         // An offset past the loop stops the sound, note or no note.
         ClearFlags(channel, StartNote);
@@ -24,6 +35,10 @@ void SampleOffset(Play& play, ChannelState& channel, std::uint8_t param, const S
         voice.position = 0;
         voice.startOffset = 0;
     }
+}
+
+void SlideOnFirstTick(const Play& play, ChannelState& channel) {
+    if ((play.song->behaviour & kBehaviourVolumeSlideOnFirstTick) != 0) VolumeSlide(channel);
 }
 
 void ExtraFinePortamento(ChannelState& channel, std::uint8_t param) {
@@ -55,7 +70,9 @@ void ApplyRowExtended(Play& play, ChannelState& channel, std::uint8_t param, con
             break;
         case extended_effect::kSetFinetune:
             if (const SampleRecord* sample = FindInstrumentSample(instrument, channel.note)) {
-                play.finetunes[sample->index] = static_cast<std::int8_t>(y);
+                play.finetunes[sample->index] = (play.song->behaviour & kBehaviourSignedFinetuneNibble) != 0
+                                                    ? static_cast<std::int8_t>(((y ^ 8) - 8) * 16)
+                                                    : static_cast<std::int8_t>(y);
             }
             break;
         case extended_effect::kTremoloWaveform:
@@ -111,10 +128,12 @@ void ApplyRowEffect(Play& play, ChannelState& channel, const PatternCell& cell, 
             if (param != 0) channel.volumeSlide = param;
             channel.portaTarget = channel.notePeriod;
             ClearFlags(channel, StartNote | UpdatePitch);
+            SlideOnFirstTick(play, channel);
             break;
         case effect::kVibratoVolumeSlide:
             if (param != 0) channel.volumeSlide = param;
             VibratoStep(channel);
+            SlideOnFirstTick(play, channel);
             break;
         case effect::kTremolo:
             if (x != 0) channel.tremolo.speed = x;
@@ -129,6 +148,7 @@ void ApplyRowEffect(Play& play, ChannelState& channel, const PatternCell& cell, 
             break;
         case effect::kVolumeSlide:
             if (param != 0) channel.volumeSlide = param;
+            SlideOnFirstTick(play, channel);
             break;
         case effect::kSetVolume:
             channel.volume = param;

@@ -72,9 +72,9 @@ bool ApplyFlowEffect(Play& play, ChannelState& channel, const PatternCell& cell,
 
 namespace {
 
-void ResetFromInstrument(ChannelState& channel, const SampleRecord& sample) {
+void ResetFromInstrument(const Song& song, ChannelState& channel, const SampleRecord& sample) {
     channel.volume = sample.volume;
-    channel.panning = sample.panning;
+    if ((song.behaviour & kBehaviourChannelPanning) == 0) channel.panning = sample.panning;
     channel.volumeEnvState.value = 64;
     channel.panningEnvState.value = 32;
     channel.fadeoutVolume = 65536;
@@ -151,7 +151,7 @@ void ApplyCell(Play& play, ChannelState& channel, const PatternCell& cell, bool&
     }
     // The instrument resets the sound even on a portamento row.
     if (cell.instrument != 0) {
-        ResetFromInstrument(channel, sample);
+        ResetFromInstrument(*play.song, channel, sample);
     }
     ApplyVolumeColumnOnRow(channel, cell.volume);
     if (cell.note >= kKeyOffNote || cell.effect == effect::kKeyOff) {
