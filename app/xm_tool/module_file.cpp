@@ -10,7 +10,7 @@
 
 #include "app/xm_tool/system_files.h"
 #include "player/song/module_source.h"
-#include "player/formats/xm_loader.h"
+#include "player/formats/song_loader.h"
 
 namespace zumbrik {
 

@@ -4,7 +4,7 @@
 
 #include "player/background/module_player.h"
 #include "player/background/output_thread.h"
-#include "player/formats/xm_loader.h"
+#include "player/formats/song_loader.h"
 #include "platform/thread_priority.h"
 
 namespace zumbrik {

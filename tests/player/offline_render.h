@@ -11,7 +11,7 @@
 #include "player/song/module_arena.h"
 #include "player/song/module_source.h"
 #include "player/background/segment_renderer.h"
-#include "player/formats/xm_loader.h"
+#include "player/formats/song_loader.h"
 #include "player/formats/xm_writer.h"
 #include "tests/support/xm_builder.h"
 

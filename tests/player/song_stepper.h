@@ -9,7 +9,7 @@
 #include "player/song/module_arena.h"
 #include "player/song/module_source.h"
 #include "player/engine/sequencer.h"
-#include "player/formats/xm_loader.h"
+#include "player/formats/song_loader.h"
 #include "player/formats/xm_writer.h"
 #include "tests/support/xm_builder.h"
 
