@@ -6,6 +6,9 @@
 # windows) correlate, ours with each peer's and the peers' with each other.
 # A file passes when its length is within 1 % of xmp's and its envelope
 # correlates at least 0.95 with either peer's, or as closely as the peers agree.
+# The peers render at full stereo separation, as the player pans: by default
+# xmp narrows every module to 70 % and openmpt123 puts MOD channels at a
+# quarter and three quarters, where the Amiga (and this player) pans them hard.
 # Usage: bench/compare-with-peers.sh ZUMBRIK_XM [CORPUS_DIR (default /work/extra)] [OUT_DIR]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -24,9 +27,11 @@ for module in "$corpus"/mod/* "$corpus"/s3m/*; do
   mkdir -p "$work"
   cp "$module" "$work/in"
   [ -f "$work/ours.wav" ] || "$tool" render "$module" "$work/ours.wav" >/dev/null 2>"$work/ours.err" || rm -f "$work/ours.wav"
-  [ -f "$work/xmp.wav" ] || xmp -q -f 48000 -o "$work/xmp.wav" "$module" >/dev/null 2>&1 || rm -f "$work/xmp.wav"
+  [ -f "$work/xmp.wav" ] || xmp -q -P 100 -f 48000 -o "$work/xmp.wav" "$module" >/dev/null 2>&1 || rm -f "$work/xmp.wav"
+  separation=100
+  case "${module,,}" in *.mod) separation=200 ;; esac
   if [ ! -f "$work/mpt.wav" ]; then
-    openmpt123 --quiet --render --samplerate 48000 --no-float --force "$work/in" >/dev/null 2>&1 &&
+    openmpt123 --quiet --render --stereo "$separation" --samplerate 48000 --no-float --force "$work/in" >/dev/null 2>&1 &&
       mv "$work/in.wav" "$work/mpt.wav" || true
   fi
   read -r ours xmp_s mpt_s r_xmp r_mpt r_peers < <(python3 "$here/peers/loudness_envelope.py" \

@@ -49,7 +49,20 @@ std::int32_t AmigaPeriod(std::int32_t realNote, std::int32_t finetune) {
 }
 
 std::int32_t NotePeriod(const Play& play, std::int32_t realNote, std::int32_t finetune) {
-    return (play.song->moduleFlags & 1) != 0 ? LinearPeriod(realNote, finetune) : AmigaPeriod(realNote, finetune);
+    if ((play.song->moduleFlags & 1) != 0) return LinearPeriod(realNote, finetune);
+    return AmigaPeriod(realNote, finetune);
+}
+
+std::int32_t C2SpeedPeriod(std::int32_t note, std::uint32_t c2Speed) {
+    const double speed = c2Speed == 0 ? 8363.0 : c2Speed;
+    return static_cast<std::int32_t>(std::floor(8363.0 * 1712.0 / speed * std::exp2((48 - note) / 12.0) + 0.5));
+}
+
+std::int32_t SampleNotePeriod(const Play& play, std::int32_t realNote, const SampleRecord& sample) {
+    if ((play.song->moduleFlags & 1) == 0 && (play.song->behaviour & kBehaviourC2SpeedPeriods) != 0) {
+        return C2SpeedPeriod(realNote - sample.relativeNote, sample.c2Speed);
+    }
+    return NotePeriod(play, realNote, FinetuneOf(play, sample));
 }
 
 std::uint32_t LinearFrequency(std::int32_t period, std::int32_t periodDelta) {

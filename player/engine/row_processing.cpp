@@ -126,7 +126,7 @@ void StartNewNote(const Play& play, ChannelState& channel, const PatternCell& ce
                   const SampleRecord& sample, bool portaRow) {
     const std::int32_t realNote = cell.note - 1 + sample.relativeNote;
     channel.realNote = static_cast<std::uint8_t>(realNote & 0xFF);
-    const std::int32_t period = NotePeriod(play, realNote, FinetuneOf(play, sample));
+    const std::int32_t period = SampleNotePeriod(play, realNote, sample);
     channel.notePeriod = period;
     if (!portaRow && DecodeVolumeColumn(cell.volume).command != VolumeCommand::TonePortamento) {
         channel.period = period;

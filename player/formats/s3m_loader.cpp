@@ -109,7 +109,7 @@ void ReadSongFields(const S3mTables& t, Song& song) {
     song.initialGlobalVolume = std::min<std::uint8_t>(h[s3m::kGlobalVolume], 64);
     song.mixVolume = h[s3m::kMasterVolume] & 0x7F;
     song.behaviour = kBehaviourClampVolumes | kBehaviourChannelPanning | kBehaviourOffsetWithinSample |
-                     kBehaviourInitialGlobalVolume | kBehaviourMixVolume;
+                     kBehaviourInitialGlobalVolume | kBehaviourMixVolume | kBehaviourC2SpeedPeriods;
     const std::uint16_t flags = Le16(h + s3m::kFlags);
     if ((flags & s3m::kFastVolumeSlides) != 0 || version == s3m::kVersionWithFastSlides) {
         song.behaviour |= kBehaviourVolumeSlideOnFirstTick;
@@ -182,9 +182,11 @@ LoadResult ReadPatterns(ModuleSource& source, ModuleArena& arena, const S3mTable
     return LoadResult::Loaded;
 }
 
-// The C-4 speed as the XM relative note and finetune (128ths of a semitone).
+// The C-4 speed, and the same as the XM relative note and finetune (128ths of
+// a semitone), by which the arpeggio measures its steps.
 void SetC2Speed(SampleRecord& sample, std::uint32_t c2Speed) {
     if (c2Speed == 0) c2Speed = kReferenceC2Speed;
+    sample.c2Speed = c2Speed;
     const double semitones = 12.0 * std::log2(static_cast<double>(c2Speed) / kReferenceC2Speed);
     long fine = std::lround(semitones * 128.0);
     fine = std::clamp(fine, -128L * 96, 127L * 96);

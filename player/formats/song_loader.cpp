@@ -58,7 +58,10 @@ LoadResult LoadModule(ModuleSource& source, ModuleArena& arena, Song& song) {
     ProbeBytes probe;
     if (!ReadProbeBytes(source, probe)) return LoadResult::CannotOpen;
     for (const FormatProbe& format : kFormats) {
-        if (format.matches(probe)) return format.load(source, arena, song);
+        if (!format.matches(probe)) continue;
+        const LoadResult result = format.load(source, arena, song);
+        song.format = format.name;
+        return result;
     }
     // The XM loader takes what it can even without the XM text; only what it refuses is no module at all.
     const LoadResult result = LoadXm(source, arena, song);

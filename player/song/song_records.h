@@ -46,6 +46,7 @@ struct SampleRecord {
     // the guard sample.
     const std::int16_t* data;
     char name[kNameBytes];  // as the file gives it, up to a NUL, trailing spaces cut
+    std::uint32_t c2Speed;  // Hz of C-4 (kBehaviourC2SpeedPeriods)
 };
 
 // Stands for an absent sample: silent, length 0, no relative note or finetune.
@@ -113,6 +114,10 @@ enum SongBehaviour : std::uint32_t {
     kBehaviourMixVolume = 0x80,
     // Amiga periods count cycles of the PAL Amiga's clock, not 8363 x 1712 / period.
     kBehaviourPalClock = 0x100,
+    // A note's period comes from the tracker's table of twelve periods,
+    // shifted by the octave and scaled by the sample's C-4 speed
+    // (SampleRecord::c2Speed), not from the relative note and finetune.
+    kBehaviourC2SpeedPeriods = 0x200,
 };
 
 // A loaded song: everything its file says, and nothing a play changes. It is

@@ -93,6 +93,7 @@ ModSample ModSquare(std::uint32_t length, bool looped) {
 ModModule ModSongOf(std::vector<std::pair<int, std::vector<ModCell>>> rows, int channels) {
     ModModule module;
     module.channels = channels;
+    if (channels != 4) module.tag = (channels < 10 ? std::to_string(channels) + "CHN" : std::to_string(channels) + "CH");
     module.samples = {ModSquare()};
     module.patterns = {ModPatternOf(channels, std::move(rows))};
     return module;

@@ -46,7 +46,7 @@ std::vector<std::uint8_t> WriteMod(const ModModule& module);
 std::vector<ModCell> ModPatternOf(int channels, std::vector<std::pair<int, std::vector<ModCell>>> filled);
 // A looped square wave of `length` bytes, loud enough to hear every volume step.
 ModSample ModSquare(std::uint32_t length = 64, bool looped = true);
-// Four channels, one square sample, the pattern given, speed from F in the pattern.
+// One square sample, the pattern given, the tag that names the channels.
 ModModule ModSongOf(std::vector<std::pair<int, std::vector<ModCell>>> rows, int channels = 4);
 
 // --- S3M ---------------------------------------------------------------------
