@@ -10,6 +10,7 @@
 #include "module_checks.h"
 #include "player/song/module_arena.h"
 #include "player/song/module_source.h"
+#include "player/mixer/mix_buffer.h"
 #include "player/mixer/sample_conversion.h"
 #include "player/engine/sequencer.h"
 #include "player/engine/song_position.h"

@@ -42,6 +42,10 @@ bool ApplyFlowEffect(Play& play, ChannelState& channel, const PatternCell& cell,
                 SetTempoBpm(play, param);
             }
             return true;
+        case effect::kSetSpeed:
+            if ((play.song->behaviour & kBehaviourSpeedEffect) == 0) return false;
+            if (param != 0) play.speed = param;
+            return true;
         case effect::kExtended:
             break;
         default:

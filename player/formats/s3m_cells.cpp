@@ -73,8 +73,7 @@ bool SharesMemory(std::uint8_t letter) {
 Converted ConvertEffect(std::uint8_t letter, std::uint8_t param, S3mOrderMap orders) {
     switch (letter) {
         case Letter('A'):
-            // The speed may exceed what the XM speed/tempo split can say as a speed.
-            return param == 0 ? Converted{} : Effect(effect::kSpeedTempo, std::min<std::uint8_t>(param, 0x1F));
+            return param == 0 ? Converted{} : Effect(effect::kSetSpeed, param);
         case Letter('B'):
             return Effect(effect::kPositionJump, param < orders.count ? orders.newIndex[param] : param);
         case Letter('C'):

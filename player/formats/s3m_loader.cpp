@@ -109,7 +109,8 @@ void ReadSongFields(const S3mTables& t, Song& song) {
     song.initialGlobalVolume = std::min<std::uint8_t>(h[s3m::kGlobalVolume], 64);
     song.mixVolume = h[s3m::kMasterVolume] & 0x7F;
     song.behaviour = kBehaviourClampVolumes | kBehaviourChannelPanning | kBehaviourOffsetWithinSample |
-                     kBehaviourInitialGlobalVolume | kBehaviourMixVolume | kBehaviourC2SpeedPeriods;
+                     kBehaviourInitialGlobalVolume | kBehaviourMixVolume | kBehaviourC2SpeedPeriods |
+                     kBehaviourSpeedEffect;
     const std::uint16_t flags = Le16(h + s3m::kFlags);
     if ((flags & s3m::kFastVolumeSlides) != 0 || version == s3m::kVersionWithFastSlides) {
         song.behaviour |= kBehaviourVolumeSlideOnFirstTick;

@@ -118,6 +118,8 @@ enum SongBehaviour : std::uint32_t {
     // shifted by the octave and scaled by the sample's C-4 speed
     // (SampleRecord::c2Speed), not from the relative note and finetune.
     kBehaviourC2SpeedPeriods = 0x200,
+    // effect::kSetSpeed sets the speed, up to 255 ticks a row.
+    kBehaviourSpeedEffect = 0x400,
 };
 
 // A loaded song: everything its file says, and nothing a play changes. It is

@@ -149,7 +149,7 @@ TEST(S3mLoader, EffectLettersBecomeTheEnginesEffects) {
         std::uint8_t expected;
         std::uint8_t volume;
     } cases[] = {
-        {'A', 0x05, effect::kSpeedTempo, 0x05, 0},       {'A', 0x40, effect::kSpeedTempo, 0x1F, 0},
+        {'A', 0x05, effect::kSetSpeed, 0x05, 0},         {'A', 0x40, effect::kSetSpeed, 0x40, 0},
         {'T', 0x90, effect::kSpeedTempo, 0x90, 0},       {'T', 0x10, 0, 0, 0},
         {'D', 0x30, effect::kVolumeSlide, 0x30, 0},      {'D', 0x03, effect::kVolumeSlide, 0x03, 0},
         {'D', 0x3F, effect::kExtended, 0xA3, 0},         {'D', 0xF3, effect::kExtended, 0xB3, 0},

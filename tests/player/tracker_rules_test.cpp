@@ -136,6 +136,17 @@ TEST(S3mRules, FastVolumeSlidesAlsoSlideOnTheRowTick) {
     }
 }
 
+TEST(S3mRules, SpeedsGoPastThirtyOne) {
+    auto song = S3m({{0, {S3mEffect('A', 0x29)}}, {1, {S3mEffect('T', 0x20)}}, {2, {S3mEffect('T', 0x21)}}});
+    song->Ticks(1);
+    EXPECT_EQ(song->state.speed, 0x29);
+    song->Ticks(0x29);
+    EXPECT_EQ(song->state.speed, 0x29) << "a tempo below 33 is ignored";
+    EXPECT_EQ(song->state.samplesPerTick, 120000 / 125);
+    song->Ticks(0x29);
+    EXPECT_EQ(song->state.samplesPerTick, 120000 / 0x21);
+}
+
 TEST(S3mRules, EffectsShareOneMemoryPerChannel) {
     // D04 then E00: the portamento down takes the 04 the slide left.
     auto song = S3m({{0, {S3mNote(kS3mC4, 1, -1, 'D', 0x04)}}, {1, {S3mEffect('E', 0x00)}}});
