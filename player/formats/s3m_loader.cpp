@@ -208,8 +208,15 @@ LoadResult ReadInstrument(ModuleSource& source, ModuleArena& arena, const S3mTab
         return LoadResult::Loaded;
     }
     const std::uint8_t flags = h[s3m::kSampleFlags];
-    const std::uint32_t length = Le32(h + s3m::kLength);
+    std::uint32_t length = Le32(h + s3m::kLength);
     if (length >= kMaxSampleFrames) return LoadResult::SampleLength;
+    // A sample is cut where the file ends, as the file holds nothing past it.
+    const std::uint32_t pointer = static_cast<std::uint32_t>(h[s3m::kDataPointer]) << 16 | Le16(h + s3m::kDataPointer + 1);
+    const std::int64_t held = (source.Length() - Paragraphs(pointer)) / ((flags & s3m::k16Bit) != 0 ? 2 : 1);
+    if (held < length) {
+        length = static_cast<std::uint32_t>(std::max<std::int64_t>(held, 0));
+        song.warnings |= kSongTruncated;
+    }
     const std::uint32_t loopEnd = (flags & s3m::kLooped) != 0 ? Le32(h + s3m::kLoopEnd) : 0;
     SampleRecord* sample = NewSampleRecord(arena, length, Le32(h + s3m::kLoopStart), loopEnd);
     if (sample == nullptr) return LoadResult::MemoryCap;
@@ -218,14 +225,9 @@ LoadResult ReadInstrument(ModuleSource& source, ModuleArena& arena, const S3mTab
     sample->index = song.sampleRecords++;
     SetC2Speed(*sample, Le32(h + s3m::kC2Speed));
     CopyName(sample->name, h + s3m::kSampleName, s3m::kSampleNameBytes);
-    const std::uint32_t pointer = static_cast<std::uint32_t>(h[s3m::kDataPointer]) << 16 | Le16(h + s3m::kDataPointer + 1);
     source.Seek(Paragraphs(pointer), SeekMode::Absolute);
-    if (source.position == Paragraphs(pointer)) {
-        // A stereo sample keeps its left half, which comes first.
-        ReadPcmFrames(source, *sample, PcmLayout{sample->is16Bit != 0, t.header[s3m::kSampleFormat] != 1});
-    } else {
-        song.warnings |= kSongTruncated;
-    }
+    // A stereo sample keeps its left half, which comes first.
+    if (length != 0) ReadPcmFrames(source, *sample, PcmLayout{sample->is16Bit != 0, t.header[s3m::kSampleFormat] != 1});
     UseAsOnlySample(instrument, sample);
     return LoadResult::Loaded;
 }

@@ -188,6 +188,17 @@ TEST(S3mLoader, OrdersSkipMarkersAndJumpsFollowThem) {
     EXPECT_EQ(CellAt(song, 0, 0, 0).param, 2) << "order 3 of the file is the song's third";
 }
 
+TEST(S3mLoader, SampleIsCutWhereTheFileEnds) {
+    std::vector<std::uint8_t> bytes = test::WriteS3m(test::S3mSongOf({}));  // the 64-frame sample comes last
+    bytes.resize(bytes.size() - 24);
+    const SongLoad load = Load(bytes);
+    ASSERT_TRUE(load.song);
+    const SampleRecord& sample = *load.song->song.instruments[0].samples[0];
+    EXPECT_EQ(sample.length, 40u);
+    EXPECT_EQ(sample.loopLength, 40u);
+    EXPECT_NE(load.song->song.warnings & kSongTruncated, 0u);
+}
+
 TEST(S3mLoader, SampleFormatsAndC4Speed) {
     test::S3mModule module = test::S3mSongOf({});
     module.samples.push_back(test::S3mSquare(32, true));
