@@ -1,5 +1,6 @@
 #include "player/engine/pitch.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zumbrik {
@@ -29,6 +30,8 @@ std::uint32_t RoundFrequency(double frequency) {
     return static_cast<std::uint32_t>(std::floor(frequency + 0.5));
 }
 
+bool FinePeriods(const Play& play) { return (play.song->behaviour & kBehaviourFinePeriods) != 0; }
+
 }  // namespace
 
 std::int32_t LinearPeriod(std::int32_t realNote, std::int32_t finetune) {
@@ -53,14 +56,15 @@ std::int32_t NotePeriod(const Play& play, std::int32_t realNote, std::int32_t fi
     return AmigaPeriod(realNote, finetune);
 }
 
-std::int32_t C2SpeedPeriod(std::int32_t note, std::uint32_t c2Speed) {
+std::int32_t C2SpeedPeriod(std::int32_t note, std::uint32_t c2Speed, int shift) {
     const double speed = c2Speed == 0 ? 8363.0 : c2Speed;
-    return static_cast<std::int32_t>(std::floor(8363.0 * 1712.0 / speed * std::exp2((48 - note) / 12.0) + 0.5));
+    const double period = std::ldexp(8363.0 * 1712.0 / speed * std::exp2((48 - note) / 12.0), shift);
+    return static_cast<std::int32_t>(std::floor(std::min(period, 1073741823.0) + 0.5));
 }
 
 std::int32_t SampleNotePeriod(const Play& play, std::int32_t realNote, const SampleRecord& sample) {
     if ((play.song->moduleFlags & 1) == 0 && (play.song->behaviour & kBehaviourC2SpeedPeriods) != 0) {
-        return C2SpeedPeriod(realNote - sample.relativeNote, sample.c2Speed);
+        return C2SpeedPeriod(realNote - sample.relativeNote, sample.c2Speed, FinePeriods(play) ? kFinePeriodShift : 0);
     }
     return NotePeriod(play, realNote, FinetuneOf(play, sample));
 }
@@ -84,9 +88,12 @@ std::uint32_t AmigaFrequency(std::int32_t period, std::int32_t periodDelta) {
 
 std::uint32_t PeriodFrequency(const Play& play, std::int32_t period, std::int32_t periodDelta) {
     if ((play.song->moduleFlags & 1) != 0) return LinearFrequency(period, periodDelta);
+    const std::int64_t q = static_cast<std::int64_t>(period) + periodDelta;
     if ((play.song->behaviour & kBehaviourPalClock) != 0) {
-        const std::int64_t q = static_cast<std::int64_t>(period) + periodDelta;
         return q <= 0 ? kFloorFrequency : static_cast<std::uint32_t>(kPalAmigaNumerator / q);
+    }
+    if (FinePeriods(play)) {
+        return q <= 0 ? kFloorFrequency : static_cast<std::uint32_t>((kAmigaNumerator << kFinePeriodShift) / q);
     }
     return AmigaFrequency(period, periodDelta);
 }

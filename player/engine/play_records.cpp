@@ -36,6 +36,7 @@ void ResetPlay(Play& play, const Song& song, std::uint32_t outputRate) {
     for (int c = 0; c < song.channelCount && c < kMaxChannels; ++c) {
         play.voices[2 * c].stepInteger = 1;
         play.channels[c].voice = static_cast<std::uint8_t>(2 * c);
+        if ((song.behaviour & kBehaviourFinePeriods) != 0) play.channels[c].periodShift = kFinePeriodShift;
         if ((song.behaviour & kBehaviourChannelPanning) != 0) {
             play.channels[c].panning = song.channelPanning[c];
             play.voices[2 * c].panning = song.channelPanning[c];

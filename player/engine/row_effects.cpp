@@ -46,10 +46,10 @@ void ExtraFinePortamento(ChannelState& channel, std::uint8_t param) {
     const std::uint8_t y = LowNibble(param);
     if (x == 1) {
         if (y != 0) channel.extraFineUp = y;
-        AddPeriod(channel, -static_cast<std::int32_t>(channel.extraFineUp));
+        AddPeriod(channel, PeriodSteps(channel, -static_cast<std::int32_t>(channel.extraFineUp)));
     } else if (x == 2) {
         if (y != 0) channel.extraFineDown = y;
-        AddPeriod(channel, channel.extraFineDown);
+        AddPeriod(channel, PeriodSteps(channel, channel.extraFineDown));
     }
 }
 
@@ -59,11 +59,11 @@ void ApplyRowExtended(Play& play, ChannelState& channel, std::uint8_t param, con
     switch (HighNibble(param)) {
         case extended_effect::kFinePortamentoUp:
             if (y != 0) channel.finePortaUp = y;
-            AddPeriod(channel, -4 * static_cast<std::int32_t>(channel.finePortaUp));
+            AddPeriod(channel, PeriodSteps(channel, -4 * static_cast<std::int32_t>(channel.finePortaUp)));
             break;
         case extended_effect::kFinePortamentoDown:
             if (y != 0) channel.finePortaDown = y;
-            AddPeriod(channel, 4 * static_cast<std::int32_t>(channel.finePortaDown));
+            AddPeriod(channel, PeriodSteps(channel, 4 * static_cast<std::int32_t>(channel.finePortaDown)));
             break;
         case extended_effect::kVibratoWaveform:
             channel.waveControl = static_cast<std::uint8_t>((channel.waveControl & 0xF0) | y);

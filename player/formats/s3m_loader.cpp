@@ -110,15 +110,15 @@ void ReadSongFields(const S3mTables& t, Song& song) {
     song.mixVolume = h[s3m::kMasterVolume] & 0x7F;
     song.behaviour = kBehaviourClampVolumes | kBehaviourChannelPanning | kBehaviourOffsetWithinSample |
                      kBehaviourInitialGlobalVolume | kBehaviourMixVolume | kBehaviourC2SpeedPeriods |
-                     kBehaviourSpeedEffect;
+                     kBehaviourSpeedEffect | kBehaviourFinePeriods;
     const std::uint16_t flags = Le16(h + s3m::kFlags);
     if ((flags & s3m::kFastVolumeSlides) != 0 || version == s3m::kVersionWithFastSlides) {
         song.behaviour |= kBehaviourVolumeSlideOnFirstTick;
     }
     if ((flags & s3m::kAmigaLimits) != 0) {
         song.behaviour |= kBehaviourPeriodLimits;
-        song.lowestPeriod = 4 * 113;
-        song.highestPeriod = 4 * 856;
+        song.lowestPeriod = (4 * 113) << kFinePeriodShift;
+        song.highestPeriod = (4 * 856) << kFinePeriodShift;
     }
 }
 

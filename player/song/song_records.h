@@ -114,13 +114,18 @@ enum SongBehaviour : std::uint32_t {
     kBehaviourMixVolume = 0x80,
     // Amiga periods count cycles of the PAL Amiga's clock, not 8363 x 1712 / period.
     kBehaviourPalClock = 0x100,
-    // A note's period comes from the tracker's table of twelve periods,
-    // shifted by the octave and scaled by the sample's C-4 speed
-    // (SampleRecord::c2Speed), not from the relative note and finetune.
+    // A note's period is the exact one for the sample's C-4 speed
+    // (SampleRecord::c2Speed), not one from the relative note and finetune.
     kBehaviourC2SpeedPeriods = 0x200,
     // effect::kSetSpeed sets the speed, up to 255 ticks a row.
     kBehaviourSpeedEffect = 0x400,
+    // Periods count sixteenths of the XM Amiga period (kFinePeriodShift), so
+    // that a note keeps its pitch on a sample of any C-4 speed; every slide
+    // and vibrato step moves sixteen of them.
+    kBehaviourFinePeriods = 0x800,
 };
+
+inline constexpr int kFinePeriodShift = 4;
 
 // A loaded song: everything its file says, and nothing a play changes. It is
 // immutable once loaded and read by any number of plays at once.

@@ -153,7 +153,7 @@ TEST(S3mRules, EffectsShareOneMemoryPerChannel) {
     song->Ticks(6);
     const std::int32_t before = song->Channel().period;
     song->Ticks(6);
-    EXPECT_EQ(song->Channel().period, before + 5 * 4 * 4);
+    EXPECT_EQ(song->Channel().period, before + (5 * 4 * 4 << kFinePeriodShift)) << "in sixteenths of XM's periods";
 }
 
 TEST(S3mRules, ChannelPanningFollowsTheStereoFlagAndTheTable) {
@@ -187,8 +187,9 @@ TEST(S3mRules, TheC4SpeedSetsThePeriod) {
     module.samples[0].c2Speed = 2 * 8363;
     auto song = S3m(module);
     song->Ticks(1);
-    EXPECT_EQ(song->Channel(0).period, 856);
-    EXPECT_EQ(song->Channel(1).period, 1616) << "C#-3 at twice the speed: the period of C#-4";
+    EXPECT_EQ(song->Channel(0).period, 856 << kFinePeriodShift);
+    EXPECT_EQ(song->Channel(1).period, 25855) << "C#-3 at twice the speed: C#-4's 1615.9, in sixteenths";
+    EXPECT_EQ(PeriodFrequency(song->state, song->Channel(0).period, 0), 16726u);
 }
 
 TEST(S3mRules, SynthesisedInstrumentsLoadSilentWithAWarning) {
