@@ -1,11 +1,15 @@
-// Writes the fuzzers' seed modules, made with the tests' module builder, into a
-// folder: one small module per effect code (0-Z, each Exy and X1y/X2y), per
-// volume-column command and per instrument feature, so that mutation starts
-// from every path of the row, tick and mixing code instead of finding each.
+// Writes the fuzzers' seed modules, made with the tests' module builders, into a
+// folder: one small XM per effect code (0-Z, each Exy and X1y/X2y), per
+// volume-column command and per instrument feature, one MOD per effect and
+// layout and one S3M per effect letter and header feature, so that mutation
+// starts from every path of each loader and of the row, tick and mixing code
+// instead of finding each.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "tests/support/tracker_builders.h"
 #include "tests/support/xm_builder.h"
 
 using namespace zumbrik;
@@ -14,6 +18,7 @@ using namespace zumbrik::test;
 namespace {
 
 using Seeds = std::vector<std::pair<std::string, XmModule>>;
+using FileSeeds = std::vector<std::pair<std::string, std::vector<std::uint8_t>>>;
 
 std::string Hex(unsigned value) {
     char text[8];
@@ -141,6 +146,71 @@ void AddSongShapes(Seeds& seeds) {
     seeds.emplace_back("wide", wide);
 }
 
+// MOD: a note with the effect and its repeat without parameter on each
+// channel layout, the old layout without a tag, and odd sample headers.
+void AddModSeeds(FileSeeds& seeds) {
+    for (unsigned code = 0; code < 16; ++code) {
+        const auto e = static_cast<std::uint8_t>(code);
+        const std::uint8_t param = code == 0xE ? 0x93 : 0x37;
+        test::ModModule module = test::ModSongOf({{0, {{428, 1, e, param}, {214, 2}}}, {1, {{0, 0, e, 0}}},
+                                                  {2, {{856, 1, e, 0xF2}, {0, 0, 0xE, static_cast<std::uint8_t>(code << 4 | 2)}}}});
+        module.samples.push_back(test::ModSquare(48, false));
+        seeds.emplace_back("mod_effect_" + Hex(code) + ".mod", test::WriteMod(module));
+    }
+    for (const char* tag : {"6CHN", "8CHN", "16CH", "32CN", "FLT4"}) {
+        const int channels = tag[0] == 'F' ? 4 : std::atoi(tag);
+        test::ModModule module = test::ModSongOf({{0, {{428, 1, 0xA, 0x04}, {0, 0}, {300, 1}}}}, channels);
+        module.tag = tag;
+        module.orders = {0, 1, 0};
+        module.patterns.push_back(module.patterns[0]);
+        seeds.emplace_back(std::string("mod_") + tag + ".mod", test::WriteMod(module));
+    }
+    test::ModModule old = test::ModSongOf({{0, {{428, 1, 0xC, 0x20}}}});
+    old.tag.clear();
+    seeds.emplace_back("mod_old_15_samples.mod", test::WriteMod(old));
+    test::ModModule odd = test::ModSongOf({{0, {{428, 1, 0x9, 0x80}}}});
+    odd.samples[0].loopStart = 200;  // counted in bytes, as the first trackers did
+    odd.samples[0].loopLength = 20;
+    odd.samples[0].finetune = 0x9;
+    odd.cutAt = 1084 + 1024 + 10;
+    seeds.emplace_back("mod_odd_samples.mod", test::WriteMod(odd));
+}
+
+// S3M: each effect letter with its repeat from the shared memory, each
+// S-command, and the header's features.
+void AddS3mSeeds(FileSeeds& seeds) {
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        const std::uint8_t param = letter == 'S' ? 0x00 : 0x23;
+        test::S3mModule module = test::S3mSongOf({{0, {test::S3mNote(0x40, 1, 30, letter, param), test::S3mNote(0x52, 2)}},
+                                                  {1, {test::S3mEffect(letter, 0)}},
+                                                  {2, {test::S3mNote(254, 0, -1, letter, 0xF3), test::S3mEffect(letter, 0xE2)}}});
+        module.samples.push_back(test::S3mSquare(40, true));
+        seeds.emplace_back(std::string("s3m_effect_") + letter + ".s3m", test::WriteS3m(module));
+    }
+    for (unsigned sub = 0; sub < 16; ++sub) {
+        const auto param = static_cast<std::uint8_t>(sub << 4 | 3);
+        seeds.emplace_back("s3m_effect_S" + Hex(sub) + ".s3m",
+                           test::WriteS3m(test::S3mSongOf({{0, {test::S3mNote(0x40, 1, -1, 'S', param)}}})));
+    }
+    test::S3mModule features = test::S3mSongOf({{0, {test::S3mNote(0x40, 1), test::S3mNote(0x40, 2)}}});
+    features.samples.push_back(test::S3mSquare());
+    features.samples[1].type = 2;  // synthesised
+    features.panning = {0x21, 0x2E, 0x00, 0x28};
+    features.flags = 0x50;
+    features.orders = {0, 254, 0, 255, 0};
+    features.sampleFormat = 1;
+    features.masterVolume = 0x30;
+    seeds.emplace_back("s3m_features.s3m", test::WriteS3m(features));
+}
+
+bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    bool written = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (file != nullptr) written = std::fclose(file) == 0 && written;
+    if (!written) std::fprintf(stderr, "xm_fuzz_seeds: cannot write %s\n", path.c_str());
+    return written;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -152,16 +222,12 @@ int main(int argc, char** argv) {
     AddSongShapes(seeds);
     AddEffects(seeds);
     AddInstrumentFeatures(seeds);
-    for (const auto& [name, module] : seeds) {
-        const std::vector<std::uint8_t> bytes = WriteXm(module);
-        const std::string path = std::string(argv[1]) + "/" + name + ".xm";
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        bool written = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-        if (file != nullptr) written = std::fclose(file) == 0 && written;
-        if (!written) {
-            std::fprintf(stderr, "xm_fuzz_seeds: cannot write %s\n", path.c_str());
-            return 1;
-        }
+    FileSeeds files;
+    for (const auto& [name, module] : seeds) files.emplace_back(name + ".xm", WriteXm(module));
+    AddModSeeds(files);
+    AddS3mSeeds(files);
+    for (const auto& [name, bytes] : files) {
+        if (!WriteFile(std::string(argv[1]) + "/" + name, bytes)) return 1;
     }
     return 0;
 }

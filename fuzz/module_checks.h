@@ -70,8 +70,19 @@ inline void CheckInstrument(const InstrumentRecord& instrument) {
     Require(instrument.fadeout % 2 == 0);
 }
 
+// The behaviour flags' values stay inside what the engine's arithmetic takes.
+inline void CheckBehaviour(const Song& state) {
+    if (state.behaviour & kBehaviourPeriodLimits) {
+        Require(state.lowestPeriod > 0 && state.lowestPeriod <= state.highestPeriod);
+    }
+    if (state.behaviour & kBehaviourInitialGlobalVolume) Require(state.initialGlobalVolume <= 64);
+    if (state.behaviour & kBehaviourMixVolume) Require(state.mixVolume <= 127);
+    Require(state.format != nullptr);
+}
+
 inline void CheckLoadedModule(const Song& state) {
     Require(state.channelCount >= 1 && state.channelCount <= kMaxChannels);
+    CheckBehaviour(state);
     CheckPatterns(state);
     Require(state.instrumentCount <= 255);
     Require(state.sampleRecords <= kMaxSampleRecords);

@@ -16,6 +16,8 @@ struct ErrorEntry {
 constexpr ErrorEntry kLoadResultCodes[] = {
     {LoadResult::Loaded, ZUMBRIK_OK},
     {LoadResult::CannotOpen, ZUMBRIK_ERROR_CANNOT_OPEN},
+    // The first entry of a code gives its words.
+    {LoadResult::NotAModule, ZUMBRIK_ERROR_NOT_A_MODULE},
     {LoadResult::NotXmFile, ZUMBRIK_ERROR_NOT_A_MODULE},
     {LoadResult::ChannelCount, ZUMBRIK_ERROR_CHANNEL_COUNT},
     {LoadResult::SongLength, ZUMBRIK_ERROR_SONG_LENGTH},
@@ -24,6 +26,7 @@ constexpr ErrorEntry kLoadResultCodes[] = {
     {LoadResult::SampleLength, ZUMBRIK_ERROR_SAMPLE_LENGTH},
     {LoadResult::InstrumentSamples, ZUMBRIK_ERROR_INSTRUMENT_SAMPLES},
     {LoadResult::MemoryCap, ZUMBRIK_ERROR_MEMORY_CAP},
+    {LoadResult::InstrumentCount, ZUMBRIK_ERROR_INSTRUMENT_COUNT},
 };
 
 }  // namespace

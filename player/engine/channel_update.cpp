@@ -1,5 +1,7 @@
 #include "player/engine/channel_update.h"
 
+#include <algorithm>
+
 #include "player/engine/engine_arithmetic.h"
 #include "player/engine/oscillators.h"
 
@@ -57,7 +59,8 @@ void UpdateVoiceVolume(const Play& play, const ChannelState& channel, MixVoice& 
     const std::int64_t loudness = ClampTo(static_cast<std::int64_t>(channel.volume) + channel.volumeDelta,
                                          -2 * std::int64_t{kVolumeLimit}, 2 * std::int64_t{kVolumeLimit});
     const std::int64_t global = ClampTo(play.globalVolume, -kVolumeLimit, kVolumeLimit);
-    const std::int64_t t = ClampTo(loudness * 255 * global, 0, kVolumeCap);
+    std::int64_t t = ClampTo(loudness * 255 * global, 0, kVolumeCap);
+    if ((play.song->behaviour & kBehaviourMixVolume) != 0) t = std::min(t * play.song->mixVolume / 64, kVolumeCap);
     const std::int64_t envelope = ClampTo(channel.volumeEnvState.value, 0, 64);
     const std::int64_t fade = ClampTo(channel.fadeoutVolume, 0, 65536);
     voice.volume = static_cast<std::uint32_t>((t * envelope * fade) >> 35);
@@ -97,8 +100,26 @@ const SampleRecord& InstrumentSample(const InstrumentRecord& instrument, std::ui
     return sample != nullptr ? *sample : kNoSample;
 }
 
+namespace {
+
+// Where the song's tracker keeps volumes and periods within bounds, the
+// slides of this tick are held to them before they are heard.
+void KeepWithinSongLimits(Play& play, ChannelState& channel) {
+    const Song& song = *play.song;
+    if ((song.behaviour & kBehaviourClampVolumes) != 0) {
+        channel.volume = ClampTo(channel.volume, 0, 64);
+        play.globalVolume = ClampTo(play.globalVolume, 0, 64);
+    }
+    if ((song.behaviour & kBehaviourPeriodLimits) != 0) {
+        channel.period = ClampTo(channel.period, song.lowestPeriod, song.highestPeriod);
+    }
+}
+
+}  // namespace
+
 void UpdateChannel(Play& play, ChannelState& channel, const SampleRecord& sample,
                    const InstrumentRecord& instrument) {
+    KeepWithinSongLimits(play, channel);
     // The auto-vibrato runs on every tick, so the pitch is always updated.
     channel.periodDelta = AddSaturated(channel.periodDelta, StepAutoVibrato(channel, instrument), kPeriodLimit);
     channel.updateFlags |= UpdatePitch;

@@ -15,7 +15,8 @@ void VolumeSlide(ChannelState& channel) {
 }
 
 void VibratoStep(ChannelState& channel) {
-    channel.periodDelta = StepOscillator(channel.vibrato, VibratoWaveform(channel)) >> 1;
+    channel.periodDelta =
+        static_cast<std::int32_t>(PeriodSteps(channel, StepOscillator(channel.vibrato, VibratoWaveform(channel)) >> 1));
     channel.updateFlags |= UpdatePitch;
 }
 
@@ -26,7 +27,7 @@ void TremoloStep(ChannelState& channel) {
 
 void ApplyTonePortamento(ChannelState& channel) {
     channel.updateFlags |= UpdatePitch;
-    const std::int64_t speed = 4 * static_cast<std::int64_t>(channel.tonePortaSpeed);
+    const std::int64_t speed = PeriodSteps(channel, 4 * static_cast<std::int64_t>(channel.tonePortaSpeed));
     const std::int64_t period = channel.period;
     const std::int64_t target = channel.portaTarget;
     if (period - target > 0) {

@@ -21,6 +21,10 @@ inline void AddPanning(ChannelState& channel, std::int64_t delta) {
 inline void AddPeriod(ChannelState& channel, std::int64_t delta) {
     channel.period = AddSaturated(channel.period, delta, kPeriodLimit);
 }
+// A period step of the XM rules in the channel's period units.
+inline std::int64_t PeriodSteps(const ChannelState& channel, std::int64_t steps) {
+    return steps * (std::int64_t{1} << channel.periodShift);
+}
 inline void ClearFlags(ChannelState& channel, std::uint8_t flags) {
     channel.updateFlags &= static_cast<std::uint8_t>(~flags);
 }

@@ -1,5 +1,6 @@
 #include "player/engine/pitch.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zumbrik {
@@ -8,6 +9,8 @@ namespace {
 
 constexpr double kReferenceFrequency = 8363.0;
 constexpr std::int64_t kAmigaNumerator = 14317456;  // 8363 x 1712
+// The PAL Amiga's clock, 3546895 Hz, for periods four times as fine.
+constexpr std::int64_t kPalAmigaNumerator = 4 * 3546895;
 // The constants are single-precision on purpose: the periods and frequencies
 // they give are the ones the music was tuned against.
 constexpr float kTwelfth = 0.083333336f;
@@ -26,6 +29,8 @@ std::uint32_t RoundFrequency(double frequency) {
     }
     return static_cast<std::uint32_t>(std::floor(frequency + 0.5));
 }
+
+bool FinePeriods(const Play& play) { return (play.song->behaviour & kBehaviourFinePeriods) != 0; }
 
 }  // namespace
 
@@ -47,7 +52,21 @@ std::int32_t AmigaPeriod(std::int32_t realNote, std::int32_t finetune) {
 }
 
 std::int32_t NotePeriod(const Play& play, std::int32_t realNote, std::int32_t finetune) {
-    return (play.song->moduleFlags & 1) != 0 ? LinearPeriod(realNote, finetune) : AmigaPeriod(realNote, finetune);
+    if ((play.song->moduleFlags & 1) != 0) return LinearPeriod(realNote, finetune);
+    return AmigaPeriod(realNote, finetune);
+}
+
+std::int32_t C2SpeedPeriod(std::int32_t note, std::uint32_t c2Speed, int shift) {
+    const double speed = c2Speed == 0 ? 8363.0 : c2Speed;
+    const double period = std::ldexp(8363.0 * 1712.0 / speed * std::exp2((48 - note) / 12.0), shift);
+    return static_cast<std::int32_t>(std::floor(std::min(period, 1073741823.0) + 0.5));
+}
+
+std::int32_t SampleNotePeriod(const Play& play, std::int32_t realNote, const SampleRecord& sample) {
+    if ((play.song->moduleFlags & 1) == 0 && (play.song->behaviour & kBehaviourC2SpeedPeriods) != 0) {
+        return C2SpeedPeriod(realNote - sample.relativeNote, sample.c2Speed, FinePeriods(play) ? kFinePeriodShift : 0);
+    }
+    return NotePeriod(play, realNote, FinetuneOf(play, sample));
 }
 
 std::uint32_t LinearFrequency(std::int32_t period, std::int32_t periodDelta) {
@@ -68,7 +87,15 @@ std::uint32_t AmigaFrequency(std::int32_t period, std::int32_t periodDelta) {
 }
 
 std::uint32_t PeriodFrequency(const Play& play, std::int32_t period, std::int32_t periodDelta) {
-    return (play.song->moduleFlags & 1) != 0 ? LinearFrequency(period, periodDelta) : AmigaFrequency(period, periodDelta);
+    if ((play.song->moduleFlags & 1) != 0) return LinearFrequency(period, periodDelta);
+    const std::int64_t q = static_cast<std::int64_t>(period) + periodDelta;
+    if ((play.song->behaviour & kBehaviourPalClock) != 0) {
+        return q <= 0 ? kFloorFrequency : static_cast<std::uint32_t>(kPalAmigaNumerator / q);
+    }
+    if (FinePeriods(play)) {
+        return q <= 0 ? kFloorFrequency : static_cast<std::uint32_t>((kAmigaNumerator << kFinePeriodShift) / q);
+    }
+    return AmigaFrequency(period, periodDelta);
 }
 
 Step FrequencyStep(std::uint32_t frequency, std::uint32_t rate) {

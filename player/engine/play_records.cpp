@@ -28,7 +28,7 @@ void ResetPlay(Play& play, const Song& song, std::uint32_t outputRate) {
     play.outputRate = std::clamp(outputRate, kLowestOutputRate, kHighestOutputRate);
     play.pace = MixPaceFor(play.outputRate);
     SetTempoBpm(play, song.defaultBpm);
-    play.globalVolume = 64;
+    play.globalVolume = (song.behaviour & kBehaviourInitialGlobalVolume) != 0 ? song.initialGlobalVolume : 64;
     play.speed = song.defaultTempo;
     play.pendingOrder = 0;
     play.pendingRow = 0;
@@ -36,6 +36,12 @@ void ResetPlay(Play& play, const Song& song, std::uint32_t outputRate) {
     for (int c = 0; c < song.channelCount && c < kMaxChannels; ++c) {
         play.voices[2 * c].stepInteger = 1;
         play.channels[c].voice = static_cast<std::uint8_t>(2 * c);
+        if ((song.behaviour & kBehaviourFinePeriods) != 0) play.channels[c].periodShift = kFinePeriodShift;
+        if ((song.behaviour & kBehaviourChannelPanning) != 0) {
+            play.channels[c].panning = song.channelPanning[c];
+            play.voices[2 * c].panning = song.channelPanning[c];
+            play.voices[2 * c + 1].panning = song.channelPanning[c];
+        }
     }
     for (int i = 0; i < song.instrumentCount; ++i) {
         for (const SampleRecord* sample : song.instruments[i].samples) {

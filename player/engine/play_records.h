@@ -71,6 +71,9 @@ struct ChannelState {
     std::int8_t fineVolumeSlide;
     std::uint8_t finePortaUp;
     std::uint8_t finePortaDown;
+    // Periods count 2^periodShift steps where XM counts one
+    // (kBehaviourFinePeriods); slides and vibrato scale with it.
+    std::uint8_t periodShift;
 };
 
 inline constexpr int kMaxChannels = 64;

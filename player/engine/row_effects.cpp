@@ -14,9 +14,20 @@ void SampleOffset(Play& play, ChannelState& channel, std::uint8_t param, const S
         channel.sampleOffset = param * 256;
     }
     MixVoice& voice = play.voices[channel.voice];
+    const auto offset = static_cast<std::uint32_t>(channel.sampleOffset);
     const std::uint64_t loopEnd = static_cast<std::uint64_t>(sample.loopStart) + sample.loopLength;
-    if (static_cast<std::uint32_t>(channel.sampleOffset) < loopEnd) {
-        voice.startOffset = static_cast<std::uint32_t>(channel.sampleOffset);
+    if ((play.song->behaviour & kBehaviourOffsetWithinSample) != 0) {
+        if (offset < sample.length) {
+            voice.startOffset = offset;
+            return;
+        }
+        if (sample.loopType != NoLoop) {
+            voice.startOffset = sample.loopStart;
+            return;
+        }
+    }
+    if (offset < loopEnd) {
+        voice.startOffset = offset;
     } else {
         // An offset past the loop stops the sound, note or no note.
         ClearFlags(channel, StartNote);
@@ -26,15 +37,19 @@ void SampleOffset(Play& play, ChannelState& channel, std::uint8_t param, const S
     }
 }
 
+void SlideOnFirstTick(const Play& play, ChannelState& channel) {
+    if ((play.song->behaviour & kBehaviourVolumeSlideOnFirstTick) != 0) VolumeSlide(channel);
+}
+
 void ExtraFinePortamento(ChannelState& channel, std::uint8_t param) {
     const std::uint8_t x = HighNibble(param);
     const std::uint8_t y = LowNibble(param);
     if (x == 1) {
         if (y != 0) channel.extraFineUp = y;
-        AddPeriod(channel, -static_cast<std::int32_t>(channel.extraFineUp));
+        AddPeriod(channel, PeriodSteps(channel, -static_cast<std::int32_t>(channel.extraFineUp)));
     } else if (x == 2) {
         if (y != 0) channel.extraFineDown = y;
-        AddPeriod(channel, channel.extraFineDown);
+        AddPeriod(channel, PeriodSteps(channel, channel.extraFineDown));
     }
 }
 
@@ -44,18 +59,20 @@ void ApplyRowExtended(Play& play, ChannelState& channel, std::uint8_t param, con
     switch (HighNibble(param)) {
         case extended_effect::kFinePortamentoUp:
             if (y != 0) channel.finePortaUp = y;
-            AddPeriod(channel, -4 * static_cast<std::int32_t>(channel.finePortaUp));
+            AddPeriod(channel, PeriodSteps(channel, -4 * static_cast<std::int32_t>(channel.finePortaUp)));
             break;
         case extended_effect::kFinePortamentoDown:
             if (y != 0) channel.finePortaDown = y;
-            AddPeriod(channel, 4 * static_cast<std::int32_t>(channel.finePortaDown));
+            AddPeriod(channel, PeriodSteps(channel, 4 * static_cast<std::int32_t>(channel.finePortaDown)));
             break;
         case extended_effect::kVibratoWaveform:
             channel.waveControl = static_cast<std::uint8_t>((channel.waveControl & 0xF0) | y);
             break;
         case extended_effect::kSetFinetune:
             if (const SampleRecord* sample = FindInstrumentSample(instrument, channel.note)) {
-                play.finetunes[sample->index] = static_cast<std::int8_t>(y);
+                play.finetunes[sample->index] = (play.song->behaviour & kBehaviourSignedFinetuneNibble) != 0
+                                                    ? static_cast<std::int8_t>(((y ^ 8) - 8) * 16)
+                                                    : static_cast<std::int8_t>(y);
             }
             break;
         case extended_effect::kTremoloWaveform:
@@ -111,10 +128,12 @@ void ApplyRowEffect(Play& play, ChannelState& channel, const PatternCell& cell, 
             if (param != 0) channel.volumeSlide = param;
             channel.portaTarget = channel.notePeriod;
             ClearFlags(channel, StartNote | UpdatePitch);
+            SlideOnFirstTick(play, channel);
             break;
         case effect::kVibratoVolumeSlide:
             if (param != 0) channel.volumeSlide = param;
             VibratoStep(channel);
+            SlideOnFirstTick(play, channel);
             break;
         case effect::kTremolo:
             if (x != 0) channel.tremolo.speed = x;
@@ -129,6 +148,7 @@ void ApplyRowEffect(Play& play, ChannelState& channel, const PatternCell& cell, 
             break;
         case effect::kVolumeSlide:
             if (param != 0) channel.volumeSlide = param;
+            SlideOnFirstTick(play, channel);
             break;
         case effect::kSetVolume:
             channel.volume = param;

@@ -42,6 +42,10 @@ bool ApplyFlowEffect(Play& play, ChannelState& channel, const PatternCell& cell,
                 SetTempoBpm(play, param);
             }
             return true;
+        case effect::kSetSpeed:
+            if ((play.song->behaviour & kBehaviourSpeedEffect) == 0) return false;
+            if (param != 0) play.speed = param;
+            return true;
         case effect::kExtended:
             break;
         default:
@@ -72,9 +76,9 @@ bool ApplyFlowEffect(Play& play, ChannelState& channel, const PatternCell& cell,
 
 namespace {
 
-void ResetFromInstrument(ChannelState& channel, const SampleRecord& sample) {
+void ResetFromInstrument(const Song& song, ChannelState& channel, const SampleRecord& sample) {
     channel.volume = sample.volume;
-    channel.panning = sample.panning;
+    if ((song.behaviour & kBehaviourChannelPanning) == 0) channel.panning = sample.panning;
     channel.volumeEnvState.value = 64;
     channel.panningEnvState.value = 32;
     channel.fadeoutVolume = 65536;
@@ -126,7 +130,7 @@ void StartNewNote(const Play& play, ChannelState& channel, const PatternCell& ce
                   const SampleRecord& sample, bool portaRow) {
     const std::int32_t realNote = cell.note - 1 + sample.relativeNote;
     channel.realNote = static_cast<std::uint8_t>(realNote & 0xFF);
-    const std::int32_t period = NotePeriod(play, realNote, FinetuneOf(play, sample));
+    const std::int32_t period = SampleNotePeriod(play, realNote, sample);
     channel.notePeriod = period;
     if (!portaRow && DecodeVolumeColumn(cell.volume).command != VolumeCommand::TonePortamento) {
         channel.period = period;
@@ -151,7 +155,7 @@ void ApplyCell(Play& play, ChannelState& channel, const PatternCell& cell, bool&
     }
     // The instrument resets the sound even on a portamento row.
     if (cell.instrument != 0) {
-        ResetFromInstrument(channel, sample);
+        ResetFromInstrument(*play.song, channel, sample);
     }
     ApplyVolumeColumnOnRow(channel, cell.volume);
     if (cell.note >= kKeyOffNote || cell.effect == effect::kKeyOff) {

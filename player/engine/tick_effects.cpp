@@ -20,15 +20,15 @@ void Arpeggio(const Play& play, ChannelState& channel, std::uint8_t param, std::
         if ((play.song->moduleFlags & 1) != 0) {
             channel.periodDelta = semitones * 64;
         } else {
-            channel.periodDelta = AmigaPeriod(channel.realNote + semitones, finetune) -
-                                  AmigaPeriod(channel.realNote, finetune);
+            channel.periodDelta = static_cast<std::int32_t>(PeriodSteps(
+                channel, AmigaPeriod(channel.realNote + semitones, finetune) - AmigaPeriod(channel.realNote, finetune)));
         }
     }
     channel.updateFlags |= UpdatePitch;
 }
 
 void Portamento(ChannelState& channel, std::int32_t direction) {
-    const std::int64_t moved = static_cast<std::int64_t>(channel.period) + direction * 4 * channel.portaSpeed;
+    const std::int64_t moved = static_cast<std::int64_t>(channel.period) + PeriodSteps(channel, direction * 4 * channel.portaSpeed);
     channel.period = ClampTo(moved, 1, kPeriodLimit);
     channel.periodDelta = 0;
     channel.updateFlags |= UpdatePitch;

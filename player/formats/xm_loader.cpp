@@ -340,7 +340,7 @@ bool BeginsLikeXm(const ModuleSource& source, const std::uint8_t* header) {
 
 }  // namespace
 
-LoadResult LoadModule(ModuleSource& source, ModuleArena& arena, Song& song) {
+LoadResult LoadXm(ModuleSource& source, ModuleArena& arena, Song& song) {
     song = Song{};
     if (!source.Open()) return LoadResult::CannotOpen;
     std::uint8_t header[kFileHeaderBytes] = {};

@@ -17,6 +17,7 @@ inline constexpr std::uint32_t kMaxSampleFrames = std::uint32_t{1} << 22;
 // (which frees whatever was built) and, in every case, closes the source.
 // The loader is lenient: a truncated module loads from the bytes its source
 // delivers past the end.
-LoadResult LoadModule(ModuleSource& source, ModuleArena& arena, Song& song);
+// LoadModule (song_loader.h) probes the bytes and calls this for an XM file.
+LoadResult LoadXm(ModuleSource& source, ModuleArena& arena, Song& song);
 
 }  // namespace zumbrik

@@ -35,9 +35,11 @@ inline constexpr std::uint8_t kPanningSlide = 0x19;
 inline constexpr std::uint8_t kMultiRetrig = 0x1B;
 inline constexpr std::uint8_t kTremor = 0x1D;
 inline constexpr std::uint8_t kExtraFinePortamento = 0x21;  // x 1: up, x 2: down
+// Any speed from 1 to 255, for songs with kBehaviourSpeedEffect; no XM effect.
+inline constexpr std::uint8_t kSetSpeed = 0x22;
 
 // The highest code with work on the row tick, and on the later ticks.
-inline constexpr std::uint8_t kLastRowEffect = kExtraFinePortamento;
+inline constexpr std::uint8_t kLastRowEffect = kSetSpeed;
 inline constexpr std::uint8_t kLastTickEffect = kTremor;
 // Effects are written as one character, 0-9 then A-Z.
 inline constexpr std::uint8_t kNamedEffects = 36;

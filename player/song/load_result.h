@@ -8,6 +8,7 @@ enum class LoadResult : std::uint8_t {
     Loaded,
     CannotOpen,         // no such file, not a regular file, or no access
     NotXmFile,          // refused, and the bytes do not begin like an XM file
+    NotAModule,         // the bytes begin like no format the player reads
     ChannelCount,       // 0 or more than 64 channels
     SongLength,         // 0 or more than 256 orders
     NoPatterns,
@@ -15,6 +16,7 @@ enum class LoadResult : std::uint8_t {
     SampleLength,       // a sample of 2^22 frames or more
     InstrumentSamples,  // more than 16 samples, or sample headers above 40 bytes
     MemoryCap,          // the module needs more memory than the player allows
+    InstrumentCount,    // more instruments than the player holds (255)
 };
 
 // A short lower-case phrase for the reason, as the tool prints it after the
@@ -24,6 +26,7 @@ inline const char* LoadResultText(LoadResult result) {
         case LoadResult::Loaded: return "loaded";
         case LoadResult::CannotOpen: return "cannot open the file";
         case LoadResult::NotXmFile: return "not an XM file";
+        case LoadResult::NotAModule: return "not an XM, MOD or S3M module";
         case LoadResult::ChannelCount: return "channel count not between 1 and 64";
         case LoadResult::SongLength: return "song length not between 1 and 256";
         case LoadResult::NoPatterns: return "no patterns";
@@ -31,6 +34,7 @@ inline const char* LoadResultText(LoadResult result) {
         case LoadResult::SampleLength: return "a sample is too long";
         case LoadResult::InstrumentSamples: return "an instrument has more than 16 samples or too large a sample header";
         case LoadResult::MemoryCap: return "the module needs more memory than the player allows";
+        case LoadResult::InstrumentCount: return "more than 255 instruments";
     }
     return "unknown";
 }

@@ -9,7 +9,7 @@ namespace {
 const std::int16_t kNoSampleData[3] = {0, 0, 0};
 }  // namespace
 
-const SampleRecord kNoSample = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, kMaxSampleRecords, kNoSampleData, {}};
+const SampleRecord kNoSample = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, kMaxSampleRecords, kNoSampleData, {}, 0};
 
 void CopyName(char (&name)[kNameBytes], const void* field, std::size_t bytes) {
     const auto* text = static_cast<const char*>(field);

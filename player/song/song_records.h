@@ -46,6 +46,7 @@ struct SampleRecord {
     // the guard sample.
     const std::int16_t* data;
     char name[kNameBytes];  // as the file gives it, up to a NUL, trailing spaces cut
+    std::uint32_t c2Speed;  // Hz of C-4 (kBehaviourC2SpeedPeriods)
 };
 
 // Stands for an absent sample: silent, length 0, no relative note or finetune.
@@ -86,6 +87,46 @@ struct InstrumentRecord {
 // and the index kNoSample carries: one past them.
 inline constexpr int kMaxSampleRecords = 255 * kInstrumentSamples;
 
+// The most channels a song has.
+inline constexpr int kSongChannels = 64;
+
+// Where the tracker a song was written with plays by other rules than the XM
+// rules the engine follows when no bit is set. The loader sets them; the
+// engine reads them, never the format's name.
+enum SongBehaviour : std::uint32_t {
+    // Channel and global volume stay within 0..64 whatever slides and sets ask.
+    kBehaviourClampVolumes = 0x01,
+    // Panning belongs to the channel (Song::channelPanning), not to the sample:
+    // an instrument leaves it as it is.
+    kBehaviourChannelPanning = 0x02,
+    // A sample offset is measured against the sample's end, not its loop's:
+    // past the end a looped sample plays its loop, an unlooped one stops.
+    kBehaviourOffsetWithinSample = 0x04,
+    // Volume slides act on the row's first tick too.
+    kBehaviourVolumeSlideOnFirstTick = 0x08,
+    // Set finetune (E5x) takes x as a signed nibble, in eighths of a semitone.
+    kBehaviourSignedFinetuneNibble = 0x10,
+    // A play starts at Song::initialGlobalVolume instead of 64.
+    kBehaviourInitialGlobalVolume = 0x20,
+    // The period never leaves lowestPeriod..highestPeriod.
+    kBehaviourPeriodLimits = 0x40,
+    // Every channel's loudness is scaled by Song::mixVolume / 64.
+    kBehaviourMixVolume = 0x80,
+    // Amiga periods count cycles of the PAL Amiga's clock, not 8363 x 1712 / period.
+    kBehaviourPalClock = 0x100,
+    // A note's period is the exact one for the sample's C-4 speed
+    // (SampleRecord::c2Speed), not one from the relative note and finetune.
+    kBehaviourC2SpeedPeriods = 0x200,
+    // effect::kSetSpeed sets the speed, up to 255 ticks a row.
+    kBehaviourSpeedEffect = 0x400,
+    // Periods count sixteenths of the XM Amiga period (kFinePeriodShift), so
+    // that a note keeps its pitch on a sample of any C-4 speed; every slide
+    // and vibrato step moves sixteen of them.
+    kBehaviourFinePeriods = 0x800,
+};
+
+inline constexpr int kFinePeriodShift = 4;
+
 // A loaded song: everything its file says, and nothing a play changes. It is
 // immutable once loaded and read by any number of plays at once.
 struct Song {
@@ -109,12 +150,21 @@ struct Song {
     char title[kNameBytes];
     char tracker[kNameBytes];       // the program that wrote the file, where the format says
     std::uint32_t warnings;         // SongWarning bits
+    std::uint32_t behaviour;        // SongBehaviour bits; 0 for XM
+    // Where each channel starts, 0 left .. 255 right (kBehaviourChannelPanning).
+    std::uint8_t channelPanning[kSongChannels];
+    std::uint8_t initialGlobalVolume;  // 0..64 (kBehaviourInitialGlobalVolume)
+    std::uint8_t mixVolume;            // 0..127 (kBehaviourMixVolume)
+    std::int32_t lowestPeriod;         // kBehaviourPeriodLimits
+    std::int32_t highestPeriod;
 };
 
 // What a song that loaded may still lack.
 enum SongWarning : std::uint32_t {
     // The file ends before the data its headers describe; the rest is silence.
     kSongTruncated = 0x01,
+    // Instruments of a kind the player does not sound (synthesised ones) stay silent.
+    kSongSilentInstruments = 0x02,
 };
 
 // Copies a name field of `bytes` bytes into `name`: up to a NUL, trailing spaces cut.

@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
            "text: error %d", error);
     error = -1;
     EXPECT(zumbrik_song_open(NULL, 10, &error) == NULL && error == ZUMBRIK_ERROR_INVALID_ARGUMENT, "null: error %d", error);
-    EXPECT(strcmp(zumbrik_error_text(ZUMBRIK_ERROR_NOT_XM), "not an XM file") == 0, "error text: %s",
+    EXPECT(strcmp(zumbrik_error_text(ZUMBRIK_ERROR_NOT_XM), "not an XM, MOD or S3M module") == 0, "error text: %s",
            zumbrik_error_text(ZUMBRIK_ERROR_NOT_XM));
     zumbrik_song_close(NULL);
 

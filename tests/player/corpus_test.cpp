@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "player/formats/song_loader.h"
+#include "player/formats/xm_loader.h"
 #include "player/song/module_arena.h"
 #include "player/song/module_source.h"
 #include "player/play/song_pass.h"
+#include "player/formats/song_loader.h"
 #include "player/formats/xm_loader.h"
 
 namespace zumbrik {

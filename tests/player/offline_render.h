@@ -11,6 +11,7 @@
 #include "player/background/segment_renderer.h"
 #include "player/formats/song_loader.h"
 #include "player/play/offline_play.h"
+#include "player/formats/xm_writer.h"
 #include "tests/support/xm_builder.h"
 
 namespace zumbrik::test {

@@ -9,7 +9,7 @@
 #include "player/song/module_arena.h"
 #include "player/song/module_source.h"
 #include "player/engine/sequencer.h"
-#include "player/formats/xm_loader.h"
+#include "player/formats/song_loader.h"
 #include "player/formats/xm_writer.h"
 #include "tests/support/xm_builder.h"
 
@@ -39,14 +39,17 @@ struct SteppedSong {
     MixVoice& Voice(int c = 0) { return state.voices[state.channels[c].voice]; }
 };
 
-inline std::unique_ptr<SteppedSong> LoadSong(const XmModule& module) {
+// Any module's bytes, loaded through the probe whatever their format.
+inline std::unique_ptr<SteppedSong> LoadSongBytes(std::vector<std::uint8_t> bytes) {
     auto song = std::make_unique<SteppedSong>();
-    song->bytes = WriteXm(module);
+    song->bytes = std::move(bytes);
     ModuleSource source = MakeMemorySource(song->bytes.data(), static_cast<std::uint32_t>(song->bytes.size()));
     const bool loaded = LoadModule(source, song->arena, song->song) == LoadResult::Loaded;
     source.Close();
     if (loaded) ResetPlay(song->state, song->song);
     return loaded ? std::move(song) : nullptr;
 }
+
+inline std::unique_ptr<SteppedSong> LoadSong(const XmModule& module) { return LoadSongBytes(WriteXm(module)); }
 
 }  // namespace zumbrik::test

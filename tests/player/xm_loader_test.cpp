@@ -51,7 +51,7 @@ protected:
         arena_.Release();
         bytes_ = bytes;
         ModuleSource source = MakeMemorySource(bytes_.data(), static_cast<std::uint32_t>(bytes_.size()));
-        const LoadResult result = LoadModule(source, arena_, song_);
+        const LoadResult result = LoadXm(source, arena_, song_);
         position_ = source.position;
         source.Close();
         if (result == LoadResult::Loaded) ResetPlay(play_, song_);
@@ -261,7 +261,7 @@ TEST_F(LoaderTest, SamplesBeyondTheArenaCapFailTheLoad) {
         ModuleArena arena(cap);
         Song state{};
         ModuleSource source = MakeMemorySource(bytes_.data(), static_cast<std::uint32_t>(bytes_.size()));
-        EXPECT_EQ(LoadModule(source, arena, state), loads ? LoadResult::Loaded : LoadResult::MemoryCap) << cap;
+        EXPECT_EQ(LoadXm(source, arena, state), loads ? LoadResult::Loaded : LoadResult::MemoryCap) << cap;
         EXPECT_LE(arena.BytesAllocated(), cap);
     }
     // Under the default cap, a header claiming more than the arena holds is refused.
@@ -547,7 +547,7 @@ TEST_F(LoaderTest, AFileLoadsLikeTheSameBytesInMemory) {
         std::fclose(file);
         std::uint8_t cache[kFileCacheBlock] = {};
         ModuleSource source = MakeFileSource(path.c_str(), cache);
-        const LoadResult result = LoadModule(source, arena, state);
+        const LoadResult result = LoadXm(source, arena, state);
         source.Close();
         std::filesystem::remove(path);
         return result;
@@ -576,14 +576,14 @@ TEST_F(LoaderTest, AFileThatCannotBeOpenedOrIsADirectoryFailsTheLoad) {
     const std::string directory = std::filesystem::temp_directory_path().string();
     for (const char* path : {"/nonexistent/zumbrik/none.xm", directory.c_str()}) {
         ModuleSource source = MakeFileSource(path, cache);
-        EXPECT_EQ(LoadModule(source, arena_, song_), LoadResult::CannotOpen) << path;
+        EXPECT_EQ(LoadXm(source, arena_, song_), LoadResult::CannotOpen) << path;
         source.Close();
     }
 }
 
 TEST_F(LoaderTest, AMissingResourceIsNoXmFile) {
     ModuleSource source = MakeResourceSource(0x5151, 0);
-    EXPECT_EQ(LoadModule(source, arena_, song_), LoadResult::NotXmFile);
+    EXPECT_EQ(LoadXm(source, arena_, song_), LoadResult::NotXmFile);
 }
 
 }  // namespace

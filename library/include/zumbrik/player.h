@@ -69,7 +69,8 @@ enum ZumbrikError {
     ZUMBRIK_ERROR_INVALID_ARGUMENT = 11,  /* a null pointer, an empty block, a value out of range */
     ZUMBRIK_ERROR_NO_DEVICE = 12,         /* the sound output could not be opened */
     ZUMBRIK_ERROR_NOT_REACHED = 13,       /* the song never plays that order and row */
-    ZUMBRIK_ERROR_BAD_HEADER = 14         /* the module's header contradicts itself */
+    ZUMBRIK_ERROR_BAD_HEADER = 14,        /* the module's header contradicts itself */
+    ZUMBRIK_ERROR_INSTRUMENT_COUNT = 15   /* more instruments than the player holds */
 };
 /* The name the first version gave code 2, when the player read XM alone. */
 #define ZUMBRIK_ERROR_NOT_XM ZUMBRIK_ERROR_NOT_A_MODULE

@@ -256,7 +256,7 @@ TEST(MusicPlayCommandTest, FailuresAndUsage) {
     std::ofstream(garbage) << std::string(500, 'x');
     s = Play({garbage}, device, keys.ReadEnd());
     EXPECT_EQ(s.status, 1);
-    EXPECT_EQ(s.err, "zumbrik-xm: " + garbage + ": not an XM file\n");
+    EXPECT_EQ(s.err, "zumbrik-xm: " + garbage + ": not an XM, MOD or S3M module\n");
     EXPECT_EQ(device.OpenCount(), 0u);
     EXPECT_EQ(s.out, "");
     std::remove(garbage.c_str());

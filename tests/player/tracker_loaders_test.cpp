@@ -1,0 +1,221 @@
+// The probe and the MOD and S3M loaders: which bytes are taken for which
+// format, what each format's limits refuse, and the records they build.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "player/formats/mod_loader.h"
+#include "player/formats/song_loader.h"
+#include "player/song/effect_codes.h"
+#include "tests/support/tracker_builders.h"
+#include "tests/support/xm_builder.h"
+
+namespace zumbrik {
+namespace {
+
+using test::ModCell;
+using test::S3mCell;
+using test::S3mEffect;
+using test::S3mNote;
+
+SongLoad Load(const std::vector<std::uint8_t>& bytes) { return LoadSongFromMemory(bytes.data(), bytes.size()); }
+
+const PatternCell& CellAt(const Song& song, int pattern, int row, int channel) {
+    return song.patterns[pattern].cells[row * song.channelCount + channel];
+}
+
+TEST(FormatProbe, EachFormatIsFoundByItsBytes) {
+    EXPECT_STREQ(Load(WriteXm(test::ToneModule())).format, "XM");
+    EXPECT_STREQ(Load(test::WriteMod(test::ModSongOf({}))).format, "MOD");
+    EXPECT_STREQ(Load(test::WriteS3m(test::S3mSongOf({}))).format, "S3M");
+    const SongLoad text = Load(std::vector<std::uint8_t>(2000, 'x'));
+    EXPECT_EQ(text.result, LoadResult::NotAModule);
+    EXPECT_EQ(text.format, nullptr);
+}
+
+TEST(FormatProbe, ModTagsNameTheChannels) {
+    const struct {
+        const char* tag;
+        int channels;
+    } tags[] = {{"M.K.", 4}, {"M!K!", 4}, {"FLT4", 4}, {"4CHN", 4}, {"6CHN", 6}, {"8CHN", 8}, {"2CHN", 2},
+                {"10CH", 10}, {"16CN", 16}, {"32CH", 32}, {"33CH", 0}, {"0CHN", 0}, {"09CH", 0}, {"M.K ", 0}};
+    for (const auto& t : tags) {
+        EXPECT_EQ(ModTagChannels(reinterpret_cast<const std::uint8_t*>(t.tag)), t.channels) << t.tag;
+        if (t.channels == 0) continue;
+        test::ModModule module = test::ModSongOf({}, t.channels);
+        module.tag = t.tag;
+        const SongLoad load = Load(test::WriteMod(module));
+        ASSERT_TRUE(load.song) << t.tag;
+        EXPECT_EQ(load.song->song.channelCount, t.channels);
+    }
+}
+
+TEST(FormatProbe, OldModsWithoutATagAreTakenOnlyWhenEveryFieldFits) {
+    test::ModModule old = test::ModSongOf({{0, {{428, 1}}}});
+    old.tag.clear();
+    const std::vector<std::uint8_t> bytes = test::WriteMod(old);
+    const SongLoad load = Load(bytes);
+    ASSERT_TRUE(load.song);
+    EXPECT_STREQ(load.format, "MOD");
+    EXPECT_TRUE(LooksLikeMod(bytes.data(), bytes.size(), static_cast<std::int64_t>(bytes.size())));
+    EXPECT_EQ(load.song->song.instrumentCount, 15);
+    EXPECT_EQ(CellAt(load.song->song, 0, 0, 0).note, 49);
+    // One field out of its range and the bytes are no old MOD.
+    for (const std::size_t at : {std::size_t{20 + 25}, std::size_t{472 + 5}, std::size_t{470}, std::size_t{3}}) {
+        std::vector<std::uint8_t> broken = bytes;
+        broken[at] = at == 3 ? 7 : 200;
+        EXPECT_FALSE(LooksLikeMod(broken.data(), broken.size(), static_cast<std::int64_t>(broken.size()))) << at;
+    }
+    std::mt19937 random(21);
+    for (int i = 0; i < 2000; ++i) {
+        std::vector<std::uint8_t> noise(600 + 1024 * (i % 3));
+        for (auto& byte : noise) byte = static_cast<std::uint8_t>(random());
+        EXPECT_FALSE(LooksLikeMod(noise.data(), noise.size(), static_cast<std::int64_t>(noise.size()))) << i;
+    }
+}
+
+TEST(FormatProbe, EachFormatsLimitsNameTheFormat) {
+    test::ModModule mod = test::ModSongOf({});
+    mod.songLengthField = 0;
+    SongLoad load = Load(test::WriteMod(mod));
+    EXPECT_EQ(load.result, LoadResult::SongLength);
+    EXPECT_STREQ(load.format, "MOD");
+    test::S3mModule s3m = test::S3mSongOf({});
+    s3m.orders = {255};
+    load = Load(test::WriteS3m(s3m));
+    EXPECT_EQ(load.result, LoadResult::SongLength);
+    EXPECT_STREQ(load.format, "S3M");
+    s3m = test::S3mSongOf({});
+    s3m.channelSettings = {16, 0x80, 0xFF};
+    EXPECT_EQ(Load(test::WriteS3m(s3m)).result, LoadResult::ChannelCount);
+    s3m = test::S3mSongOf({});
+    s3m.instrumentCountField = 256;
+    EXPECT_EQ(Load(test::WriteS3m(s3m)).result, LoadResult::InstrumentCount);
+}
+
+TEST(ModLoader, SamplesPatternsAndNames) {
+    test::ModModule module = test::ModSongOf({{0, {{856, 2, 0x3, 0x10}, {113, 1}}}, {63, {{0, 0, 0xD, 0x99}}}});
+    module.title = "tune";
+    module.samples = {test::ModSquare(100, false), test::ModSquare(64, true)};
+    module.samples[0].name = "first  ";
+    module.samples[0].finetune = 0xF;
+    module.samples[0].volume = 80;
+    module.samples[1].loopStart = 16;
+    module.samples[1].loopLength = 32;
+    module.orders = {1, 0};
+    module.patterns.push_back(module.patterns[0]);
+    const SongLoad load = Load(test::WriteMod(module));
+    ASSERT_TRUE(load.song);
+    const Song& song = load.song->song;
+    EXPECT_STREQ(song.title, "tune");
+    EXPECT_EQ(song.patternCount, 2);
+    EXPECT_EQ(song.songLength, 2);
+    const SampleRecord& first = *song.instruments[0].samples[0];
+    EXPECT_STREQ(first.name, "first");
+    EXPECT_EQ(first.length, 100u);
+    EXPECT_EQ(first.loopType, NoLoop);
+    EXPECT_EQ(first.finetune, -16);
+    EXPECT_EQ(first.volume, 64);
+    EXPECT_EQ(first.data[0], 100 * 256);
+    const SampleRecord& second = *song.instruments[1].samples[0];
+    EXPECT_EQ(second.loopType, ForwardLoop);
+    EXPECT_EQ(second.loopStart, 16u);
+    EXPECT_EQ(second.loopLength, 32u);
+    EXPECT_EQ(second.data[48], second.data[16]) << "the guard sample repeats the loop's start";
+    EXPECT_EQ(CellAt(song, 0, 0, 0).note, 37);
+    EXPECT_EQ(CellAt(song, 0, 0, 1).note, 72);
+    EXPECT_EQ(CellAt(song, 0, 0, 0).instrument, 2);
+    EXPECT_EQ(CellAt(song, 0, 63, 0).param, 0) << "a break to row 99 starts the next pattern at its top";
+}
+
+TEST(ModLoader, ShortFileLoadsWithAWarning) {
+    test::ModModule module = test::ModSongOf({});
+    module.samples = {test::ModSquare(2000, false)};
+    module.cutAt = 1084 + 1024 + 100;
+    const SongLoad load = Load(test::WriteMod(module));
+    ASSERT_TRUE(load.song);
+    EXPECT_NE(load.song->song.warnings & kSongTruncated, 0u);
+    EXPECT_EQ(load.song->song.instruments[0].samples[0]->data[150], 0);
+}
+
+TEST(S3mLoader, EffectLettersBecomeTheEnginesEffects) {
+    const struct {
+        char letter;
+        std::uint8_t param;
+        std::uint8_t effect;
+        std::uint8_t expected;
+        std::uint8_t volume;
+    } cases[] = {
+        {'A', 0x05, effect::kSetSpeed, 0x05, 0},         {'A', 0x40, effect::kSetSpeed, 0x40, 0},
+        {'T', 0x90, effect::kSpeedTempo, 0x90, 0},       {'T', 0x10, 0, 0, 0},
+        {'D', 0x30, effect::kVolumeSlide, 0x30, 0},      {'D', 0x03, effect::kVolumeSlide, 0x03, 0},
+        {'D', 0x3F, effect::kExtended, 0xA3, 0},         {'D', 0xF3, effect::kExtended, 0xB3, 0},
+        {'E', 0x12, effect::kPortamentoDown, 0x12, 0},   {'E', 0xF2, effect::kExtended, 0x22, 0},
+        {'E', 0xE2, effect::kExtraFinePortamento, 0x22, 0}, {'F', 0xF3, effect::kExtended, 0x13, 0},
+        {'F', 0xE3, effect::kExtraFinePortamento, 0x13, 0}, {'G', 0x20, effect::kTonePortamento, 0x20, 0},
+        {'I', 0x21, effect::kTremor, 0x21, 0},           {'J', 0x47, effect::kArpeggio, 0x47, 0},
+        {'K', 0x05, effect::kVibratoVolumeSlide, 0x05, 0}, {'K', 0x2F, effect::kVibrato, 0, 0x92},
+        {'L', 0xF1, effect::kTonePortamento, 0, 0x81},   {'O', 0x08, effect::kSampleOffset, 0x08, 0},
+        {'Q', 0x43, effect::kMultiRetrig, 0x43, 0},      {'R', 0x44, effect::kTremolo, 0x44, 0},
+        {'S', 0xB2, effect::kExtended, 0x62, 0},         {'S', 0x2F, effect::kExtended, 0x57, 0},
+        {'S', 0xC0, 0, 0, 0},                            {'U', 0x48, effect::kVibrato, 0x42, 0},
+        {'V', 0x50, effect::kSetGlobalVolume, 0x40, 0},  {'X', 0x40, effect::kSetPanning, 0x80, 0},
+        {'X', 0xA4, effect::kSetPanning, 0x80, 0},       {'C', 0x70, effect::kPatternBreak, 0, 0},
+        {'Z', 0x10, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const SongLoad load = Load(test::WriteS3m(test::S3mSongOf({{0, {S3mEffect(c.letter, c.param)}}})));
+        ASSERT_TRUE(load.song);
+        const PatternCell& cell = CellAt(load.song->song, 0, 0, 0);
+        EXPECT_EQ(cell.effect, c.effect) << c.letter << std::hex << int(c.param);
+        EXPECT_EQ(cell.param, c.expected) << c.letter << std::hex << int(c.param);
+        EXPECT_EQ(cell.volume, c.volume) << c.letter << std::hex << int(c.param);
+    }
+}
+
+TEST(S3mLoader, OrdersSkipMarkersAndJumpsFollowThem) {
+    test::S3mModule module = test::S3mSongOf({{0, {S3mEffect('B', 3)}}});
+    module.patterns.push_back(module.patterns[0]);
+    module.orders = {0, 254, 1, 0, 255, 1};
+    const SongLoad load = Load(test::WriteS3m(module));
+    ASSERT_TRUE(load.song);
+    const Song& song = load.song->song;
+    ASSERT_EQ(song.songLength, 3);
+    EXPECT_EQ(song.orderTable[1], 1);
+    EXPECT_EQ(CellAt(song, 0, 0, 0).param, 2) << "order 3 of the file is the song's third";
+}
+
+TEST(S3mLoader, SampleIsCutWhereTheFileEnds) {
+    std::vector<std::uint8_t> bytes = test::WriteS3m(test::S3mSongOf({}));  // the 64-frame sample comes last
+    bytes.resize(bytes.size() - 24);
+    const SongLoad load = Load(bytes);
+    ASSERT_TRUE(load.song);
+    const SampleRecord& sample = *load.song->song.instruments[0].samples[0];
+    EXPECT_EQ(sample.length, 40u);
+    EXPECT_EQ(sample.loopLength, 40u);
+    EXPECT_NE(load.song->song.warnings & kSongTruncated, 0u);
+}
+
+TEST(S3mLoader, SampleFormatsAndC4Speed) {
+    test::S3mModule module = test::S3mSongOf({});
+    module.samples.push_back(test::S3mSquare(32, true));
+    module.samples[1].c2Speed = 8363 * 3 / 2;
+    for (const std::uint8_t format : {1, 2}) {
+        module.sampleFormat = format;
+        const SongLoad load = Load(test::WriteS3m(module));
+        ASSERT_TRUE(load.song);
+        const SampleRecord& eight = *load.song->song.instruments[0].samples[0];
+        const SampleRecord& sixteen = *load.song->song.instruments[1].samples[0];
+        EXPECT_EQ(eight.data[0], 100 * 256) << int(format);
+        EXPECT_EQ(eight.data[8], -100 * 256) << int(format);
+        EXPECT_EQ(sixteen.data[0], 100 * 256) << int(format);
+        EXPECT_EQ(sixteen.c2Speed, 8363u * 3 / 2);
+        EXPECT_EQ(sixteen.relativeNote, 7) << "a fifth up";
+    }
+}
+
+}  // namespace
+}  // namespace zumbrik
