@@ -258,9 +258,9 @@ TEST_F(MusicPlayerTest, FailuresSayWhyAndLeaveNothingOpen) {
         LoadResult load;
     } cases[] = {
         {"not a module", reinterpret_cast<std::uintptr_t>(garbage.data()), garbage.size(), MemorySource,
-         LoadResult::NotXmFile},
-        {"no resource 2", 2, 0, ResourceSource, LoadResult::NotXmFile},
-        {"resources of another module", 1, 7, ResourceSource, LoadResult::NotXmFile},
+         LoadResult::NotAModule},
+        {"no resource 2", 2, 0, ResourceSource, LoadResult::NotAModule},
+        {"resources of another module", 1, 7, ResourceSource, LoadResult::NotAModule},
         {"no such file", reinterpret_cast<std::uintptr_t>("/nonexistent/theme.xm"), 0, FileSource,
          LoadResult::CannotOpen},
     };
