@@ -3,6 +3,7 @@
 #include <iomanip>
 #include <memory>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "app/xm_tool/commands.h"
@@ -61,6 +62,10 @@ void DescribeSong(const ModuleFile& module, std::ostream& out) {
     const Song& song = module.song();
     const std::string format = song.format != nullptr ? song.format : "";
     out << "format:      " << (format.empty() ? "unknown" : format) << "\n";
+    if ((song.warnings & kSongSilentInstruments) != 0) {
+        out << "note:        some instruments are synthesised (AdLib) or packed, which this player does not sound:"
+               " they stay silent\n";
+    }
     out << "name:        " << QuotedName(song.title) << "\n";
     out << "tracker:     " << QuotedName(song.tracker);
     if (format == "XM") {
@@ -110,10 +115,14 @@ void DescribePatterns(const Song& song, std::ostream& out) {
             out << "no data\n";
         } else {
             out << notes << " notes, " << keyOffs << " key-offs, ";
+            // Only an XM file gives a pattern's packed size; the other formats
+            // mark a pattern they hold with any non-zero size.
             if (pattern.packedSize == 0) {
                 out << "not in the file\n";
-            } else {
+            } else if (std::string_view(song.format) == "XM") {
                 out << pattern.packedSize << " bytes packed\n";
+            } else {
+                out << "in the file\n";
             }
         }
     }

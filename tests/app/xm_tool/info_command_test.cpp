@@ -9,6 +9,7 @@
 
 #include "app/xm_tool/commands.h"
 #include "player/formats/xm_writer.h"
+#include "tests/support/tracker_builders.h"
 
 namespace zumbrik {
 namespace {
@@ -93,6 +94,20 @@ TEST_F(InfoCommandTest, DescribesTheModule) {
     EXPECT_THAT(text, HasSubstr("    sample  1: \"caf??\", 2 frames, 8-bit 4-bit packed, no loop"));
     EXPECT_THAT(text, HasSubstr("  instrument   2: \"greetings to all\", 0 samples\n"));
     for (const char c : text) EXPECT_TRUE(c == '\n' || (c >= 32 && c < 127)) << static_cast<int>(c);
+}
+
+TEST_F(InfoCommandTest, NamesOtherFormatsAndTheirSilentInstruments) {
+    test::S3mModule module;
+    module.title = "s3m song";
+    module.patterns = {test::S3mPatternOf({{0, {test::S3mNote(0x40, 1)}}})};
+    test::S3mSample adlib = test::S3mSquare();
+    adlib.type = 2;  // synthesised
+    module.samples = {test::S3mSquare(), adlib};
+    Write(test::WriteS3m(module));
+    ASSERT_EQ(Run({path_}), 0) << err_.str();
+    EXPECT_EQ(out_.str().rfind("format:      S3M\nnote:        some instruments are synthesised", 0), 0u) << out_.str();
+    EXPECT_THAT(out_.str(), HasSubstr("name:        \"s3m song\"\n"));
+    EXPECT_THAT(out_.str(), HasSubstr(" rows, 1 notes, 0 key-offs, in the file\n"));
 }
 
 TEST_F(InfoCommandTest, FailuresAreOneLineAndNonZero) {
