@@ -44,7 +44,7 @@ const Subcommand* FindSubcommand(std::string_view name) {
 
 void PrintToolHelp(std::ostream& out) {
     out << "usage: zumbrik-xm COMMAND [ARGUMENTS]\n"
-           "Inspects, renders and plays XM modules.\n\ncommands:\n";
+           "Inspects, renders and plays XM, MOD and S3M modules.\n\ncommands:\n";
     for (const Subcommand& command : kSubcommands) {
         out << "  " << command.synopsis << "\n      " << command.summary << "\n";
     }
