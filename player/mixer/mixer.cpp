@@ -97,9 +97,26 @@ std::int32_t RampStep(std::uint32_t target, std::int32_t current, std::uint32_t 
     return static_cast<std::int32_t>(quotient - (distance % frames != 0 && distance < 0 ? 1 : 0));
 }
 
+// Whether a side at `current` is within one ramp's rounding of its target
+// from below: its ramp step would round down to 0.
+bool Settled(std::uint32_t target, std::int32_t current, std::uint32_t rampFrames) {
+    const std::int64_t distance = static_cast<std::int64_t>(target) * 128 - current;
+    return static_cast<std::uint64_t>(distance) < rampFrames;
+}
+
 void StartRampIfNeeded(MixVoice& voice, std::uint32_t rampFrames) {
     const std::uint32_t targets = (voice.targetLeft << 16) | voice.targetRight;
-    if (voice.rampFramesLeft != 0 && targets == voice.rampTargets) {
+    if (voice.rampFramesLeft != 0) {
+        if (targets == voice.rampTargets) {
+            return;
+        }
+    } else if (Settled(voice.targetLeft, voice.currentLeft, rampFrames) &&
+               Settled(voice.targetRight, voice.currentRight, rampFrames)) {
+        // A steady voice, asked on every run: both steps are 0, found
+        // without the two divisions.
+        voice.rampTargets = targets;
+        voice.rampStepRight = 0;
+        voice.rampStepLeft = 0;
         return;
     }
     voice.rampTargets = targets;
@@ -107,6 +124,75 @@ void StartRampIfNeeded(MixVoice& voice, std::uint32_t rampFrames) {
     voice.rampStepLeft = RampStep(voice.targetLeft, voice.currentLeft, rampFrames);
     voice.rampFramesLeft =
         (voice.rampStepRight != 0 || voice.rampStepLeft != 0) ? static_cast<std::uint16_t>(rampFrames) : 0;
+}
+
+// A voice at a steady volume going forward through a forward loop, from
+// inside the loop: the usual state of a held note. A short loop ends a run
+// at every pass, so this is the loop the per-run book-keeping costs most in;
+// it does what the general one does, and no more. The voice's ramp must be
+// settled (StartRampIfNeeded left no ramp), the step's divisor above 0.
+void RunSteadyForwardLoop(MixRunFunction mixRun, MixVoice& voice, const SampleRecord& sample,
+                          std::uint64_t loopStart, std::uint64_t loopEnd, std::uint64_t step, std::uint32_t* out,
+                          std::uint32_t framesLeft) {
+    const std::uint64_t divisor = step >> 5;
+    const std::uint64_t endFixed = loopEnd << 32;
+    const std::uint64_t loopLength = loopEnd - loopStart;
+    // As in MixFrames: a silent voice only moves.
+    const bool heard = mixRun != nullptr && (voice.currentLeft != 0 || voice.currentRight != 0);
+    const bool multiplies = divisor < (std::uint64_t{1} << 42) && framesLeft <= 65536;
+    std::uint64_t position = PositionOf(voice);
+    std::uint64_t framesToBoundary = 0;
+    for (;;) {
+        const std::uint64_t reach = (endFixed - position) >> 5;
+        if (multiplies && reach > divisor * framesLeft) {
+            framesToBoundary = std::uint64_t{framesLeft} + 1;
+        } else if (multiplies && framesToBoundary != 0) {
+            // Each pass of the loop takes about as many frames as the last:
+            // the quotient (rounded up) is usually that count or one off it,
+            // which two products tell without dividing.
+            std::uint64_t n = framesToBoundary;
+            if (n * divisor < reach) {
+                ++n;
+            } else if ((n - 1) * divisor >= reach) {
+                --n;
+            }
+            const bool exact = n * divisor >= reach && (n == 0 || (n - 1) * divisor < reach);
+            framesToBoundary = exact ? n : (reach + divisor - 1) / divisor;
+        } else {
+            framesToBoundary = (reach + divisor - 1) / divisor;
+        }
+        const std::uint32_t count =
+            framesToBoundary < framesLeft ? static_cast<std::uint32_t>(framesToBoundary) : framesLeft;
+        if (count != 0) {
+            if (heard) {
+                VoiceRun run{position, step, voice.currentLeft, voice.currentRight, 0, 0};
+                mixRun(sample.data, sample.length + 3, run, out, count);
+                position = run.position;
+                out += 2 * static_cast<std::size_t>(count);
+            } else {
+                position += step * count;
+            }
+            framesLeft -= count;
+        }
+        if (count != framesToBoundary) {
+            break;  // the frames ran out first
+        }
+        // The boundary: WrapForward's rule.
+        const std::uint64_t reached = position >> 32;
+        if (reached >= loopEnd) {
+            std::uint64_t past = reached - loopEnd;
+            if (past >= loopLength) {
+                past %= loopLength;
+            }
+            position = ((loopStart + past) << 32) | (position & 0xFFFFFFFFu);
+        } else {
+            position = loopStart << 32;
+        }
+        if (framesLeft == 0) {
+            break;
+        }
+    }
+    StorePosition(voice, position);
 }
 
 // MixOneVoice with the mix-run kernel given, read once per Mix; a null
@@ -154,6 +240,15 @@ void MixVoiceWith(MixRunFunction mixRun, const MixPace& pace, MixVoice& voice, s
             voice.stepFraction = pace.crawlStepFraction;
             step = pace.crawlStepFraction;
             divisor = step >> 5;
+        }
+        if (voice.backwards == 0 && sample.loopType == ForwardLoop && loopEnd > loopStart && voice.position < loopEnd) {
+            // Inside a forward loop and steady: the lean way.
+            StartRampIfNeeded(voice, pace.rampFrames);
+            if (voice.rampFramesLeft == 0) {
+                RunSteadyForwardLoop(mixRun, voice, sample, loopStart, loopEnd, step,
+                                     out == nullptr ? nullptr : out + 2 * done, framesLeft);
+                return;
+            }
         }
         std::uint64_t framesToBoundary;
         // Going backward, the count whose last step crosses the loop start
