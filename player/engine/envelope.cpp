@@ -62,14 +62,6 @@ EnvelopeState& StateOf(ChannelState& channel, EnvelopeKind kind) {
 
 }  // namespace
 
-// Asked twice per channel on every tick: only the two fields it needs.
-bool EnvelopeActive(const InstrumentRecord& instrument, EnvelopeKind kind) {
-    const bool volume = kind == EnvelopeKind::Volume;
-    const std::uint8_t type = volume ? instrument.volumeType : instrument.panningType;
-    const std::int32_t count = volume ? instrument.volumePointCount : instrument.panningPointCount;
-    return (type & 1) != 0 && count >= 2;
-}
-
 void AdvanceEnvelope(ChannelState& channel, const InstrumentRecord& instrument, EnvelopeKind kind) {
     const EnvelopeShape shape = ShapeOf(instrument, kind);
     EnvelopeState& e = StateOf(channel, kind);

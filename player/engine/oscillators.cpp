@@ -61,8 +61,12 @@ std::int32_t AutoVibratoWave(std::uint8_t vibratoType, std::int32_t position) {
 
 std::int64_t StepAutoVibrato(ChannelState& channel, const InstrumentRecord& instrument) {
     const std::int32_t pos = channel.autoVibratoPosition;
-    std::int64_t amount = static_cast<std::int64_t>(AutoVibratoWave(instrument.vibratoType, pos)) * instrument.vibratoDepth;
-    if (instrument.vibratoSweep != 0) {
+    std::int64_t amount = 0;
+    // Most instruments have none: no wave and no division, but it moves on all the same.
+    if (instrument.vibratoDepth != 0) {
+        amount = static_cast<std::int64_t>(AutoVibratoWave(instrument.vibratoType, pos)) * instrument.vibratoDepth;
+    }
+    if (amount != 0 && instrument.vibratoSweep != 0) {
         amount = amount * channel.autoVibratoSweep / instrument.vibratoSweep;
     }
     channel.autoVibratoSweep = channel.autoVibratoSweep + 1 < instrument.vibratoSweep
