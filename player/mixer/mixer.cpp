@@ -126,6 +126,57 @@ void StartRampIfNeeded(MixVoice& voice, std::uint32_t rampFrames) {
         (voice.rampStepRight != 0 || voice.rampStepLeft != 0) ? static_cast<std::uint16_t>(rampFrames) : 0;
 }
 
+// Moves a steady voice in a forward loop on by `frames` unheard, in one
+// step instead of pass by pass, when no pass in them is one where the frame
+// count's rounding (done on positions >> 5) stops short of the loop end or
+// reaches it late. Every other pass wraps at the frame its exact crossing
+// falls on, so the voice is where even motion modulo the loop puts it. A
+// pass's distance to the loop end modulo the step (g) says whether it is
+// such a pass: it is when g is within 32 of 0 or within 31 per frame of the
+// pass below the step. g is the same however runs cut a pass, and from pass
+// to pass it grows by the loop length modulo the step, so a few additions
+// check every pass. False, with the voice untouched, when it cannot tell.
+bool SkipSteadyForwardLoop(MixVoice& voice, std::uint64_t loopStart, std::uint64_t loopEnd, std::uint64_t step,
+                           std::uint32_t frames) {
+    const std::uint64_t startFixed = loopStart << 32;
+    const std::uint64_t loopFixed = (loopEnd - loopStart) << 32;
+    const std::uint64_t position = PositionOf(voice);
+    if (position < startFixed || step > loopFixed || step >= (std::uint64_t{1} << 47) || frames > 65536) {
+        return false;
+    }
+    const std::uint64_t travel = step * frames;
+    if (travel / 2 < loopFixed) {
+        return false;  // a pass or two: the pass-by-pass loop is as quick
+    }
+    // A pass takes at most framesPerPass frames and its rounding can go
+    // late by under 31 per frame of it.
+    const std::uint64_t framesPerPass = (loopFixed >> 5) / (step >> 5) + 1;
+    const std::uint64_t margin = 31 * (framesPerPass + 1) + 32;
+    if (step <= 2 * margin) {
+        return false;
+    }
+    const std::uint64_t distance = (loopEnd << 32) - position;
+    const std::uint64_t growth = loopFixed % step;
+    std::uint64_t g = distance % step;
+    // Pass j + 1 starts where even motion crosses the loop end for the
+    // (j + 1)th time, at distance + j loop lengths; any pass that starts
+    // within the frames is checked, and maybe one more.
+    for (std::uint64_t crossing = distance;; crossing += loopFixed) {
+        if (g < 32 || g > step - margin) {
+            return false;
+        }
+        if (crossing > travel) {
+            break;
+        }
+        g += growth;
+        if (g >= step) {
+            g -= step;
+        }
+    }
+    StorePosition(voice, startFixed + (position - startFixed + travel) % loopFixed);
+    return true;
+}
+
 // A voice at a steady volume going forward through a forward loop, from
 // inside the loop: the usual state of a held note. A short loop ends a run
 // at every pass, so this is the loop the per-run book-keeping costs most in;
@@ -140,6 +191,9 @@ void RunSteadyForwardLoop(MixRunFunction mixRun, MixVoice& voice, const SampleRe
     // As in MixFrames: a silent voice only moves.
     const bool heard = mixRun != nullptr && (voice.currentLeft != 0 || voice.currentRight != 0);
     const bool multiplies = divisor < (std::uint64_t{1} << 42) && framesLeft <= 65536;
+    if (!heard && SkipSteadyForwardLoop(voice, loopStart, loopEnd, step, framesLeft)) {
+        return;
+    }
     std::uint64_t position = PositionOf(voice);
     std::uint64_t framesToBoundary = 0;
     for (;;) {
