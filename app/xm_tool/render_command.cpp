@@ -145,8 +145,7 @@ int RenderCommand(const std::vector<std::string>& args, std::ostream& out, std::
     while (interrupt.Signal() == 0) {
         const std::uint32_t frames = pass->Render(samples, kSegmentFrames);
         if (frames == 0) break;
-        const std::vector<char> bytes = LittleEndianSamples(samples, 2 * frames);
-        if (!wav->Write(bytes.data(), bytes.size())) break;
+        if (!wav->WriteSamples(samples, 2 * static_cast<std::size_t>(frames))) break;
         if (progress && pass->FramesRendered() - lastShown >= 10 * kOutputRate) {
             lastShown = pass->FramesRendered();
             ShowProgress(err, lastShown);
