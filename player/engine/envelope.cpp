@@ -63,12 +63,12 @@ EnvelopeState& StateOf(ChannelState& channel, EnvelopeKind kind) {
 }  // namespace
 
 void AdvanceEnvelope(ChannelState& channel, const InstrumentRecord& instrument, EnvelopeKind kind) {
-    const EnvelopeShape shape = ShapeOf(instrument, kind);
     EnvelopeState& e = StateOf(channel, kind);
     channel.updateFlags |= kind == EnvelopeKind::Volume ? UpdateVolume : UpdatePanning;
     if (e.finished != 0) {
-        return;
+        return;  // most envelopes, most of the time: the shape is not needed
     }
+    const EnvelopeShape shape = ShapeOf(instrument, kind);
     const bool pointAhead = e.nextPoint >= 0 && e.nextPoint < shape.count;
     // A point counts as met once its tick is reached or passed: with tick
     // positions that do not rise (a damaged envelope) the point is still met

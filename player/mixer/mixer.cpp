@@ -400,6 +400,9 @@ void Mix(MixVoice* voices, std::int32_t count, const MixPace& pace, std::int32_t
          std::uint64_t unheardPairs) {
     const MixRunFunction mixRun = ActiveKernels().mixRun;
     for (std::int32_t v = 0; v < count; ++v) {
+        if (voices[v].sample == nullptr) {
+            continue;  // idle: most voices of a song with many channels, most of the time
+        }
         if (((unheardPairs >> (v >> 1)) & 1) != 0) {
             MixVoiceWith(nullptr, pace, voices[v], nullptr, frames);
         } else {
@@ -410,7 +413,9 @@ void Mix(MixVoice* voices, std::int32_t count, const MixPace& pace, std::int32_t
 
 void MoveVoices(MixVoice* voices, std::int32_t count, const MixPace& pace, std::uint32_t frames) {
     for (std::int32_t v = 0; v < count; ++v) {
-        MixVoiceWith(nullptr, pace, voices[v], nullptr, frames);
+        if (voices[v].sample != nullptr) {
+            MixVoiceWith(nullptr, pace, voices[v], nullptr, frames);
+        }
     }
 }
 
