@@ -179,16 +179,17 @@ void ShowProgress(std::ostream& err, std::uint64_t frames, std::uint32_t rate) {
     err << line << std::flush;
 }
 
-// The next chunk's bytes as the WAV stores them; none once the play is over.
-std::vector<char> RenderChunk(OfflinePlay& play, bool isFloat, std::size_t frames) {
+// Renders the next chunk into the WAV; the frames written, 0 once the play
+// is over or the output failed.
+std::size_t RenderChunk(OfflinePlay& play, bool isFloat, std::size_t frames, WavOutput& wav) {
     if (isFloat) {
         float samples[2 * kChunkFrames];
         const std::size_t got = play.RenderFloat(samples, frames);
-        return LittleEndianSamples(samples, static_cast<std::uint32_t>(2 * got));
+        return got != 0 && wav.WriteSamples(samples, 2 * got) ? got : 0;
     }
     std::int16_t samples[2 * kChunkFrames];
     const std::size_t got = play.Render(samples, frames);
-    return LittleEndianSamples(samples, static_cast<std::uint32_t>(2 * got));
+    return got != 0 && wav.WriteSamples(samples, 2 * got) ? got : 0;
 }
 
 }  // namespace
@@ -223,9 +224,9 @@ int RenderCommand(const std::vector<std::string>& args, std::ostream& out, std::
     std::uint64_t lastShown = 0;
     while (interrupt.Signal() == 0 && rendered < wanted) {
         const auto frames = static_cast<std::size_t>(std::min<std::uint64_t>(kChunkFrames, wanted - rendered));
-        const std::vector<char> bytes = RenderChunk(play, format.isFloat, frames);
-        if (bytes.empty() || !wav->Write(bytes.data(), bytes.size())) break;
-        rendered += bytes.size() / format.BytesPerFrame();
+        const std::size_t got = RenderChunk(play, format.isFloat, frames, *wav);
+        if (got == 0) break;
+        rendered += got;
         if (progress && rendered - lastShown >= 10 * std::uint64_t{format.rate}) {
             lastShown = rendered;
             ShowProgress(err, rendered, format.rate);

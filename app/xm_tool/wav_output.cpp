@@ -1,6 +1,9 @@
 #include "app/xm_tool/wav_output.h"
 
+#include <algorithm>
+#include <bit>
 #include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <system_error>
 #include <vector>
@@ -77,6 +80,9 @@ std::unique_ptr<WavOutput> WavOutput::Open(const std::string& path, const WavFor
             return nullptr;
         }
     }
+    // The blocks go to the file as they are: no second copy through its buffer.
+    if (output->file_ != nullptr) std::setvbuf(output->file_, nullptr, _IONBF, 0);
+    output->block_.resize(kBlockBytes);
     // A file's header gets its sizes at the end; a stream's goes out now.
     const bool seekable = !output->temporary_.empty();
     const std::vector<char> header = WavHeader(format, seekable ? 0 : knownDataBytes.value_or(kUnknownWavLength));
@@ -85,6 +91,8 @@ std::unique_ptr<WavOutput> WavOutput::Open(const std::string& path, const WavFor
 }
 
 WavOutput::~WavOutput() {
+    // Straight through, what was made goes out even when cut short.
+    if (temporary_.empty()) Flush();
     Discard();
 }
 
@@ -93,17 +101,48 @@ void WavOutput::Fail() {
 }
 
 bool WavOutput::Write(const char* bytes, std::size_t count) {
-    if (error_ != 0) return false;
-    errno = 0;
-    if (stream_ != nullptr) {
-        if (!stream_->write(bytes, static_cast<std::streamsize>(count))) Fail();
-    } else if (std::fwrite(bytes, 1, count, file_) != count) {
-        Fail();
+    while (count > 0 && error_ == 0) {
+        const std::size_t n = std::min(count, kBlockBytes - blockFill_);
+        std::memcpy(block_.data() + blockFill_, bytes, n);
+        blockFill_ += n;
+        bytes += n;
+        count -= n;
+        if (blockFill_ == kBlockBytes) Flush();
     }
     return error_ == 0;
 }
 
+template <typename Sample>
+bool WavOutput::WriteLittleEndian(const Sample* samples, std::size_t count) {
+    if constexpr (std::endian::native == std::endian::little) {
+        return Write(reinterpret_cast<const char*>(samples), sizeof(Sample) * count);
+    }
+    for (std::size_t i = 0; i < count && error_ == 0; ++i) {
+        const std::vector<char> bytes = LittleEndianSamples(samples + i, 1);
+        Write(bytes.data(), bytes.size());
+    }
+    return error_ == 0;
+}
+
+bool WavOutput::WriteSamples(const std::int16_t* samples, std::size_t count) { return WriteLittleEndian(samples, count); }
+
+bool WavOutput::WriteSamples(const float* samples, std::size_t count) { return WriteLittleEndian(samples, count); }
+
+// Sends what the block holds on.
+bool WavOutput::Flush() {
+    if (error_ != 0 || blockFill_ == 0) return error_ == 0;
+    errno = 0;
+    if (stream_ != nullptr) {
+        if (!stream_->write(block_.data(), static_cast<std::streamsize>(blockFill_))) Fail();
+    } else if (std::fwrite(block_.data(), 1, blockFill_, file_) != blockFill_) {
+        Fail();
+    }
+    blockFill_ = 0;
+    return error_ == 0;
+}
+
 bool WavOutput::Finish(std::uint32_t dataBytes, std::ostream& err) {
+    Flush();
     errno = 0;
     if (stream_ != nullptr) {
         if (!stream_->flush()) Fail();
@@ -112,6 +151,7 @@ bool WavOutput::Finish(std::uint32_t dataBytes, std::ostream& err) {
             const std::vector<char> header = WavHeader(format_, dataBytes);
             if (std::fseek(file_, 0, SEEK_SET) != 0) Fail();
             Write(header.data(), header.size());
+            Flush();
         }
         if (std::fflush(file_) != 0) Fail();
         if (std::fclose(file_) != 0) Fail();

@@ -6,6 +6,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/xm_tool/wav_format.h"
 
@@ -23,12 +24,15 @@ public:
     static std::unique_ptr<WavOutput> Open(const std::string& path, const WavFormat& format,
                                            std::ostream& standardOutput, std::optional<std::uint32_t> knownDataBytes,
                                            std::ostream& err);
-    ~WavOutput();  // drops an unfinished file
+    ~WavOutput();  // drops an unfinished file; sends a stream what it holds
     WavOutput(const WavOutput&) = delete;
     WavOutput& operator=(const WavOutput&) = delete;
 
-    // Appends samples; false once anything failed (Finish tells why).
+    // Appends bytes; false once anything failed (Finish tells why).
     bool Write(const char* bytes, std::size_t count);
+    // Appends samples as the file stores them (little-endian).
+    bool WriteSamples(const std::int16_t* samples, std::size_t count);
+    bool WriteSamples(const float* samples, std::size_t count);
 
     // Completes the WAV holding dataBytes of samples: its header, then the
     // file in place. False with one line on err.
@@ -42,7 +46,15 @@ public:
     const std::string& Name() const { return name_; }
 
 private:
+    // Bytes are gathered here and go out in blocks of this size: a render
+    // makes a segment of 4 KB at a time, and a system call for each cost
+    // about as much as the mixing of it.
+    static constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+
     WavOutput() = default;
+    template <typename Sample>
+    bool WriteLittleEndian(const Sample* samples, std::size_t count);
+    bool Flush();
     void Fail();
     void Discard();
 
@@ -53,6 +65,8 @@ private:
     std::filesystem::path temporary_;     // the new file, while unfinished
     std::filesystem::path target_;        // the file it replaces
     int error_ = 0;                       // the first failure's errno (-1: unknown)
+    std::vector<char> block_;             // kBlockBytes, taken once and reused
+    std::size_t blockFill_ = 0;
 };
 
 }  // namespace zumbrik

@@ -1,7 +1,7 @@
 // Renders every module of the corpus once and prints how fast: seconds of
 // audio, CPU seconds, times real time and nanoseconds per voice-frame, with
 // the same figures for the peer players this build found, and medians.
-//   ZUMBRIK_CORPUS_DIR=DIR zumbrik_player_bench [REPEATS [own|all]]
+//   ZUMBRIK_CORPUS_DIR=DIR [ZUMBRIK_BENCH_RATE=HZ] zumbrik_player_bench [REPEATS [own|all]]
 // "own": no peers; "all": every kernel set this processor runs, side by side.
 // Otherwise the kernel set ZUMBRIK_KERNEL picks (the best one when unset).
 #include <algorithm>
@@ -42,11 +42,18 @@ std::uint32_t ActiveVoices(const Play& play) {
     return active;
 }
 
+// The output rate ours renders at: ZUMBRIK_BENCH_RATE, else 48 kHz (the
+// peers stay at 48 kHz).
+std::uint32_t OwnRate() {
+    const char* rate = std::getenv("ZUMBRIK_BENCH_RATE");
+    return rate != nullptr ? static_cast<std::uint32_t>(std::atoi(rate)) : kOutputRate;
+}
+
 std::optional<OwnFigures> RenderOwn(std::vector<std::uint8_t>& module) {
     const SongLoad load = LoadSongFromMemory(module.data(), module.size());
     if (!load.song) return std::nullopt;
     auto play = std::make_unique<Play>();
-    ResetPlay(*play, load.song->song);
+    ResetPlay(*play, load.song->song, OwnRate());
     Play& state = *play;
     auto pass = std::make_unique<SongPass>(state, true);
     std::vector<std::int16_t> out(2 * kSegmentFrames);
@@ -57,7 +64,7 @@ std::optional<OwnFigures> RenderOwn(std::vector<std::uint8_t>& module) {
         voiceFrames += static_cast<double>(frames) * ActiveVoices(state);
     }
     figures.render.cpuSeconds = ProcessCpuSeconds() - start;
-    figures.render.audioSeconds = static_cast<double>(pass->FramesRendered()) / kOutputRate;
+    figures.render.audioSeconds = static_cast<double>(pass->FramesRendered()) / state.outputRate;
     figures.voiceFrames = voiceFrames;
     return figures;
 }

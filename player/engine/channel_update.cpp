@@ -9,8 +9,6 @@ namespace zumbrik {
 
 namespace {
 
-const InstrumentRecord kNoInstrument{};
-
 constexpr std::int64_t kVolumeCap = 0xFF000;  // 64 x 64 x 255
 
 void StartNoteOnVoice(Play& play, ChannelState& channel, const SampleRecord& sample) {
@@ -78,28 +76,6 @@ void UpdateVoicePanning(const ChannelState& channel, MixVoice& voice) {
 
 }  // namespace
 
-const InstrumentRecord& ChannelInstrument(const Play& play, const ChannelState& channel) {
-    const Song& song = *play.song;
-    const std::uint32_t usable = song.instrumentCount & 0xFF;
-    if (song.instruments == nullptr || channel.instrument >= usable) {
-        return kNoInstrument;
-    }
-    return song.instruments[channel.instrument];
-}
-
-const SampleRecord* FindInstrumentSample(const InstrumentRecord& instrument, std::uint8_t note) {
-    if (note >= sizeof instrument.keymap) {
-        return nullptr;
-    }
-    const std::uint8_t k = instrument.keymap[note];
-    return k < kInstrumentSamples ? instrument.samples[k] : nullptr;
-}
-
-const SampleRecord& InstrumentSample(const InstrumentRecord& instrument, std::uint8_t note) {
-    const SampleRecord* sample = FindInstrumentSample(instrument, note);
-    return sample != nullptr ? *sample : kNoSample;
-}
-
 namespace {
 
 // Where the song's tracker keeps volumes and periods within bounds, the
@@ -133,9 +109,19 @@ void UpdateChannel(Play& play, ChannelState& channel, const SampleRecord& sample
     if ((channel.updateFlags & UpdatePanning) != 0) {
         UpdateVoicePanning(channel, voice);
     }
-    const Step step = FrequencyStep(PeriodFrequency(play, channel.period, channel.periodDelta), play.outputRate);
-    voice.stepInteger = step.integer;
-    voice.stepFraction = step.fraction;
+    if (channel.stepRate != play.outputRate || channel.stepPeriod != channel.period ||
+        channel.stepPeriodDelta != channel.periodDelta) {
+        const Step step = FrequencyStep(PeriodFrequency(play, channel.period, channel.periodDelta), play.outputRate);
+        channel.stepPeriod = channel.period;
+        channel.stepPeriodDelta = channel.periodDelta;
+        channel.stepRate = play.outputRate;
+        channel.stepInteger = step.integer;
+        channel.stepFraction = step.fraction;
+    }
+    // Written every tick all the same: the mixer may have replaced a step too
+    // small to reach a boundary.
+    voice.stepInteger = channel.stepInteger;
+    voice.stepFraction = channel.stepFraction;
 }
 
 }  // namespace zumbrik

@@ -62,21 +62,13 @@ EnvelopeState& StateOf(ChannelState& channel, EnvelopeKind kind) {
 
 }  // namespace
 
-// Asked twice per channel on every tick: only the two fields it needs.
-bool EnvelopeActive(const InstrumentRecord& instrument, EnvelopeKind kind) {
-    const bool volume = kind == EnvelopeKind::Volume;
-    const std::uint8_t type = volume ? instrument.volumeType : instrument.panningType;
-    const std::int32_t count = volume ? instrument.volumePointCount : instrument.panningPointCount;
-    return (type & 1) != 0 && count >= 2;
-}
-
 void AdvanceEnvelope(ChannelState& channel, const InstrumentRecord& instrument, EnvelopeKind kind) {
-    const EnvelopeShape shape = ShapeOf(instrument, kind);
     EnvelopeState& e = StateOf(channel, kind);
     channel.updateFlags |= kind == EnvelopeKind::Volume ? UpdateVolume : UpdatePanning;
     if (e.finished != 0) {
-        return;
+        return;  // most envelopes, most of the time: the shape is not needed
     }
+    const EnvelopeShape shape = ShapeOf(instrument, kind);
     const bool pointAhead = e.nextPoint >= 0 && e.nextPoint < shape.count;
     // A point counts as met once its tick is reached or passed: with tick
     // positions that do not rise (a damaged envelope) the point is still met

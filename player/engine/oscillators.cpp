@@ -59,19 +59,6 @@ std::int32_t AutoVibratoWave(std::uint8_t vibratoType, std::int32_t position) {
     }
 }
 
-std::int64_t StepAutoVibrato(ChannelState& channel, const InstrumentRecord& instrument) {
-    const std::int32_t pos = channel.autoVibratoPosition;
-    std::int64_t amount = static_cast<std::int64_t>(AutoVibratoWave(instrument.vibratoType, pos)) * instrument.vibratoDepth;
-    if (instrument.vibratoSweep != 0) {
-        amount = amount * channel.autoVibratoSweep / instrument.vibratoSweep;
-    }
-    channel.autoVibratoSweep = channel.autoVibratoSweep + 1 < instrument.vibratoSweep
-                                   ? channel.autoVibratoSweep + 1
-                                   : static_cast<std::int32_t>(instrument.vibratoSweep);
-    channel.autoVibratoPosition = (pos + instrument.vibratoRate) & 255;
-    return amount >> 6;
-}
-
 void RestartOscillators(ChannelState& channel) {
     channel.autoVibratoSweep = 0;
     channel.autoVibratoPosition = 0;

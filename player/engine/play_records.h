@@ -74,6 +74,13 @@ struct ChannelState {
     // Periods count 2^periodShift steps where XM counts one
     // (kBehaviourFinePeriods); slides and vibrato scale with it.
     std::uint8_t periodShift;
+    // The voice's step as last worked out, and the period, offset and rate it
+    // came from (stepRate 0: none yet): most ticks leave the pitch as it was.
+    std::int32_t stepPeriod;
+    std::int32_t stepPeriodDelta;
+    std::uint32_t stepRate;
+    std::uint32_t stepInteger;
+    std::uint32_t stepFraction;
 };
 
 inline constexpr int kMaxChannels = 64;

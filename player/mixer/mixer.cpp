@@ -97,9 +97,26 @@ std::int32_t RampStep(std::uint32_t target, std::int32_t current, std::uint32_t 
     return static_cast<std::int32_t>(quotient - (distance % frames != 0 && distance < 0 ? 1 : 0));
 }
 
+// Whether a side at `current` is within one ramp's rounding of its target
+// from below: its ramp step would round down to 0.
+bool Settled(std::uint32_t target, std::int32_t current, std::uint32_t rampFrames) {
+    const std::int64_t distance = static_cast<std::int64_t>(target) * 128 - current;
+    return static_cast<std::uint64_t>(distance) < rampFrames;
+}
+
 void StartRampIfNeeded(MixVoice& voice, std::uint32_t rampFrames) {
     const std::uint32_t targets = (voice.targetLeft << 16) | voice.targetRight;
-    if (voice.rampFramesLeft != 0 && targets == voice.rampTargets) {
+    if (voice.rampFramesLeft != 0) {
+        if (targets == voice.rampTargets) {
+            return;
+        }
+    } else if (Settled(voice.targetLeft, voice.currentLeft, rampFrames) &&
+               Settled(voice.targetRight, voice.currentRight, rampFrames)) {
+        // A steady voice, asked on every run: both steps are 0, found
+        // without the two divisions.
+        voice.rampTargets = targets;
+        voice.rampStepRight = 0;
+        voice.rampStepLeft = 0;
         return;
     }
     voice.rampTargets = targets;
@@ -107,6 +124,129 @@ void StartRampIfNeeded(MixVoice& voice, std::uint32_t rampFrames) {
     voice.rampStepLeft = RampStep(voice.targetLeft, voice.currentLeft, rampFrames);
     voice.rampFramesLeft =
         (voice.rampStepRight != 0 || voice.rampStepLeft != 0) ? static_cast<std::uint16_t>(rampFrames) : 0;
+}
+
+// Moves a steady voice in a forward loop on by `frames` unheard, in one
+// step instead of pass by pass, when no pass in them is one where the frame
+// count's rounding (done on positions >> 5) stops short of the loop end or
+// reaches it late. Every other pass wraps at the frame its exact crossing
+// falls on, so the voice is where even motion modulo the loop puts it. A
+// pass's distance to the loop end modulo the step (g) says whether it is
+// such a pass: it is when g is within 32 of 0 or within 31 per frame of the
+// pass below the step. g is the same however runs cut a pass, and from pass
+// to pass it grows by the loop length modulo the step, so a few additions
+// check every pass. False, with the voice untouched, when it cannot tell.
+bool SkipSteadyForwardLoop(MixVoice& voice, std::uint64_t loopStart, std::uint64_t loopEnd, std::uint64_t step,
+                           std::uint32_t frames) {
+    const std::uint64_t startFixed = loopStart << 32;
+    const std::uint64_t loopFixed = (loopEnd - loopStart) << 32;
+    const std::uint64_t position = PositionOf(voice);
+    if (position < startFixed || step > loopFixed || step >= (std::uint64_t{1} << 47) || frames > 65536) {
+        return false;
+    }
+    const std::uint64_t travel = step * frames;
+    if (travel / 2 < loopFixed) {
+        return false;  // a pass or two: the pass-by-pass loop is as quick
+    }
+    // A pass takes at most framesPerPass frames and its rounding can go
+    // late by under 31 per frame of it.
+    const std::uint64_t framesPerPass = (loopFixed >> 5) / (step >> 5) + 1;
+    const std::uint64_t margin = 31 * (framesPerPass + 1) + 32;
+    if (step <= 2 * margin) {
+        return false;
+    }
+    const std::uint64_t distance = (loopEnd << 32) - position;
+    const std::uint64_t growth = loopFixed % step;
+    std::uint64_t g = distance % step;
+    // Pass j + 1 starts where even motion crosses the loop end for the
+    // (j + 1)th time, at distance + j loop lengths; any pass that starts
+    // within the frames is checked, and maybe one more.
+    for (std::uint64_t crossing = distance;; crossing += loopFixed) {
+        if (g < 32 || g > step - margin) {
+            return false;
+        }
+        if (crossing > travel) {
+            break;
+        }
+        g += growth;
+        if (g >= step) {
+            g -= step;
+        }
+    }
+    StorePosition(voice, startFixed + (position - startFixed + travel) % loopFixed);
+    return true;
+}
+
+// A voice at a steady volume going forward through a forward loop, from
+// inside the loop: the usual state of a held note. A short loop ends a run
+// at every pass, so this is the loop the per-run book-keeping costs most in;
+// it does what the general one does, and no more. The voice's ramp must be
+// settled (StartRampIfNeeded left no ramp), the step's divisor above 0.
+void RunSteadyForwardLoop(MixRunFunction mixRun, MixVoice& voice, const SampleRecord& sample,
+                          std::uint64_t loopStart, std::uint64_t loopEnd, std::uint64_t step, std::uint32_t* out,
+                          std::uint32_t framesLeft) {
+    const std::uint64_t divisor = step >> 5;
+    const std::uint64_t endFixed = loopEnd << 32;
+    const std::uint64_t loopLength = loopEnd - loopStart;
+    // As in MixFrames: a silent voice only moves.
+    const bool heard = mixRun != nullptr && (voice.currentLeft != 0 || voice.currentRight != 0);
+    const bool multiplies = divisor < (std::uint64_t{1} << 42) && framesLeft <= 65536;
+    if (!heard && SkipSteadyForwardLoop(voice, loopStart, loopEnd, step, framesLeft)) {
+        return;
+    }
+    std::uint64_t position = PositionOf(voice);
+    std::uint64_t framesToBoundary = 0;
+    for (;;) {
+        const std::uint64_t reach = (endFixed - position) >> 5;
+        if (multiplies && reach > divisor * framesLeft) {
+            framesToBoundary = std::uint64_t{framesLeft} + 1;
+        } else if (multiplies && framesToBoundary != 0) {
+            // Each pass of the loop takes about as many frames as the last:
+            // the quotient (rounded up) is usually that count or one off it,
+            // which two products tell without dividing.
+            std::uint64_t n = framesToBoundary;
+            if (n * divisor < reach) {
+                ++n;
+            } else if ((n - 1) * divisor >= reach) {
+                --n;
+            }
+            const bool exact = n * divisor >= reach && (n == 0 || (n - 1) * divisor < reach);
+            framesToBoundary = exact ? n : (reach + divisor - 1) / divisor;
+        } else {
+            framesToBoundary = (reach + divisor - 1) / divisor;
+        }
+        const std::uint32_t count =
+            framesToBoundary < framesLeft ? static_cast<std::uint32_t>(framesToBoundary) : framesLeft;
+        if (count != 0) {
+            if (heard) {
+                VoiceRun run{position, step, voice.currentLeft, voice.currentRight, 0, 0};
+                mixRun(sample.data, sample.length + 3, run, out, count);
+                position = run.position;
+                out += 2 * static_cast<std::size_t>(count);
+            } else {
+                position += step * count;
+            }
+            framesLeft -= count;
+        }
+        if (count != framesToBoundary) {
+            break;  // the frames ran out first
+        }
+        // The boundary: WrapForward's rule.
+        const std::uint64_t reached = position >> 32;
+        if (reached >= loopEnd) {
+            std::uint64_t past = reached - loopEnd;
+            if (past >= loopLength) {
+                past %= loopLength;
+            }
+            position = ((loopStart + past) << 32) | (position & 0xFFFFFFFFu);
+        } else {
+            position = loopStart << 32;
+        }
+        if (framesLeft == 0) {
+            break;
+        }
+    }
+    StorePosition(voice, position);
 }
 
 // MixOneVoice with the mix-run kernel given, read once per Mix; a null
@@ -154,6 +294,15 @@ void MixVoiceWith(MixRunFunction mixRun, const MixPace& pace, MixVoice& voice, s
             voice.stepFraction = pace.crawlStepFraction;
             step = pace.crawlStepFraction;
             divisor = step >> 5;
+        }
+        if (voice.backwards == 0 && sample.loopType == ForwardLoop && loopEnd > loopStart && voice.position < loopEnd) {
+            // Inside a forward loop and steady: the lean way.
+            StartRampIfNeeded(voice, pace.rampFrames);
+            if (voice.rampFramesLeft == 0) {
+                RunSteadyForwardLoop(mixRun, voice, sample, loopStart, loopEnd, step,
+                                     out == nullptr ? nullptr : out + 2 * done, framesLeft);
+                return;
+            }
         }
         std::uint64_t framesToBoundary;
         // Going backward, the count whose last step crosses the loop start
@@ -251,6 +400,9 @@ void Mix(MixVoice* voices, std::int32_t count, const MixPace& pace, std::int32_t
          std::uint64_t unheardPairs) {
     const MixRunFunction mixRun = ActiveKernels().mixRun;
     for (std::int32_t v = 0; v < count; ++v) {
+        if (voices[v].sample == nullptr) {
+            continue;  // idle: most voices of a song with many channels, most of the time
+        }
         if (((unheardPairs >> (v >> 1)) & 1) != 0) {
             MixVoiceWith(nullptr, pace, voices[v], nullptr, frames);
         } else {
@@ -261,7 +413,9 @@ void Mix(MixVoice* voices, std::int32_t count, const MixPace& pace, std::int32_t
 
 void MoveVoices(MixVoice* voices, std::int32_t count, const MixPace& pace, std::uint32_t frames) {
     for (std::int32_t v = 0; v < count; ++v) {
-        MixVoiceWith(nullptr, pace, voices[v], nullptr, frames);
+        if (voices[v].sample != nullptr) {
+            MixVoiceWith(nullptr, pace, voices[v], nullptr, frames);
+        }
     }
 }
 

@@ -72,6 +72,9 @@ inline std::uint32_t FramesBeforeWindowsFit(std::uint64_t p, std::uint64_t s, st
 // Four frames from their sample pairs (data[i] | data[i + 1] << 16 in each
 // lane's low dword), the halves of their fractions (low dwords) and their
 // volumes: left in the even dwords, right in the odd, L0 R0 L1 R1 L2 R2 L3 R3.
+// A centred voice (both sides at one steady volume) scales once and copies
+// the result to the other side.
+template <bool kCentred>
 __attribute__((target("avx2"), always_inline)) inline __m256i MixedFrames(__m256i pair, __m256i halfFraction,
                                                                          __m256i left, __m256i right) {
     const __m256i base = _mm256_madd_epi16(pair, _mm256_set1_epi32(64));
@@ -80,8 +83,12 @@ __attribute__((target("avx2"), always_inline)) inline __m256i MixedFrames(__m256
     const __m256i sample = _mm256_add_epi32(base, slope);
     const __m256i rounding = _mm256_and_si256(_mm256_srai_epi32(sample, 31), _mm256_set1_epi64x(64));
     const __m256i sumLeft = _mm256_add_epi64(_mm256_mul_epi32(sample, left), rounding);
-    const __m256i sumRight = _mm256_add_epi64(_mm256_mul_epi32(sample, right), rounding);
-    return _mm256_blend_epi32(_mm256_srli_epi64(sumLeft, 7), _mm256_slli_epi64(sumRight, 25), 0xAA);
+    if constexpr (kCentred) {
+        return _mm256_shuffle_epi32(_mm256_srli_epi64(sumLeft, 7), 0xA0);
+    } else {
+        const __m256i sumRight = _mm256_add_epi64(_mm256_mul_epi32(sample, right), rounding);
+        return _mm256_blend_epi32(_mm256_srli_epi64(sumLeft, 7), _mm256_slli_epi64(sumRight, 25), 0xAA);
+    }
 }
 
 // The volumes of four consecutive frames, one per lane, and their change over four.
@@ -134,7 +141,7 @@ inline void EndRun(VoiceRun& run, std::uint32_t frames) {
 // of a round take one more over the last four, the lanes already mixed
 // masked out; those may precede `out` when an earlier part of the same run
 // mixed them (the run has at least four frames in all).
-template <bool kRamp>
+template <bool kRamp, bool kCentred>
 __attribute__((target("avx2"))) void MixGatherRun(const std::int16_t* data, VoiceRun& run, std::uint32_t* out,
                                                  std::uint32_t frames) {
     const std::uint64_t d = run.delta;
@@ -145,7 +152,7 @@ __attribute__((target("avx2"))) void MixGatherRun(const std::int16_t* data, Voic
     const auto* words = reinterpret_cast<const int*>(data);
     const auto round = [&](std::uint32_t* target, __m256i keep) __attribute__((target("avx2"), always_inline)) {
         const __m256i pair = _mm256_cvtepu32_epi64(_mm256_i64gather_epi32(words, _mm256_srli_epi64(position, 32), 2));
-        const __m256i mixed = MixedFrames(pair, _mm256_srli_epi32(position, 1), volume.left, volume.right);
+        const __m256i mixed = MixedFrames<kCentred>(pair, _mm256_srli_epi32(position, 1), volume.left, volume.right);
         auto* at = reinterpret_cast<__m256i*>(target);
         _mm256_storeu_si256(at, _mm256_add_epi32(_mm256_loadu_si256(at), _mm256_and_si256(mixed, keep)));
     };
@@ -170,7 +177,7 @@ __attribute__((target("avx2"))) void MixGatherRun(const std::int16_t* data, Voic
 // the shuffle control is one of two constant ones, chosen by a compare.
 // The last frames short of a round take one more over the last four, the
 // lanes already mixed masked out.
-template <bool kRamp, SampleReach kReach>
+template <bool kRamp, bool kCentred, SampleReach kReach>
 __attribute__((target("avx2"))) void MixWindowRun(const std::int16_t* data, VoiceRun& run, std::uint32_t* out,
                                                  std::uint32_t frames) {
     const std::uint64_t d = run.delta;
@@ -207,7 +214,7 @@ __attribute__((target("avx2"))) void MixWindowRun(const std::int16_t* data, Voic
         }
         const __m256i exactLane = _mm256_cmpeq_epi32(_mm256_max_epu32(fraction, wrapBelow), fraction);
         const __m256i pair = _mm256_shuffle_epi8(window, _mm256_blendv_epi8(carried, exact, exactLane));
-        const __m256i mixed = MixedFrames(pair, _mm256_srli_epi32(fraction, 1), volume.left, volume.right);
+        const __m256i mixed = MixedFrames<kCentred>(pair, _mm256_srli_epi32(fraction, 1), volume.left, volume.right);
         auto* at = reinterpret_cast<__m256i*>(target);
         _mm256_storeu_si256(at, _mm256_add_epi32(_mm256_loadu_si256(at), _mm256_and_si256(mixed, keep)));
     };
@@ -230,7 +237,7 @@ __attribute__((target("avx2"))) void MixWindowRun(const std::int16_t* data, Voic
 
 // Any run: windows where they lie inside the data, the gather elsewhere
 // (and for every round of steps beyond six frames).
-template <bool kRamp, SampleReach kReach>
+template <bool kRamp, bool kCentred, SampleReach kReach>
 __attribute__((target("avx2"))) void MixRunAvx2Lanes(const std::int16_t* data, std::uint32_t entries, VoiceRun& run,
                                                     std::uint32_t* out, std::uint32_t frames) {
     const std::int64_t lastLeft = run.left + static_cast<std::int64_t>(run.stepLeft) * (static_cast<std::int64_t>(frames) - 1);
@@ -248,34 +255,45 @@ __attribute__((target("avx2"))) void MixRunAvx2Lanes(const std::int16_t* data, s
         gathered = frames - FramesInsideWindows<kReach>(run.position, run.delta, frames, entries);
     }
     if (gathered == frames) {
-        MixGatherRun<kRamp>(data, run, out, frames);
+        MixGatherRun<kRamp, kCentred>(data, run, out, frames);
     } else if (kReach == SampleReach::TwoWindowsBackward) {
-        if (gathered != 0) MixGatherRun<kRamp>(data, run, out, gathered);
-        MixWindowRun<kRamp, kReach>(data, run, out + 2 * static_cast<std::size_t>(gathered), frames - gathered);
+        if (gathered != 0) MixGatherRun<kRamp, kCentred>(data, run, out, gathered);
+        MixWindowRun<kRamp, kCentred, kReach>(data, run, out + 2 * static_cast<std::size_t>(gathered), frames - gathered);
     } else {
-        MixWindowRun<kRamp, kReach>(data, run, out, frames - gathered);
-        if (gathered != 0) MixGatherRun<kRamp>(data, run, out + 2 * static_cast<std::size_t>(frames - gathered), gathered);
+        MixWindowRun<kRamp, kCentred, kReach>(data, run, out, frames - gathered);
+        if (gathered != 0) {
+            MixGatherRun<kRamp, kCentred>(data, run, out + 2 * static_cast<std::size_t>(frames - gathered), gathered);
+        }
     }
 }
 
-// Steady volumes (the usual case) spare the two ramp additions per round.
-__attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, std::uint32_t entries, VoiceRun& run,
-                                               std::uint32_t* out, std::uint32_t frames) {
+// The run's kernel by how far a round reaches.
+template <bool kRamp, bool kCentred>
+__attribute__((target("avx2"))) void MixRunAvx2Volumes(const std::int16_t* data, std::uint32_t entries, VoiceRun& run,
+                                                       std::uint32_t* out, std::uint32_t frames) {
     constexpr std::uint64_t kOneFrame = std::uint64_t{1} << 32;
     const std::uint64_t d = run.delta;
-    const bool steady = run.stepLeft == 0 && run.stepRight == 0;
     if (d <= kOneFrame) {
-        steady ? MixRunAvx2Lanes<false, SampleReach::OneWindow>(data, entries, run, out, frames)
-               : MixRunAvx2Lanes<true, SampleReach::OneWindow>(data, entries, run, out, frames);
+        MixRunAvx2Lanes<kRamp, kCentred, SampleReach::OneWindow>(data, entries, run, out, frames);
     } else if (d <= 6 * kOneFrame) {
-        steady ? MixRunAvx2Lanes<false, SampleReach::TwoWindowsForward>(data, entries, run, out, frames)
-               : MixRunAvx2Lanes<true, SampleReach::TwoWindowsForward>(data, entries, run, out, frames);
+        MixRunAvx2Lanes<kRamp, kCentred, SampleReach::TwoWindowsForward>(data, entries, run, out, frames);
     } else if (0 - d <= 6 * kOneFrame) {
-        steady ? MixRunAvx2Lanes<false, SampleReach::TwoWindowsBackward>(data, entries, run, out, frames)
-               : MixRunAvx2Lanes<true, SampleReach::TwoWindowsBackward>(data, entries, run, out, frames);
+        MixRunAvx2Lanes<kRamp, kCentred, SampleReach::TwoWindowsBackward>(data, entries, run, out, frames);
     } else {
-        steady ? MixRunAvx2Lanes<false, SampleReach::Gather>(data, entries, run, out, frames)
-               : MixRunAvx2Lanes<true, SampleReach::Gather>(data, entries, run, out, frames);
+        MixRunAvx2Lanes<kRamp, kCentred, SampleReach::Gather>(data, entries, run, out, frames);
+    }
+}
+
+// Steady volumes (the usual case) spare the two ramp additions per round,
+// and a steady centred voice one side's scaling.
+__attribute__((target("avx2"))) void MixRunAvx2(const std::int16_t* data, std::uint32_t entries, VoiceRun& run,
+                                               std::uint32_t* out, std::uint32_t frames) {
+    if (run.stepLeft != 0 || run.stepRight != 0) {
+        MixRunAvx2Volumes<true, false>(data, entries, run, out, frames);
+    } else if (run.left == run.right) {
+        MixRunAvx2Volumes<false, true>(data, entries, run, out, frames);
+    } else {
+        MixRunAvx2Volumes<false, false>(data, entries, run, out, frames);
     }
 }
 

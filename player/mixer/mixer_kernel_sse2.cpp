@@ -46,7 +46,8 @@ inline std::int32_t PairAt(const std::int16_t* data, std::uint64_t position) {
     return pair;
 }
 
-template <bool kRamp>
+// A centred voice (both sides at one steady volume) is scaled once.
+template <bool kRamp, bool kCentred>
 void MixRunSse2Lanes(const std::int16_t* data, VoiceRun& run, std::uint32_t* out, std::uint32_t rounds) {
     const std::uint64_t d = run.delta;
     std::uint64_t position = run.position;
@@ -73,7 +74,8 @@ void MixRunSse2Lanes(const std::int16_t* data, VoiceRun& run, std::uint32_t* out
         const __m128i sign = _mm_and_si128(_mm_srai_epi32(sample, 31), _mm_set1_epi32(0x10000));
         const __m128i lowAndSign = _mm_or_si128(_mm_and_si128(sample, _mm_set1_epi32(127)), sign);
         const __m128i sumLeft = Scale(high, lowAndSign, left);
-        const __m128i sumRight = Scale(high, lowAndSign, right);
+        __m128i sumRight = sumLeft;
+        if constexpr (!kCentred) sumRight = Scale(high, lowAndSign, right);
         auto* target = reinterpret_cast<__m128i*>(out + 8 * static_cast<std::size_t>(r));
         _mm_storeu_si128(target, _mm_add_epi32(_mm_loadu_si128(target), _mm_unpacklo_epi32(sumLeft, sumRight)));
         _mm_storeu_si128(target + 1,
@@ -98,10 +100,12 @@ void MixRunSse2(const std::int16_t* data, std::uint32_t entries, VoiceRun& run, 
     const std::int64_t lastRight = run.right + std::int64_t{run.stepRight} * (std::int64_t{frames} - 1);
     if (rounds > 0 && InSixteenBits(run.left) && InSixteenBits(run.right) && InSixteenBits(lastLeft) &&
         InSixteenBits(lastRight)) {
-        if (run.stepLeft == 0 && run.stepRight == 0) {
-            MixRunSse2Lanes<false>(data, run, out, rounds);
+        if (run.stepLeft != 0 || run.stepRight != 0) {
+            MixRunSse2Lanes<true, false>(data, run, out, rounds);
+        } else if (run.left == run.right) {
+            MixRunSse2Lanes<false, true>(data, run, out, rounds);
         } else {
-            MixRunSse2Lanes<true>(data, run, out, rounds);
+            MixRunSse2Lanes<false, false>(data, run, out, rounds);
         }
         out += 8 * static_cast<std::size_t>(rounds);
         frames -= 4 * rounds;

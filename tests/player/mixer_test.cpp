@@ -143,6 +143,48 @@ TEST(MixerVoice, ForwardLoopsWrapByTheLoopLengthWhateverTheStep) {
     }
 }
 
+// A voice moved unheard may skip a forward loop's passes at once; where the
+// frame count's rounding (on positions >> 5) ends a pass late or short, it
+// must still land where mixing, pass by pass, takes it. Each case aims the
+// third pass at such an edge (ov: how far its last frame goes past the loop
+// end; late below 31 per frame of the pass, short within 32 of the step) and
+// ends the call on its crossing.
+TEST(MixerVoice, AnUnheardVoiceLandsWhereMixingTakesItAtTheRoundingsEdges) {
+    TestSample sample(std::vector<std::int16_t>(600, 1), ForwardLoop, 5, 0);
+    const struct {
+        std::uint32_t loopLength;
+        std::uint64_t step;
+        std::uint64_t thirdOvershoot;
+    } cases[] = {
+        {40, 0x1'0000'001Fu, 0},  {40, 0x1'0000'001Fu, 600}, {40, 0x1'0000'001Fu, 1200},
+        {97, 0x2'8000'003Fu, 100}, {300, 0x1'4000'00FFu, 3000}, {300, 0x1'4000'00FFu, 20},
+        {13, 0x0'C000'0001u, 5},   {13, 0x0'C000'0001u, 2},     {250, 0x1'0000'0000u, 0},
+        // Short: the pass's last frame falls under 32 below the loop end.
+        {250, 0x1'0000'0000u, 0x1'0000'0000u - 7}, {40, 0x1'0000'0040u, 0x1'0000'0040u - 20},
+    };
+    for (const auto& c : cases) {
+        sample.record.loopLength = c.loopLength;
+        const std::uint64_t loop = std::uint64_t{c.loopLength} << 32;
+        const std::uint64_t s = c.step;
+        // Pass k + 1 overshoots by (overshoot of pass k - loop) modulo the step.
+        const std::uint64_t firstOvershoot = (c.thirdOvershoot + 2 * loop) % s;
+        const std::uint64_t firstDistance = (loop / s) * s - firstOvershoot;
+        const std::uint64_t secondOvershoot = (firstOvershoot + s - loop % s) % s;
+        const auto passFrames = [&](std::uint64_t distance) { return (distance + s - 1) / s; };
+        const std::uint64_t frames = passFrames(firstDistance) + passFrames(loop - firstOvershoot) +
+                                     passFrames(loop - secondOvershoot);
+        MixVoice heard = SteadyVoice(sample.record, static_cast<std::uint32_t>(s >> 32), static_cast<std::uint32_t>(s));
+        const std::uint64_t start = ((5 + std::uint64_t{c.loopLength}) << 32) - firstDistance;
+        heard.position = static_cast<std::uint32_t>(start >> 32);
+        heard.positionFraction = static_cast<std::uint32_t>(start);
+        MixVoice unheard = heard;
+        MixFrames(heard, static_cast<std::uint32_t>(frames));
+        MoveVoices(&unheard, 1, MixPaceFor(48000), static_cast<std::uint32_t>(frames));
+        EXPECT_EQ(unheard.position, heard.position) << c.loopLength << " ov " << c.thirdOvershoot;
+        EXPECT_EQ(unheard.positionFraction, heard.positionFraction) << c.loopLength << " ov " << c.thirdOvershoot;
+    }
+}
+
 TEST(MixerVoice, PingPongLoopsTurnAtBothEndsAndStayInside) {
     TestSample sample({0, 100, 200, 300, 400}, PingPongLoop, 1, 3);
     MixVoice voice = SteadyVoice(sample.record);
