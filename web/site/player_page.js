@@ -42,10 +42,10 @@ function showSong(info) {
   state.instruments = info.instruments.map(text);
   state.playing = true;
   state.ended = false;
-  $('title').textContent = state.title || '(без названия)';
+  $('title').textContent = state.title || '(untitled)';
   const tracker = text(info.tracker);
-  $('details').textContent = `${state.format}${tracker ? ', ' + tracker : ''} · каналов: ${info.channels}`
-    + ` · позиций: ${info.orders} · ${info.sampleRate} Гц`;
+  $('details').textContent = `${state.format}${tracker ? ', ' + tracker : ''} · ${info.channels} channels`
+    + ` · ${info.orders} orders · ${info.sampleRate} Hz`;
   $('duration').textContent = clock(info.duration);
   seek.max = String(info.duration);
   const list = $('instruments');
@@ -54,7 +54,7 @@ function showSong(info) {
     item.textContent = name;
     return item;
   }));
-  playButton.textContent = 'Пауза';
+  playButton.textContent = 'Pause';
   $('song').hidden = false;
   $('problem').hidden = true;
 }
@@ -67,7 +67,7 @@ function showPosition(message) {
   if (message.ended && !state.ended) {
     state.ended = true;
     state.playing = false;
-    playButton.textContent = 'Играть';
+    playButton.textContent = 'Play';
   }
   $('time').textContent = clock(message.seconds);
   $('order').textContent = message.order;
@@ -77,7 +77,7 @@ function showPosition(message) {
 
 function showProblem(problem) {
   state.problem = problem;
-  $('problem').textContent = `Не удалось сыграть файл: ${problem}`;
+  $('problem').textContent = `The file cannot be played: ${problem}`;
   $('problem').hidden = false;
 }
 
@@ -119,7 +119,7 @@ playButton.addEventListener('click', () => {
     state.playing = !state.playing;
   }
   output.post({ type: 'paused', value: !state.playing });
-  playButton.textContent = state.playing ? 'Пауза' : 'Играть';
+  playButton.textContent = state.playing ? 'Pause' : 'Play';
 });
 
 loop.addEventListener('change', () => output.post({ type: 'repeat', count: loop.checked ? -1 : 0 }));

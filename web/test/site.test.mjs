@@ -188,7 +188,7 @@ test('a game that scored keeps its score after Escape and a reload', async () =>
   await page.close();
 });
 
-test('the player page plays a module, seeks exactly, loops and reports its title', async () => {
+test('the player page plays a module, seeks exactly, loops and reports its title; a file that is no module is refused', async () => {
   const page = await context.newPage();
   const problems = [];
   page.on('pageerror', (error) => problems.push(error.message));
@@ -196,6 +196,11 @@ test('the player page plays a module, seeks exactly, loops and reports its title
   const state = () => page.evaluate(() => window.zumbrikPlayer.state());
   // The title as the file holds it: 20 bytes after "Extended Module: ".
   const title = readFileSync(theme).subarray(17, 37).toString('latin1').replace(/[\0 ]+$/, '');
+
+  // A file that is no module is said so, and the page plays the next one.
+  await page.locator('#file').setInputFiles({ name: 'notes.xm', mimeType: 'audio/xm', buffer: Buffer.from('no module here') });
+  await page.waitForFunction(() => window.zumbrikPlayer.state().problem !== '', null, { timeout: 10000 });
+  assert.equal(await page.locator('#problem').isVisible(), true);
 
   const chooser = page.waitForEvent('filechooser');
   await page.locator('#file').click();
