@@ -12,8 +12,6 @@ namespace zumbrik {
 
 namespace {
 
-constexpr std::uint32_t kPassMs = 20;
-
 // Read at every draw: a switch of style shows as pieces are next drawn.
 PieceLook LookOf(const GameState& state) { return state.dotStyle ? PieceLook::Dotted : PieceLook::Plain; }
 
@@ -50,20 +48,46 @@ bool ApplyKey(GameState& state) {
     }
 }
 
+// The end of every pass: the pause screen when P was the pass's key.
+NextStep EndPass(GameIo& io, GameState& state) {
+    return state.passKey == kVkP ? EnterPause(io, state) : PassWait(state);
+}
+
+// Lights the cascade's next full row, or ends the cascade with the digits view.
+bool LightNextRow(GameIo& io, GameState& state) {
+    const ConsoleBuffer game = state.GameBuffer(io.surface);
+    state.flashRow = LightTopFullRow(game, state.well);
+    if (state.flashRow != 0) {
+        state.phase = LoopPhase::RowFlash;
+        return true;
+    }
+    state.phase = LoopPhase::Pass;
+    ShowWellDigits(game, state.well);
+    return false;
+}
+
 }  // namespace
 
-LoopStep LoopIteration(GameIo& io, GameState& state) {
+NextStep GameStep(GameIo& io, GameState& state) {
+    switch (state.phase) {
+        case LoopPhase::RowFlash:
+            return RowFlashStep(io, state);
+        case LoopPhase::Paused:
+            return PauseStep(io, state);
+        case LoopPhase::Pass:
+            break;
+    }
     return state.gameOver ? GameOverStep(io, state) : PlayingPass(io, state);
 }
 
-LoopStep PlayingPass(GameIo& io, GameState& state) {
+NextStep PlayingPass(GameIo& io, GameState& state) {
     const ConsoleBuffer game = state.GameBuffer(io.surface);
     if (!state.pieceActive) SpawnPiece(io, state);
 
     state.passKey = 0;
     InputRecord record{};
     if (io.input.PeekConsoleInputW(&record)) {
-        if (IsKeyDown(record, kVkEscape)) return LoopStep::Quit;
+        if (IsKeyDown(record, kVkEscape)) return NextStep::Quit();
         if (IsKeyDown(record)) state.passKey = record.Event.KeyEvent.wVirtualKeyCode;
         // At most one key acts per pass; releases, repeats and other keys go.
         io.input.FlushConsoleInputBuffer();
@@ -79,7 +103,10 @@ LoopStep PlayingPass(GameIo& io, GameState& state) {
 
     if (HasLanded(state.fallingPiece, state.well)) {
         DrawPiece(game, state.fallingPiece, LookOf(state));
-        if (state.passCounter >= state.fallInterval) LockPiece(io, state);
+        if (state.passCounter >= state.fallInterval) {
+            LockPiece(io, state);
+            if (state.phase == LoopPhase::RowFlash) return NextStep::After(kFlashMs);
+        }
     } else {
         DrawLandingGuide(game, state.well, state.fallingPiece, false);
         DrawPiece(game, state.fallingPiece, LookOf(state));
@@ -91,11 +118,15 @@ LoopStep PlayingPass(GameIo& io, GameState& state) {
             state.passCounter = 0;
         }
     }
+    return EndPass(io, state);
+}
 
-    if (state.passKey == kVkP) RunPause(io, state);
-    io.clock.Sleep(kPassMs);
-    ++state.passCounter;
-    return LoopStep::Continue;
+NextStep RowFlashStep(GameIo& io, GameState& state) {
+    const ConsoleBuffer game = state.GameBuffer(io.surface);
+    EndRowFlash(game, state.well, state.flashRow);
+    AwardRow(game, state.progress, state.thresholds, ++state.cascadeRows);
+    if (LightNextRow(io, state)) return NextStep::After(kFlashMs);
+    return EndPass(io, state);
 }
 
 void SpawnPiece(GameIo& io, GameState& state) {
@@ -126,8 +157,16 @@ void LockPiece(GameIo& io, GameState& state) {
     }
     state.fallInterval = state.progress.baseSpeed;
     state.passCounter = 0;
-    if (!state.gameOver) ClearRowsAndScore(game, io.clock, state.well, state.progress, state.thresholds);
-    ShowWellDigits(game, state.well);
+    state.cascadeRows = 0;
+    if (state.gameOver)
+        ShowWellDigits(game, state.well);
+    else
+        LightNextRow(io, state);
+}
+
+NextStep PassWait(GameState& state) {
+    ++state.passCounter;
+    return NextStep::After(kPassMs);
 }
 
 void SwitchMusic(GameState& state) {

@@ -12,21 +12,18 @@ namespace {
 constexpr std::uint32_t kGameOverWaitMs = 100;
 }  // namespace
 
-LoopStep GameOverStep(GameIo& io, GameState& state) {
+NextStep GameOverStep(GameIo& io, GameState& state) {
     InputRecord record{};
-    if (!io.input.PeekConsoleInputW(&record)) {
-        // Sleep in the input wait rather than poll a core flat out.
-        io.input.WaitForInput(kGameOverWaitMs);
-        return LoopStep::Continue;
-    }
+    // Wait for the next key rather than poll a core flat out.
+    if (!io.input.PeekConsoleInputW(&record)) return NextStep::KeyOrAfter(kGameOverWaitMs);
     if (IsKeyDown(record, kVkReturn)) {
         RestartGame(io, state);
         io.input.FlushConsoleInputBuffer();
-        return LoopStep::Continue;
+        return NextStep::Now();
     }
-    if (IsKeyDown(record, kVkEscape)) return LoopStep::Quit;
+    if (IsKeyDown(record, kVkEscape)) return NextStep::Quit();
     io.input.FlushConsoleInputBuffer();
-    return LoopStep::Continue;
+    return NextStep::Now();
 }
 
 void RestartGame(GameIo& io, GameState& state) {

@@ -27,6 +27,7 @@ void StartGame(GameIo& io, GameState& state) {
     state.passCounter = 0;
     ShowLevel(game, 0, state.thresholds[0]);
     state.gameOver = false;
+    state.phase = LoopPhase::Pass;
     state.pieceActive = false;
     state.needsErase = false;
     state.musicOn = true;
@@ -41,5 +42,10 @@ void StartGame(GameIo& io, GameState& state) {
 }
 
 void QuitGame(GameIo& io, GameState& state) { RestoreConsole(io.surface, state.buffers); }
+
+void LeaveGame(GameIo& io, GameState& state) {
+    RecordGameLeft(io, state);
+    QuitGame(io, state);
+}
 
 }  // namespace zumbrik

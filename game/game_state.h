@@ -25,6 +25,10 @@ struct GameIo {
     ScoreBook* scores = nullptr;
 };
 
+// Where the loop stands between two steps: at the start of a pass, waiting
+// out a cleared row's flash in the middle of one, or on the pause screen.
+enum class LoopPhase { Pass, RowFlash, Paused };
+
 // The whole state of a run. It lives in RunGame's frame and is handed to the
 // rules and the drawing by reference.
 struct GameState {
@@ -40,6 +44,10 @@ struct GameState {
     std::uint32_t fallInterval = kStartBaseSpeed;
     std::uint32_t passCounter = 0;
     std::uint32_t passKey = 0;
+    LoopPhase phase = LoopPhase::Pass;
+    // The cascade in hand: the row flashing now and how many rows the piece has cleared with it.
+    int flashRow = 0;
+    std::uint32_t cascadeRows = 0;
     bool pieceActive = false;
     bool needsErase = false;
     bool gameOver = false;

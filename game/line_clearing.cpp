@@ -15,18 +15,19 @@ bool RowFull(const Well& well, int y) {
 
 }  // namespace
 
-bool ClearTopFullRow(ConsoleBuffer gameBuffer, Clock& clock, Well& well) {
+int LightTopFullRow(ConsoleBuffer gameBuffer, Well& well) {
     for (int y = kWellTopRow; y <= kWellFloorRow; ++y) {
         if (!RowFull(well, y)) continue;
         for (int x = kWellLeftColumn; x <= kWellRightColumn; ++x) well.Set(x, y, 0);
-        const auto row = static_cast<std::int16_t>(y);
-        LightFlashRow(gameBuffer, row);
-        clock.Sleep(kFlashMs);
-        DarkenFlashRow(gameBuffer, row);
-        ShiftRowsDown(y, gameBuffer, well);
-        return true;
+        LightFlashRow(gameBuffer, static_cast<std::int16_t>(y));
+        return y;
     }
-    return false;
+    return 0;
+}
+
+void EndRowFlash(ConsoleBuffer gameBuffer, Well& well, int row) {
+    DarkenFlashRow(gameBuffer, static_cast<std::int16_t>(row));
+    ShiftRowsDown(row, gameBuffer, well);
 }
 
 void ShiftRowsDown(int y, ConsoleBuffer gameBuffer, Well& well) {
@@ -38,21 +39,15 @@ void ShiftRowsDown(int y, ConsoleBuffer gameBuffer, Well& well) {
         }
 }
 
-void ClearRowsAndScore(ConsoleBuffer gameBuffer, Clock& clock, Well& well, ScoreState& progress,
-                       const LevelThresholds& thresholds) {
-    std::uint32_t m = 1;
-    if (!ClearTopFullRow(gameBuffer, clock, well)) return;
-    do {
-        progress.score += RowAward(progress.baseSpeed, m);
-        ++progress.lines;
-        ShowScore(gameBuffer, progress.score);
-        ++m;
-        while (progress.levelIndex < kTopLevelIndex && progress.score >= thresholds[progress.levelIndex]) {
-            --progress.baseSpeed;
-            ++progress.levelIndex;
-            ShowLevel(gameBuffer, progress.levelIndex, thresholds[progress.levelIndex]);
-        }
-    } while (ClearTopFullRow(gameBuffer, clock, well));
+void AwardRow(ConsoleBuffer gameBuffer, ScoreState& progress, const LevelThresholds& thresholds, std::uint32_t m) {
+    progress.score += RowAward(progress.baseSpeed, m);
+    ++progress.lines;
+    ShowScore(gameBuffer, progress.score);
+    while (progress.levelIndex < kTopLevelIndex && progress.score >= thresholds[progress.levelIndex]) {
+        --progress.baseSpeed;
+        ++progress.levelIndex;
+        ShowLevel(gameBuffer, progress.levelIndex, thresholds[progress.levelIndex]);
+    }
 }
 
 }  // namespace zumbrik

@@ -12,7 +12,7 @@ set -euo pipefail
 root=$(cd "${1:-$(dirname "$0")/..}" && pwd)
 cd "$root"
 
-product_folders=(app game console model player platform resources library)
+product_folders=(app game console model player platform resources library web)
 portable_folders=(game console model player)
 max_lines=450
 

@@ -7,3 +7,8 @@ PACKAGE_PACKAGES=("${BUILD_PACKAGES[@]}" dpkg-dev file zip g++-mingw-w64-x86-64-
 # Checking the installed package: the example built both ways, the manual
 # pages and the desktop entry checked.
 INSTALLED_PACKAGES=(pkgconf groff-base man-db desktop-file-utils)
+# The web page: Emscripten (Debian's, with its own clang and node); npm comes
+# with Node.js, installed only where no npm is on the path.
+WEB_PACKAGES=(cmake make emscripten)
+# Its browser test: Chromium, driven headless, and a monospace font with Cyrillic.
+WEB_TEST_PACKAGES=("${WEB_PACKAGES[@]}" chromium fonts-dejavu-core)

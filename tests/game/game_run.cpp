@@ -53,6 +53,17 @@ std::vector<ColourAttribute> GameRun::ScreenAttributes() const {
     return cells;
 }
 
+bool WholePass(GameIo& io, GameState& state) {
+    for (;;) {
+        const NextStep next = GameStep(io, state);
+        if (next.kind == NextStep::Kind::Quit) return false;
+        if (next.kind == NextStep::Kind::KeyOrTimeout) io.input.WaitForInput(next.ms);
+        if (next.kind != NextStep::Kind::Sleep) continue;
+        io.clock.Sleep(next.ms);
+        if (next.ms == kPassMs) return true;
+    }
+}
+
 std::u16string TextAt(const ScreenBuffer& buffer, int column, int row, int length) {
     std::u16string text;
     for (int k = 0; k < length; ++k) text.push_back(buffer.At(column + k, row).character);

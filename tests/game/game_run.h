@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "game/game_loop.h"
 #include "game/run_game.h"
 #include "game/score_keeping.h"
 #include "platform/memory_console/memory_console.h"
@@ -74,6 +75,10 @@ private:
     std::multimap<std::uint64_t, std::function<void()>> afterPass_;
     std::multimap<std::uint64_t, std::function<void()>> afterFrame_;
 };
+
+// Steps the game as the terminal runs it, waiting as each step asks, until
+// the pass in hand has had its 20 ms (true) or the game quits (false).
+bool WholePass(GameIo& io, GameState& state);
 
 // The text of `length` cells from (column, row) of a buffer.
 std::u16string TextAt(const ScreenBuffer& buffer, int column, int row, int length);

@@ -4,6 +4,7 @@
 
 #include "game/game_loop.h"
 #include "game/piece_rules.h"
+#include "player/background/module_player.h"
 #include "tests/game/game_run.h"
 
 namespace zumbrik::testing {
@@ -43,7 +44,7 @@ TEST_F(PassSeamTest, UpNextToASettledCellKicksTheTurnedBarLeft) {
     Settle(42, 10, 0x70);
     Fall(1, 0, 40, 10);  // the bar upright at column 40, rows 10..13
     run.script.KeyDown(kVkUp);
-    ASSERT_EQ(PlayingPass(io, state), LoopStep::Continue);
+    ASSERT_TRUE(WholePass(io, state));
     EXPECT_EQ(state.fallingPiece.column, 38);
     EXPECT_EQ(state.fallingPiece.width, 4);
     for (int c = 38; c <= 41; ++c) EXPECT_EQ(At(c, 10).attribute, 0xC0) << c;
@@ -73,7 +74,7 @@ TEST_F(PassSeamTest, FourRowsAtOnceScoreTheCascadeAndRaiseTheLevel) {
             }
     });
 
-    ASSERT_EQ(PlayingPass(io, state), LoopStep::Continue);
+    ASSERT_TRUE(WholePass(io, state));
 
     EXPECT_EQ(flashedRows, (std::vector<int>{25, 26, 27, 28}));
     EXPECT_EQ(flashSleeps, (std::vector<std::uint32_t>(4, 200)));
@@ -101,17 +102,78 @@ TEST_F(PassSeamTest, FourRowsAtOnceScoreTheCascadeAndRaiseTheLevel) {
     }
 }
 
+// The loop as a host without sleep sees it: each step hands back its wait
+// and never sleeps itself. A cascade is one step per row flash.
+TEST_F(PassSeamTest, ACascadeIsOneStepPerFlashAndTheGameNeverSleepsItself) {
+    for (int y = 27; y <= 28; ++y)
+        for (int x = 26; x <= 48; ++x) Settle(x, y, 0x20);
+    Fall(1, 0, 49, 25);
+    state.passCounter = state.fallInterval;
+    auto lit = [&](int y) { return At(26, y).attribute == 0xF0 && At(49, y).attribute == 0xF0; };
+
+    EXPECT_EQ(GameStep(io, state), NextStep::After(200));
+    EXPECT_TRUE(lit(27));
+    EXPECT_EQ(state.well.At(26, 27), 0) << "the row leaves the well as it lights";
+    EXPECT_EQ(state.progress.score, 0u);
+
+    EXPECT_EQ(GameStep(io, state), NextStep::After(200));
+    EXPECT_FALSE(lit(27));
+    EXPECT_TRUE(lit(28));
+    EXPECT_EQ(state.progress.score, 100u);
+
+    EXPECT_EQ(GameStep(io, state), NextStep::After(20));
+    EXPECT_EQ(state.progress.score, 500u) << "the second row of the cascade at level 2";
+    EXPECT_EQ(state.phase, LoopPhase::Pass);
+    EXPECT_EQ(state.passCounter, 1u);
+    // The bar's two cells above the cleared rows came down into them.
+    EXPECT_EQ(TextAt(run.Screen(), 1, 27, 24), u"000000000000000000000001");
+    EXPECT_EQ(TextAt(run.Screen(), 1, 28, 24), u"000000000000000000000001");
+    EXPECT_EQ(run.clock.SleepCount(), 0u);
+}
+
+TEST_F(PassSeamTest, PauseStepsBlinkUntilPThenThePassHasItsWait) {
+    Fall(0, 0, 37, 5);
+    const std::uint32_t counter = state.passCounter;
+    run.script.KeyDown(kVkP);
+    EXPECT_EQ(GameStep(io, state), NextStep::After(50));
+    EXPECT_EQ(state.phase, LoopPhase::Paused);
+    EXPECT_EQ(TextAt(run.Screen(), 37, 0, 5), u"ПАУЗА");
+    EXPECT_TRUE(ModulePaused());
+    const std::uint32_t frame = state.pause.blinkFrame;
+    EXPECT_EQ(GameStep(io, state), NextStep::After(50));
+    EXPECT_EQ(state.pause.blinkFrame, frame + 1);
+    EXPECT_EQ(state.fallingPiece.row, 5) << "nothing falls behind the pause screen";
+
+    run.script.KeyDown(kVkP);
+    EXPECT_EQ(GameStep(io, state), NextStep::After(20));
+    EXPECT_EQ(state.phase, LoopPhase::Pass);
+    EXPECT_FALSE(ModulePaused());
+    EXPECT_NE(TextAt(run.Screen(), 37, 0, 5), u"ПАУЗА");
+    EXPECT_EQ(state.passCounter, counter + 1) << "the pass that paused is counted once";
+    EXPECT_EQ(run.clock.SleepCount(), 0u);
+}
+
+TEST_F(PassSeamTest, AfterGameOverAStepWaitsForAKeyAndEnterRestartsAtOnce) {
+    state.gameOver = true;
+    EXPECT_EQ(GameStep(io, state), NextStep::KeyOrAfter(100));
+    run.script.KeyDown(kVkReturn);
+    EXPECT_EQ(GameStep(io, state), NextStep::Now());
+    EXPECT_FALSE(state.gameOver);
+    run.script.KeyDown(kVkEscape);
+    EXPECT_EQ(GameStep(io, state), NextStep::Quit());
+}
+
 TEST_F(PassSeamTest, APieceMovedOffItsSupportFallsAgain) {
     Settle(37, 10, 0x70);
     Fall(7, 0, 37, 8);  // domino resting on the settled cell
     state.passCounter = 5;
-    ASSERT_EQ(PlayingPass(io, state), LoopStep::Continue);
+    ASSERT_TRUE(WholePass(io, state));
     EXPECT_TRUE(state.pieceActive);
     run.script.KeyDown(kVkRight);
-    ASSERT_EQ(PlayingPass(io, state), LoopStep::Continue);
+    ASSERT_TRUE(WholePass(io, state));
     EXPECT_EQ(state.fallingPiece.column, 38);
-    while (state.passCounter < state.fallInterval) ASSERT_EQ(PlayingPass(io, state), LoopStep::Continue);
-    ASSERT_EQ(PlayingPass(io, state), LoopStep::Continue);
+    while (state.passCounter < state.fallInterval) ASSERT_TRUE(WholePass(io, state));
+    ASSERT_TRUE(WholePass(io, state));
     EXPECT_EQ(state.fallingPiece.row, 9);
     EXPECT_TRUE(state.pieceActive);
 }
