@@ -1,5 +1,6 @@
 #include "player/formats/song_loader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
