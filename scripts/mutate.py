@@ -35,6 +35,7 @@ run's survivors of the same sample: sound when only tests changed since, since
 a mutant killed then is killed now.
 """
 import argparse
+import fnmatch
 import hashlib
 import json
 import os
@@ -319,6 +320,7 @@ def main():
     parser.add_argument("--sample", type=int, default=300, help="mutants drawn (0: every mutant)")
     parser.add_argument("--seed", default="13")
     parser.add_argument("--timeout", type=float, default=20, help="least time limit per program, seconds")
+    parser.add_argument("--only", help="draw only from the files whose path (player/...) matches this pattern")
     parser.add_argument("--list", action="store_true", help="print the sample and stop")
     parser.add_argument("--no-sanitizer", action="store_true",
                         help="survivors of the Debug programs are not run again under the sanitizers")
@@ -330,6 +332,8 @@ def main():
     root = args.root.resolve()
     build = (args.build or root / "build-mutate").resolve()
     by_file = all_sites(root)
+    if args.only:
+        by_file = {rel: sites for rel, sites in by_file.items() if fnmatch.fnmatch(rel, args.only)}
     mutants = sample(by_file, args.sample, args.seed)
     print(f"{len(mutants)} mutants of {sum(len(s) for s in by_file.values())} sites "
           f"in {sum(1 for s in by_file.values() if s)} files (seed {args.seed})", flush=True)
