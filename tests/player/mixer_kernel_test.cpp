@@ -31,6 +31,7 @@ TEST(KernelSelection, HonoursAKnownRequestElseRunsTheBestAndSaysWhy) {
         {"neon", true, KernelChoice::Neon, nullptr},
         {"AVX2", true, KernelChoice::Avx2, "=AVX2: unknown kernel set (portable, neon, sse2, avx2)"},
         {"sse\x1b[2J", false, KernelChoice::Portable, "=sse?[2J: unknown"},
+        {" sse2\x7f", false, KernelChoice::Portable, "= sse2?: unknown"},
     };
     for (const Case& c : cases) {
         const KernelSelection selection =

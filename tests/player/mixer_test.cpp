@@ -105,6 +105,13 @@ TEST(MixerVoice, SitsOnItsBoundaryAtDistanceZero) {
     MixVoice wrapped = SteadyVoice(looped.record);
     wrapped.position = 4;
     EXPECT_EQ(LeftOf(MixFrames(wrapped, 4)), (std::vector<std::int32_t>{2 * 16320, 3 * 16320, 4 * 16320, 2 * 16320}));
+
+    // Three whole steps from a hair below frame 1 stop a hair short of the loop's end (the count
+    // is taken from positions shifted right by 5): the loop starts afresh, at frame 0.
+    TestSample rising({10, 10, 10, 40}, ForwardLoop, 0, 4);
+    MixVoice shortOfEnd = SteadyVoice(rising.record);
+    shortOfEnd.positionFraction = 0xFFFFFFE1u;
+    EXPECT_EQ(LeftOf(MixFrames(shortOfEnd, 4))[3], 10 * 16320);
 }
 
 TEST(MixerVoice, ForwardLoopsRepeatTheirSpanIncludingALoopOfOne) {
@@ -193,6 +200,11 @@ TEST(MixerVoice, PingPongLoopsTurnAtBothEndsAndStayInside) {
     for (int s : {0, 100, 200, 300, 300, 300, 200, 100, 200, 300, 300, 300, 200, 100}) expected.push_back(s * 16320);
     EXPECT_EQ(left, expected);
 
+    // An overshoot of exactly the loop's length lands on its start heading back, and turns at once.
+    MixVoice onStart = SteadyVoice(sample.record, 6);
+    onStart.position = 1;
+    EXPECT_EQ(LeftOf(MixFrames(onStart, 4)), std::vector<std::int32_t>(4, 100 * 16320));
+
     // Steps far longer than the loop, and a loop of one frame, still end up
     // inside the loop after every turn, with the frames all mixed.
     for (std::uint32_t loopLength : {1u, 3u}) {
@@ -219,6 +231,18 @@ TEST(MixerVoice, PingPongFromLoopStartZeroNeverReadsBeforeTheData) {
         for (std::int32_t value : left) ASSERT_EQ(value, 7 * 16320);
         EXPECT_LT(voice.position, 8u);
     }
+    // A step whose low five bits the frame count drops, one call's frames from the start but
+    // for 100 units: the run must still turn there, not end below it.
+    TestSample wide(std::vector<std::int16_t>(300, 7), PingPongLoop, 0, 300);
+    MixVoice voice = SteadyVoice(wide.record, 0, 0x4000001Fu);
+    const std::uint64_t start = std::uint64_t{0x4000001Fu} * 1024 - 100;
+    voice.position = static_cast<std::uint32_t>(start >> 32);
+    voice.positionFraction = static_cast<std::uint32_t>(start);
+    voice.backwards = 1;
+    for (int call = 0; call < 2; ++call) {
+        for (std::int32_t value : LeftOf(MixFrames(voice, 1024))) ASSERT_EQ(value, 7 * 16320) << call;
+    }
+    EXPECT_LT(voice.position, 300u);
 }
 
 // A backward step that ends below frame 0 still mirrors about the loop start
@@ -273,6 +297,13 @@ TEST(MixerVoice, AVanishingStepCrawlsAtAbout40Hz) {
     EXPECT_EQ(voice.stepFraction, 0x369D00u);
     const std::uint64_t advanced = (std::uint64_t{voice.position} << 32) | voice.positionFraction;
     EXPECT_EQ(advanced, std::uint64_t{1024} * 0x369D00u);
+    // Crawling, it still stops on the frame that takes it past its end: 2 frames take 2401.
+    TestSample two({5, 5});
+    for (const std::uint32_t frames : {2400u, 2401u}) {
+        MixVoice crawler = SteadyVoice(two.record, 0, 0);
+        MixFrames(crawler, frames);
+        EXPECT_EQ(crawler.sample == nullptr, frames == 2401u) << frames;
+    }
 }
 
 TEST(MixerVoice, HugeStepsStopAtTheEndOfTheData) {

@@ -63,6 +63,17 @@ TEST(Conversion, MatchesTheIntegerFormulaAcrossTheRange) {
         ASSERT_EQ(again, samples) << KernelName(choice);
         ASSERT_EQ(std::count(cleared.begin(), cleared.end() - 1, 0), static_cast<std::ptrdiff_t>(again.size()));
         ASSERT_EQ(cleared.back(), accumulators.back()) << KernelName(choice);
+        // Every count up to two rounds of the widest set, from the rounding edges: each length of
+        // the tail after the vectors, and no more written than asked for.
+        const std::int32_t* edges = accumulators.data() + accumulators.size() - 3 * 40000 + 300;
+        for (std::uint32_t count = 0; count <= 40; ++count) {
+            std::vector<std::int16_t> part(count + 1, 7);
+            kernels->convertAtUnity(edges, part.data(), count);
+            for (std::uint32_t i = 0; i < count; ++i) {
+                ASSERT_EQ(part[i], reference(edges[i], kUnityVolume)) << KernelName(choice) << ": " << count;
+            }
+            ASSERT_EQ(part[count], 7) << KernelName(choice) << ": " << count;
+        }
     }
     std::vector<std::int32_t> cleared = accumulators;
     std::vector<std::int16_t> samples(accumulators.size()), expected(accumulators.size());

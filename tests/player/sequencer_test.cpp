@@ -54,6 +54,7 @@ TEST(SongFlow, StartsAtOrderZeroAndWrapsToTheRestartPosition) {
     module.restartPosition = 1;
     auto song = test::LoadSong(module);
     EXPECT_EQ(RowsPlayed(*song, 6), (std::vector<Position>{{0, 0}, {0, 1}, {1, 0}, {1, 1}, {1, 0}, {1, 1}}));
+    EXPECT_EQ(song->clock.songEnds, 2u);  // counted as each last row starts
 
     module.restartPosition = 2;  // beyond the song: order 0
     auto wrapped = test::LoadSong(module);

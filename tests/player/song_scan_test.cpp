@@ -38,6 +38,16 @@ XmPattern Rows(std::uint16_t rows, std::vector<std::pair<int, std::vector<XmCell
     return PatternOf(rows, 2, std::move(filled));
 }
 
+// Loops one after another, each of two rows played 16 times: 15 loop states each.
+XmPattern ManyLoops(int loops) {
+    std::vector<std::pair<int, std::vector<XmCell>>> filled;
+    for (int k = 0; k < loops; ++k) {
+        filled.push_back({2 * k, {Effect(0xE, 0x60)}});
+        filled.push_back({2 * k + 1, {Effect(0xE, 0x6F)}});
+    }
+    return Rows(static_cast<std::uint16_t>(2 * loops), filled);
+}
+
 std::vector<ScanCase> Cases() {
     return {
         {"runs off its last order", Song({0, 1}, {Rows(4), Rows(4)}), 1, 8, 1, 3, true, 0},
@@ -70,6 +80,14 @@ std::vector<ScanCase> Cases() {
         {"the second pass starts at the restart position", Song({0, 1}, {Rows(4), Rows(4)}, 1), 2, 12, 1, 3, true,
          0},
         {"an order naming a missing pattern plays 64 empty rows", Song({0, 7}, {Rows(4)}), 1, 68, 1, 63, true, 0},
+        {"a restart position past the song restarts at order 0", Song({0, 1}, {Rows(4), Rows(4)}, 2), 2, 16, 1, 3,
+         true, 0},
+        // Order 1 loops back to row 4, where B01 D04 holds it: the repeat comes with the loop running.
+        {"a row that repeats while a pattern loop runs",
+         Song({0, 1}, {Rows(5, {{4, {Effect(0xE, 0x60), Effect(0xB, 1)}}}),
+                       Rows(5, {{0, {Effect(0xE, 0x61)}}, {4, {Effect(0xB, 1), Effect(0xD, 4)}}})}),
+         1, 7, 1, 4, false, 0},
+        {"270 loop states, more than the tables first hold", Song({0}, {ManyLoops(18)}), 1, 18 * 32, 0, 35, true, 0},
     };
 }
 

@@ -241,6 +241,10 @@ TEST_F(LoaderTest, RejectsModulesBeyondTheLimitsAndSaysWhy) {
     const std::vector<std::uint8_t> whole = WriteXm(good);
     EXPECT_EQ(LoadResultOf({whole.begin(), whole.begin() + 50}), LoadResult::NotXmFile);
     EXPECT_EQ(LoadResultOf({'h', 'e', 'l', 'l', 'o'}), LoadResult::NotXmFile);
+    std::vector<std::uint8_t> headerOnly(whole.begin(), whole.begin() + 336);  // a whole header, song length 0
+    headerOnly[64] = headerOnly[65] = 0;
+    EXPECT_EQ(LoadResultOf(headerOnly), LoadResult::SongLength);
+    EXPECT_EQ(LoadResultOf({headerOnly.begin(), headerOnly.end() - 1}), LoadResult::NotXmFile);
     // The limits themselves load.
     XmModule edge = good;
     edge.channels = 64;
@@ -433,6 +437,19 @@ TEST_F(LoaderTest, DecodesFourBitPackedSamples) {
     EXPECT_EQ(second.data[2], 17 * 256);
     EXPECT_EQ(second.data[3], 0);  // the padding nibble is not a sample
     EXPECT_EQ(SampleAt(0, 2).data[0], 42 * 256);
+
+    // Past one 4096-byte chunk the last byte is decoded too; cut at the chunk's end, the frames
+    // after it hold the accumulator.
+    XmSample longer;
+    longer.packed4Bit = true;
+    longer.values = std::vector<std::int32_t>(8194, 3);
+    module.instruments = {Instrument({longer})};
+    const std::vector<std::uint8_t> bytes = WriteXm(module);
+    for (const std::size_t cut : {0, 1}) {
+        ASSERT_TRUE(LoadBytes({bytes.begin(), bytes.end() - static_cast<std::ptrdiff_t>(cut)}));
+        EXPECT_EQ(SampleAt(0, 0).data[8192], 3 * 256) << cut;
+        EXPECT_EQ(SampleAt(0, 0).data[8193], 3 * 256) << cut;
+    }
 }
 
 TEST_F(LoaderTest, ClampsLoopsAndSetsGuardSamples) {
