@@ -377,12 +377,90 @@ void AddSongCases(std::vector<GoldenCase>& cases) {
     cases.push_back({"four_channels_levels_panning_and_global", mix});
 }
 
+// At half volume, where a change upward is heard as well as one downward.
+void AddHalfVolumeCases(std::vector<GoldenCase>& cases) {
+    // Whole cycles of every vibrato (channel 2) and tremolo (channel 1) waveform. Each step picks
+    // waveforms, runs them, then strikes a note: the phases restart unless kept (vibrato: bit 2
+    // or 3 of E4x; tremolo: the wave control, as a signed byte, at least 0x4F).
+    const std::vector<std::pair<XmCell, XmCell>> picks{
+        {Effect(0xE, 0x71), Effect(0xE, 0x41)}, {Effect(0xE, 0x72), Effect(0xE, 0x42)},
+        {Effect(0xE, 0x73), Effect(0xE, 0x43)}, {Effect(0xE, 0x74), Effect(0xE, 0x46)},
+        {Effect(0xE, 0x4E), Effect(0xE, 0x48)}, {Effect(0xE, 0x4F), Effect(0xE, 0x4C)},
+        {Effect(0xE, 0x7C), Effect(0xE, 0x40)}};
+    Rows waves{{0, {Cell(kC4, 1, 0x30, 0x7, 0xF8), Cell(kC4, 1, 0x30, 0x4, 0xF8)}}};
+    for (std::size_t k = 0; k < picks.size(); ++k) {
+        const int row = 3 * static_cast<int>(k);
+        waves.push_back({row + 1, {picks[k].first, picks[k].second}});
+        waves.push_back({row + 2, {Effect(0x7, 0x00), Effect(0x4, 0x00)}});
+        waves.push_back({row + 3, {Cell(kC4, 1, 0x30, 0x7, 0x00), Cell(kC4, 1, 0x30, 0x4, 0x00)}});
+    }
+    cases.push_back({"vibrato_and_tremolo_whole_cycles_and_phases", Song(waves, 2, 22, 5)});
+
+    // Each multi-retrig volume code once, from volume 32.
+    Rows retrig;
+    for (int code = 1; code < 16; ++code) {
+        retrig.push_back({code - 1, {Cell(code == 1 ? kC4 : 0, code == 1 ? 1 : 0, 0x30, 0x1B, code << 4 | 1)}});
+    }
+    cases.push_back({"retrigger_volume_codes_from_half_volume", Song(retrig, 1, 15, 2)});
+
+    // Odd real notes in the Amiga table; memories of effects given a zero parameter.
+    cases.push_back({"amiga_odd_notes_and_effect_memories",
+                     Amiga(Song({{0, {Cell(kC4 + 1, 1, 0x30, 0x0, 0x37)}}, {1, {Effect(0x6, 0x24)}},
+                                 {2, {Effect(0x6, 0x00)}}, {3, {Cell(kC4 + 3, 0, 0, 0x0, 0x5A)}},
+                                 {4, {Effect(0x6, 0x01)}}, {5, {Effect(0x6, 0x00)}}, {6, {Effect(0xA, 0x30)}},
+                                 {7, {Effect(0x5, 0x00)}}},
+                                1, 8, 4))});
+}
+
+// The highest instrument number, a pending sample offset cleared by one past
+// the loop, and the auto-vibrato's sine at a depth that shows its every step.
+void AddInstrumentEdgeCases(std::vector<GoldenCase>& cases) {
+    XmModule module = Song({{0, {Cell(kC4, 1), Cell(kC4, 2)}}, {1, {Effect(0x9, 0x02), {}}},
+                            {2, {Effect(0x9, 0x05), {}}}, {3, {Cell(kC4), {}}}, {4, {Cell(kC4, 128), {}}},
+                            {5, {Cell(kC4 + 3), {}}}},
+                           2, 7);
+    XmInstrument deep = Instrument({Saw()});
+    deep.vibratoDepth = 255;  // the file's byte, taken as it is
+    deep.vibratoRate = 23;
+    module.instruments = {Instrument({Saw(1024)}), deep};
+    module.instruments.resize(127, Instrument({}));
+    module.instruments.push_back(Instrument({Saw(48, 2)}));
+    cases.push_back({"instrument_128_pending_offset_and_deep_auto_vibrato", module});
+}
+
+// A loop starting at the point count (so switched off), envelopes of two
+// points, and a note delay after envelopes held at 9 and at 10.
+void AddEnvelopeEdgeCases(std::vector<GoldenCase>& cases) {
+    const auto enveloped = [](XmEnvelope volume, XmEnvelope panning = {}) {
+        XmInstrument instrument = Instrument({Saw()});
+        instrument.volumeEnvelope = volume;
+        instrument.panningEnvelope = panning;
+        return instrument;
+    };
+    // Channel 3 sets its position before the first point: the value rises from exactly 0.
+    XmModule edges = Song({{0, {Cell(kC4, 1), Cell(kC4, 2), Cell(kC4, 3, 0x30)}}, {1, {{}, {}, Effect(0x15, 0)}}}, 3, 8);
+    edges.instruments = {enveloped(Envelope({{0, 64}, {3, 40}, {6, 20}}, 5, 0, 3, 1)),
+                         enveloped(Envelope({{0, 30}, {9, 50}}, 1), Envelope({{0, 0}, {9, 64}}, 1)),
+                         enveloped(Envelope({{2, 0}, {5, 64}}, 1))};
+    cases.push_back({"envelope_loop_from_the_point_count_and_two_points", edges});
+
+    // The delayed note is silent on its own tick after a value below 10 (hard left: even a volume of 1 is heard).
+    XmModule delay = Song({{0, {Cell(kC4, 1, 0x30, 0x8, 0x00), Cell(kC4, 2, 0x30)}},
+                           {4, {Cell(kC4 + 5, 0, 0, 0xE, 0xD2), Cell(kC4 + 5, 0, 0, 0xE, 0xD2)}}},
+                          2, 6);
+    delay.instruments = {enveloped(Envelope({{0, 9}, {4, 9}}, 3, 1)), enveloped(Envelope({{0, 10}, {4, 10}}, 3, 1))};
+    cases.push_back({"note_delay_after_envelopes_at_nine_and_ten", delay});
+}
+
 std::vector<GoldenCase> GoldenCases() {
     std::vector<GoldenCase> cases;
     AddEffectCases(cases);
     AddEnvelopeCases(cases);
     AddInstrumentCases(cases);
     AddSongCases(cases);
+    AddHalfVolumeCases(cases);
+    AddEnvelopeEdgeCases(cases);
+    AddInstrumentEdgeCases(cases);
     return cases;
 }
 
