@@ -18,7 +18,9 @@
 #include "player/song/module_arena.h"
 #include "player/mixer/cpu_dispatch.h"
 #include "player/song/module_source.h"
-#include "player/play/song_pass.h"
+#include "player/engine/song_scan.h"
+#include "player/mixer/sample_conversion.h"
+#include "player/play/play_renderer.h"
 #include "player/formats/song_loader.h"
 
 namespace zumbrik::bench {
@@ -55,16 +57,20 @@ std::optional<OwnFigures> RenderOwn(std::vector<std::uint8_t>& module) {
     auto play = std::make_unique<Play>();
     ResetPlay(*play, load.song->song, OwnRate());
     Play& state = *play;
-    auto pass = std::make_unique<SongPass>(state, true);
+    // One pass as the offline play renders it: segments of the grid, converted.
+    const SongScan scan = ScanSong(load.song->song, 1, state.outputRate);
+    PlayRenderer renderer(state, PlayEnd{true, scan.capped ? 0 : scan.rowStarts});
+    auto mix = std::make_unique<MixBuffer>();
     std::vector<std::int16_t> out(2 * kSegmentFrames);
     OwnFigures figures;
     double voiceFrames = 0;
     const double start = ProcessCpuSeconds();
-    while (std::uint32_t frames = pass->Render(out.data(), kSegmentFrames)) {
+    while (const std::uint32_t frames = renderer.RenderSegment(mix->accumulators)) {
+        ConvertAndClearAccumulators(mix->accumulators, out.data(), 2 * frames, kUnityVolume);
         voiceFrames += static_cast<double>(frames) * ActiveVoices(state);
     }
     figures.render.cpuSeconds = ProcessCpuSeconds() - start;
-    figures.render.audioSeconds = static_cast<double>(pass->FramesRendered()) / state.outputRate;
+    figures.render.audioSeconds = static_cast<double>(renderer.Frames()) / state.outputRate;
     figures.voiceFrames = voiceFrames;
     return figures;
 }

@@ -1,5 +1,5 @@
 // Golden renders: small modules, each aimed at one family of rules, rendered
-// one pass through SongPass and compared with the digests in
+// one pass through the offline play and compared with the digests in
 // golden_renders.txt. Any change of a single rendered sample fails here with
 // the case and the 64-frame block where the render first departs. An intended
 // change of sound is re-blessed with scripts/bless-golden.sh.
@@ -18,7 +18,8 @@
 #include "tests/player/song_stepper.h"
 #include "player/mixer/cpu_dispatch.h"
 #include "player/formats/song_loader.h"
-#include "player/play/song_pass.h"
+#include "player/mixer/mix_buffer.h"
+#include "player/play/offline_play.h"
 
 namespace zumbrik {
 namespace {
@@ -35,20 +36,15 @@ constexpr std::uint8_t kKeyOff = 97;
 constexpr std::uint32_t kBlockFrames = 64;
 constexpr std::uint64_t kFrameLimit = 40000;
 
-// One pass of the song, at most kFrameLimit frames, as interleaved samples.
-std::vector<std::int16_t> Render(const XmModule& module) {
+// One pass of the song at a rate, at most kFrameLimit frames, as interleaved samples.
+std::vector<std::int16_t> Render(const XmModule& module, std::uint32_t rate = 48000) {
     const std::vector<std::uint8_t> bytes = WriteXm(module);
     const SongLoad load = LoadSongFromMemory(bytes.data(), bytes.size());
     if (!load.song) return {};
-    auto play = std::make_unique<Play>();
-    ResetPlay(*play, load.song->song);
-    SongPass pass(*play, true, kFrameLimit);
-    std::vector<std::int16_t> samples;
-    std::vector<std::int16_t> chunk(2 * kSegmentFrames);
-    while (const std::uint32_t frames = pass.Render(chunk.data(), kSegmentFrames)) {
-        samples.insert(samples.end(), chunk.begin(), chunk.begin() + 2 * frames);
-    }
-    EXPECT_TRUE(pass.Finished()) << "a pass that renders nothing more is over";
+    OfflinePlay play(load.song);
+    EXPECT_TRUE(play.SetRate(rate));
+    std::vector<std::int16_t> samples(2 * kFrameLimit);
+    samples.resize(2 * play.Render(samples.data(), kFrameLimit));
     return samples;
 }
 
@@ -106,6 +102,7 @@ XmModule Amiga(XmModule module) {
 struct GoldenCase {
     std::string name;
     XmModule module;
+    std::uint32_t rate = 48000;
 };
 
 // Each effect and the volume column.
@@ -517,13 +514,13 @@ TEST(GoldenRenders, EveryCaseRendersItsBlessedSamples) {
     const std::vector<GoldenCase> cases = GoldenCases();
     std::vector<Digest> digests;
     for (const GoldenCase& c : cases) {
-        const std::vector<std::int16_t> samples = Render(c.module);
+        const std::vector<std::int16_t> samples = Render(c.module, c.rate);
         ASSERT_GT(samples.size(), 2 * kSegmentFrames) << c.name << ": the module did not load or ended at once";
         digests.push_back(DigestOf(samples));
         // Every kernel set this processor has must give the same bits.
         for (const KernelChoice other : kAllKernelChoices) {
             if (other == KernelSelectionAtStart().running || !UseKernels(other)) continue;
-            const std::vector<std::int16_t> again = Render(c.module);
+            const std::vector<std::int16_t> again = Render(c.module, c.rate);
             UseKernels(KernelSelectionAtStart().running);
             EXPECT_TRUE(again == samples) << c.name << ": the " << KernelName(other) << " kernels render other bits";
         }

@@ -148,6 +148,16 @@ TEST(OfflinePlay, ThePositionNamesTheRowOfTheNextFrameEvenOnASegmentsEdge) {
     EXPECT_EQ(play.Order(), 0);
 }
 
+TEST(OfflinePlay, ASongThatJumpsBackForEverLastsOnePassOfItsLoop) {
+    XmModule module = test::ToneModule(1, 1);
+    module.patterns = {test::PatternOf(4, 1, {{3, {test::Effect(0xB, 0)}}})};  // 4 rows, then back to the start
+    OfflinePlay loops(Loaded(WriteXm(module)));
+    EXPECT_FALSE(loops.DurationIsBound());
+    EXPECT_EQ(loops.DurationFrames(), 4u * 480);
+    std::vector<std::int16_t> out(2 * 4096);
+    EXPECT_EQ(loops.Render(out.data(), 4096), 4u * 480) << "the last row is played to its end, and no more";
+}
+
 TEST(OfflinePlay, MutedChannelsMoveOnSoUnmutingRejoinsTheStraightRender) {
     const auto song = Loaded(BusySong());
     OfflinePlay straight(song);
@@ -207,6 +217,7 @@ TEST(OfflinePlay, OtherRatesKeepTheSongsTimeAndPitch) {
         EXPECT_EQ(frames, static_cast<std::uint64_t>(std::llround(play.Duration() * rate))) << rate;
     }
     OfflinePlay play(song);
+    EXPECT_FALSE(play.DurationIsBound());
     EXPECT_FALSE(play.SetRate(7999));
     EXPECT_FALSE(play.SetRate(192001));
     play.SeekSeconds(3.0);

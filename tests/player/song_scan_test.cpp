@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "player/play/song_pass.h"
+#include "player/formats/song_loader.h"
+#include "player/engine/play_records.h"
+#include "player/mixer/mix_buffer.h"
+#include "player/play/offline_play.h"
 #include "player/engine/song_scan.h"
 #include "tests/player/song_stepper.h"
 
@@ -105,14 +108,14 @@ TEST(SongScan, EndsWhereTheFlowRepeatsOrRunsOff) {
         EXPECT_EQ(scan.frames, c.frames != 0 ? c.frames : c.rowStarts * 480);
 
         // The real sequencer, rendering the passes, takes exactly the scanned time.
-        SongPass pass(song->state, true, SongPass::kDefaultLimitFrames, c.passes);
+        OfflinePlay pass(LoadSongFromMemory(song->bytes.data(), song->bytes.size()).song);
+        ASSERT_TRUE(pass.SetRepeat(static_cast<std::int32_t>(c.passes) - 1));
         std::vector<std::int16_t> out(2 * kSegmentFrames);
-        while (pass.Render(out.data(), kSegmentFrames) != 0) {
-        }
-        EXPECT_FALSE(pass.HitLimit());
-        EXPECT_EQ(pass.FramesRendered(), scan.frames);
-        EXPECT_EQ(song->state.orderIndex, scan.endOrder);
-        EXPECT_EQ(song->state.row, scan.endRow);
+        std::uint64_t frames = 0;
+        while (const std::size_t got = pass.Render(out.data(), kSegmentFrames)) frames += got;
+        EXPECT_EQ(frames, scan.frames);
+        EXPECT_EQ(pass.Order(), scan.endOrder);
+        EXPECT_EQ(pass.Row(), scan.endRow);
     }
 }
 
