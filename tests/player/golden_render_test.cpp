@@ -458,6 +458,18 @@ std::vector<GoldenCase> GoldenCases() {
     AddHalfVolumeCases(cases);
     AddEnvelopeEdgeCases(cases);
     AddInstrumentEdgeCases(cases);
+    // Away from 48 kHz: ticks of carried fractions, ramps and steps by the rate.
+    const std::size_t at48k = cases.size();
+    for (std::size_t i = 0; i < at48k; ++i) {
+        const std::string& name = cases[i].name;
+        if (name != "ramps_across_ticks_and_voice_pairs" && name != "flow_break_jump_speed_and_tempo" &&
+            name != "ping_pong_loops_inside_and_from_frame_zero") {
+            continue;
+        }
+        for (const std::uint32_t rate : {44100u, 96000u}) {
+            cases.push_back({name + "_at_" + std::to_string(rate), cases[i].module, rate});
+        }
+    }
     return cases;
 }
 
