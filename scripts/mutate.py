@@ -6,8 +6,8 @@ folder deep (an operator, a constant +-1, a removed statement, a negated if),
 rebuilds what the mutant touches plus one test program at a time, runs the
 player's test programs with a time limit and fail-fast, and counts the mutant
 killed as soon as one fails. Needs python3, ninja, cmake and the project's
-build packages; not part of CI (the default sample takes some 20 minutes on
-two cores). Run through scripts/mutate.sh.
+build packages; not part of CI (the default sample takes an hour or more on two
+cores). Run through scripts/mutate.sh.
 
 Every mutant ends in one of four verdicts:
 - not built here: the compiler of this processor never sees the change. Each
@@ -30,9 +30,11 @@ The score is killed / (killed + survived).
 The sample is deterministic: the files are taken in the order of their paths,
 every site in a file is enumerated in source order, and each file draws its
 share with a generator seeded by the seed and the file's path, so the same
-sources give the same mutants on every run. --recheck reruns only an earlier
-run's survivors of the same sample: sound when only tests changed since, since
-a mutant killed then is killed now.
+sources give the same mutants on every run. --recheck takes an earlier run's
+verdicts and runs only its survivors and the mutants it lacks: those of a run
+cut short, and those of a file changed since (its sites moved, so its draw is
+a new one). Sound when tests were only added and no other change altered what
+the program does: a mutant killed then is killed now.
 """
 import argparse
 import fnmatch
@@ -326,8 +328,8 @@ def main():
                         help="survivors of the Debug programs are not run again under the sanitizers")
     parser.add_argument("--results", type=Path, help="JSON lines of every verdict (default BUILD/mutants.jsonl)")
     parser.add_argument("--recheck", type=Path,
-                        help="results of an earlier run of the same sample: only its survivors run again, the "
-                             "rest keep their verdict (tests only added since: a killed mutant stays killed)")
+                        help="results of an earlier run of the same seed, whole or cut short: its survivors "
+                             "and the mutants it lacks run, the rest keep their verdict")
     args = parser.parse_args()
     root = args.root.resolve()
     build = (args.build or root / "build-mutate").resolve()
@@ -342,9 +344,9 @@ def main():
         for line in args.recheck.read_text().splitlines():
             verdict = json.loads(line)
             earlier[describe(verdict)] = verdict
-        missing = [s for s in mutants if describe(s) not in earlier]
+        missing = sum(1 for s in mutants if describe(s) not in earlier)
         if missing:
-            sys.exit(f"{len(missing)} mutants of this sample are not in {args.recheck}: run the whole sample")
+            print(f"{missing} mutants of this sample are not in {args.recheck}: they run now", flush=True)
     if args.list:
         for site in mutants:
             print(describe(site))

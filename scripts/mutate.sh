@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Mutation score of the player's tests (not in CI: some 20 minutes for the default sample of
+# Mutation score of the player's tests (not in CI: an hour or more for the default sample of
 # about 300 mutants on two cores, more the first time, when it builds its two folders; far
 # longer with --sample 0, every mutant).
 # Needs python3, ninja, ccache, lld and the build packages (scripts/packages.sh).
