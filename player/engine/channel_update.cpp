@@ -15,8 +15,8 @@ void StartNoteOnVoice(Play& play, ChannelState& channel, const SampleRecord& sam
     MixVoice* voice = &play.voices[channel.voice];
     if (voice->sample != nullptr) {
         // The old sound ramps out on this voice while the new one starts on
-        // the other, which takes over its volume, panning, start offset,
-        // position, step and ramp.
+        // the other, which takes over its volume, panning, start offset and
+        // ramp (its step is written after the note starts, on every tick).
         const auto nextIndex = static_cast<std::uint8_t>(channel.voice ^ 1);
         MixVoice& next = play.voices[nextIndex];
         next.volume = voice->volume;
@@ -24,9 +24,6 @@ void StartNoteOnVoice(Play& play, ChannelState& channel, const SampleRecord& sam
         next.startOffset = voice->startOffset;
         next.targetRight = voice->targetRight;
         next.targetLeft = voice->targetLeft;
-        next.position = voice->position;
-        next.stepFraction = voice->stepFraction;
-        next.stepInteger = voice->stepInteger;
         next.rampTargets = voice->rampTargets;
         next.rampStepRight = voice->rampStepRight;
         next.rampStepLeft = voice->rampStepLeft;
@@ -96,9 +93,8 @@ void KeepWithinSongLimits(Play& play, ChannelState& channel) {
 void UpdateChannel(Play& play, ChannelState& channel, const SampleRecord& sample,
                    const InstrumentRecord& instrument) {
     KeepWithinSongLimits(play, channel);
-    // The auto-vibrato runs on every tick, so the pitch is always updated.
+    // The auto-vibrato runs on every tick, so the pitch is worked out on every tick.
     channel.periodDelta = AddSaturated(channel.periodDelta, StepAutoVibrato(channel, instrument), kPeriodLimit);
-    channel.updateFlags |= UpdatePitch;
     if ((channel.updateFlags & StartNote) != 0) {
         StartNoteOnVoice(play, channel, sample);
     }

@@ -1,5 +1,7 @@
 #include "player/engine/effect_steps.h"
 
+#include <algorithm>
+
 #include "player/engine/oscillators.h"
 
 namespace zumbrik {
@@ -17,7 +19,6 @@ void VolumeSlide(ChannelState& channel) {
 void VibratoStep(ChannelState& channel) {
     channel.periodDelta =
         static_cast<std::int32_t>(PeriodSteps(channel, StepOscillator(channel.vibrato, VibratoWaveform(channel)) >> 1));
-    channel.updateFlags |= UpdatePitch;
 }
 
 void TremoloStep(ChannelState& channel) {
@@ -26,15 +27,12 @@ void TremoloStep(ChannelState& channel) {
 }
 
 void ApplyTonePortamento(ChannelState& channel) {
-    channel.updateFlags |= UpdatePitch;
     const std::int64_t speed = PeriodSteps(channel, 4 * static_cast<std::int64_t>(channel.tonePortaSpeed));
     const std::int64_t period = channel.period;
     const std::int64_t target = channel.portaTarget;
-    if (period - target > 0) {
-        channel.period = static_cast<std::int32_t>(period - speed < target ? target : period - speed);
-    } else {
-        channel.period = static_cast<std::int32_t>(period + speed > target ? target : period + speed);
-    }
+    // Towards the target, never past it.
+    channel.period = static_cast<std::int32_t>(period > target ? std::max(period - speed, target)
+                                                               : std::min(period + speed, target));
 }
 
 void ApplyTremor(ChannelState& channel) {

@@ -8,7 +8,6 @@
 namespace zumbrik {
 
 enum UpdateFlags : std::uint8_t {
-    UpdatePitch = 0x01,
     UpdateVolume = 0x02,
     UpdatePanning = 0x04,
     StartNote = 0x08,

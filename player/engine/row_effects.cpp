@@ -117,7 +117,7 @@ void ApplyRowEffect(Play& play, ChannelState& channel, const PatternCell& cell, 
         case effect::kTonePortamento:
             if (param != 0) channel.tonePortaSpeed = param;
             channel.portaTarget = channel.notePeriod;
-            ClearFlags(channel, StartNote | UpdatePitch);
+            ClearFlags(channel, StartNote);
             break;
         case effect::kVibrato:
             if (x != 0) channel.vibrato.speed = x;
@@ -127,7 +127,7 @@ void ApplyRowEffect(Play& play, ChannelState& channel, const PatternCell& cell, 
         case effect::kTonePortamentoVolumeSlide:
             if (param != 0) channel.volumeSlide = param;
             channel.portaTarget = channel.notePeriod;
-            ClearFlags(channel, StartNote | UpdatePitch);
+            ClearFlags(channel, StartNote);
             SlideOnFirstTick(play, channel);
             break;
         case effect::kVibratoVolumeSlide:

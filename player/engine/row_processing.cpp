@@ -148,7 +148,7 @@ void ApplyCell(Play& play, ChannelState& channel, const PatternCell& cell, bool&
     KeepTremoloOffset(channel, cell.effect);
     channel.volumeDelta = 0;
     channel.periodDelta = 0;
-    channel.updateFlags = UpdatePitch | UpdateVolume;
+    channel.updateFlags = UpdateVolume;
 
     if (IsNote(cell.note)) {
         StartNewNote(play, channel, cell, sample, portaRow);

@@ -24,14 +24,12 @@ void Arpeggio(const Play& play, ChannelState& channel, std::uint8_t param, std::
                 channel, AmigaPeriod(channel.realNote + semitones, finetune) - AmigaPeriod(channel.realNote, finetune)));
         }
     }
-    channel.updateFlags |= UpdatePitch;
 }
 
 void Portamento(ChannelState& channel, std::int32_t direction) {
     const std::int64_t moved = static_cast<std::int64_t>(channel.period) + PeriodSteps(channel, direction * 4 * channel.portaSpeed);
     channel.period = ClampTo(moved, 1, kPeriodLimit);
     channel.periodDelta = 0;
-    channel.updateFlags |= UpdatePitch;
 }
 
 // Multi-retrig volume codes; results saturate instead of growing without end.
@@ -93,7 +91,7 @@ void DelayedNoteStart(ChannelState& channel, const PatternCell& cell, const Samp
     channel.volumeEnvState.value = channel.volumeEnvState.value > 9 ? 64 : 0;
     RestartEnvelopes(channel);
     RestartOscillators(channel);
-    channel.updateFlags |= StartNote | UpdateVolume | UpdatePitch;
+    channel.updateFlags |= StartNote | UpdateVolume;
     channel.period = channel.notePeriod;
     ApplyVolumeColumnOnRow(channel, cell.volume);
 }
@@ -104,7 +102,7 @@ void TickExtended(const Play& play, ChannelState& channel, const PatternCell& ce
     switch (HighNibble(cell.param)) {
         case extended_effect::kRetrigger:
             if (y != 0 && play.tick % y == 0) {
-                channel.updateFlags |= StartNote | UpdateVolume | UpdatePitch;
+                channel.updateFlags |= StartNote | UpdateVolume;
             }
             break;
         case extended_effect::kNoteCut:

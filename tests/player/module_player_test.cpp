@@ -339,6 +339,21 @@ TEST_F(MusicPlayerTest, JumpToOrderMovesTheSongAtTheNextRow) {
     EXPECT_EQ(GetPlayingPosition() >> 16, 0u);
 }
 
+// A tool's end of every song holds after a jump: the pass then ends where the
+// song's last row plays, not after as many rows as the pass had before.
+TEST_F(MusicPlayerTest, ATooledEndAfterAJumpWaitsForTheLastRow) {
+    const std::vector<std::uint8_t> song = test::StepSong(8);  // 8 rows of 4800 frames
+    EndSongsAfter(8, 7);  // one pass: 8 row starts, the last one order 0, row 7
+    ASSERT_NE(PlayFromMemory(song), 0u);
+    PlaySegments(2);
+    JumpToOrder(0);  // taken at the row start after the ring ahead (row 3 or 4)
+    PlaySegments(45);  // a count of 8 rows from the start would have ended the song by now
+    EXPECT_TRUE(ModulePlaying());
+    PlaySegments(25);
+    EXPECT_TRUE(PlayingPastSongEnd());
+    EndSongsAfter(0, 0);
+}
+
 // Two threads start and stop songs as fast as they can while a third turns
 // every other knob and plays the device on: no crash, no hang and no data
 // race (scripts/tsan.sh runs this under ThreadSanitizer), and the player is

@@ -39,6 +39,9 @@ TEST(Conversion, TempoAndMasterVolumeTables) {
     EXPECT_EQ(state.samplesPerTick, 3750);
     SetTempoBpm(state, 0);
     EXPECT_EQ(state.samplesPerTick, 120000);
+    state.outputRate = 44100;
+    SetTempoBpm(state, 127);  // 868.1 frames: the whole ones, the fraction carried from tick to tick
+    EXPECT_EQ(state.samplesPerTick, 868);
 
     EXPECT_EQ(MasterVolumeForLevel(25), kUnityVolume);
     EXPECT_EQ(MasterVolumeForLevel(1000), kUnityVolume);

@@ -69,6 +69,9 @@ TEST(FormatProbe, OldModsWithoutATagAreTakenOnlyWhenEveryFieldFits) {
         broken[at] = at == 3 ? 7 : 200;
         EXPECT_FALSE(LooksLikeMod(broken.data(), broken.size(), static_cast<std::int64_t>(broken.size()))) << at;
     }
+    // Nor are bytes that end inside the pattern the orders name.
+    const std::size_t patternsAt = 20 + 15 * 30 + 2 + 128;
+    EXPECT_FALSE(LooksLikeMod(bytes.data(), patternsAt + 1000, static_cast<std::int64_t>(patternsAt + 1000)));
     std::mt19937 random(21);
     for (int i = 0; i < 2000; ++i) {
         std::vector<std::uint8_t> noise(600 + 1024 * (i % 3));
@@ -97,9 +100,10 @@ TEST(FormatProbe, EachFormatsLimitsNameTheFormat) {
 }
 
 TEST(ModLoader, SamplesPatternsAndNames) {
-    test::ModModule module = test::ModSongOf({{0, {{856, 2, 0x3, 0x10}, {113, 1}}}, {63, {{0, 0, 0xD, 0x99}}}});
-    module.title = "tune";
-    module.samples = {test::ModSquare(100, false), test::ModSquare(64, true)};
+    test::ModModule module = test::ModSongOf(
+        {{0, {{856, 2, 0x3, 0x10}, {113, 1}}}, {62, {{0, 0, 0xD, 0x63}}}, {63, {{0, 0, 0xD, 0x99}}}});
+    module.title = "a title of twenty ch";  // no 0 after it: the first sample's name follows
+    module.samples = {test::ModSquare(600, false), test::ModSquare(64, true)};
     module.samples[0].name = "first  ";
     module.samples[0].finetune = 0xF;
     module.samples[0].volume = 80;
@@ -110,12 +114,12 @@ TEST(ModLoader, SamplesPatternsAndNames) {
     const SongLoad load = Load(test::WriteMod(module));
     ASSERT_TRUE(load.song);
     const Song& song = load.song->song;
-    EXPECT_STREQ(song.title, "tune");
+    EXPECT_STREQ(song.title, "a title of twenty ch");
     EXPECT_EQ(song.patternCount, 2);
     EXPECT_EQ(song.songLength, 2);
     const SampleRecord& first = *song.instruments[0].samples[0];
     EXPECT_STREQ(first.name, "first");
-    EXPECT_EQ(first.length, 100u);
+    EXPECT_EQ(first.length, 600u) << "lengths in words past a byte";
     EXPECT_EQ(first.loopType, NoLoop);
     EXPECT_EQ(first.finetune, -16);
     EXPECT_EQ(first.volume, 64);
@@ -128,7 +132,19 @@ TEST(ModLoader, SamplesPatternsAndNames) {
     EXPECT_EQ(CellAt(song, 0, 0, 0).note, 37);
     EXPECT_EQ(CellAt(song, 0, 0, 1).note, 72);
     EXPECT_EQ(CellAt(song, 0, 0, 0).instrument, 2);
+    EXPECT_EQ(CellAt(song, 0, 62, 0).param, 0x63) << "a break to the last row stays";
     EXPECT_EQ(CellAt(song, 0, 63, 0).param, 0) << "a break to row 99 starts the next pattern at its top";
+
+    // Orders past the song's length may name patterns the file does not hold:
+    // the samples follow the patterns it does.
+    module.orders = {0, 5};
+    module.songLengthField = 1;
+    module.patterns.pop_back();
+    const SongLoad unused = Load(test::WriteMod(module));
+    ASSERT_TRUE(unused.song);
+    EXPECT_EQ(unused.song->song.patternCount, 1);
+    EXPECT_EQ(unused.song->song.instruments[0].samples[0]->data[0], first.data[0]);
+    EXPECT_EQ(unused.song->song.warnings & kSongTruncated, 0u);
 }
 
 TEST(ModLoader, ShortFileLoadsWithAWarning) {
