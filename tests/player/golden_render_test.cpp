@@ -116,6 +116,11 @@ void AddEffectCases(std::vector<GoldenCase>& cases) {
                            {3, {Cell(0, 0, 0xC2)}}, {4, {Cell(0, 0, 0xD3)}}, {5, {Cell(0, 0, 0xE5)}},
                            {6, {Cell(kC4 + 7, 0, 0xF8)}}, {7, {Cell(kC4 + 3, 0, 0xF0)}}},
                           1, 9, 4)});
+    // A portamento on the row takes back on each tick what the volume column's vibrato moved.
+    cases.push_back({"volume_column_vibrato_under_portamento",
+                     Song({{0, {Cell(kC4, 1, 0xA8, 0x1, 0x02)}}, {1, {Cell(0, 0, 0xB8, 0x1, 0x02)}},
+                           {2, {Cell(0, 0, 0xB8, 0x2, 0x04)}}, {3, {Cell(0, 0, 0xB8)}}},
+                          1, 4)});
     const Rows arpeggio{{0, {Cell(kC4, 1, 0, 0x0, 0x37)}}, {1, {Effect(0x0, 0x47)}}, {2, {Effect(0x0, 0xC0)}},
                         {3, {Effect(0x0, 0x0C)}}};
     cases.push_back({"arpeggio_linear", Song(arpeggio, 1, 5, 4)});
