@@ -30,7 +30,11 @@ const PatternCell& CellAt(const Song& song, int pattern, int row, int channel) {
 TEST(FormatProbe, EachFormatIsFoundByItsBytes) {
     EXPECT_STREQ(Load(WriteXm(test::ToneModule())).format, "XM");
     EXPECT_STREQ(Load(test::WriteMod(test::ModSongOf({}))).format, "MOD");
-    EXPECT_STREQ(Load(test::WriteS3m(test::S3mSongOf({}))).format, "S3M");
+    const std::vector<std::uint8_t> s3m = test::WriteS3m(test::S3mSongOf({}));
+    EXPECT_STREQ(Load(s3m).format, "S3M");
+    // Where the format puts them, whatever the builders and the loader share.
+    EXPECT_EQ(std::string(s3m.begin() + 44, s3m.begin() + 48), "SCRM");
+    EXPECT_EQ(s3m[40] | s3m[41] << 8, 0x1320) << "the tracker's version";
     const SongLoad text = Load(std::vector<std::uint8_t>(2000, 'x'));
     EXPECT_EQ(text.result, LoadResult::NotAModule);
     EXPECT_EQ(text.format, nullptr);
@@ -69,6 +73,11 @@ TEST(FormatProbe, OldModsWithoutATagAreTakenOnlyWhenEveryFieldFits) {
         broken[at] = at == 3 ? 7 : 200;
         EXPECT_FALSE(LooksLikeMod(broken.data(), broken.size(), static_cast<std::int64_t>(broken.size()))) << at;
     }
+    // Every one of the 128 orders may be the song's.
+    test::ModModule longest = old;
+    longest.orders.assign(128, 0);
+    const std::vector<std::uint8_t> longBytes = test::WriteMod(longest);
+    EXPECT_TRUE(LooksLikeMod(longBytes.data(), longBytes.size(), static_cast<std::int64_t>(longBytes.size())));
     // Nor are bytes that end inside the pattern the orders name.
     const std::size_t patternsAt = 20 + 15 * 30 + 2 + 128;
     EXPECT_FALSE(LooksLikeMod(bytes.data(), patternsAt + 1000, static_cast<std::int64_t>(patternsAt + 1000)));
@@ -177,7 +186,8 @@ TEST(S3mLoader, EffectLettersBecomeTheEnginesEffects) {
         {'L', 0xF1, effect::kTonePortamento, 0, 0x81},   {'O', 0x08, effect::kSampleOffset, 0x08, 0},
         {'Q', 0x43, effect::kMultiRetrig, 0x43, 0},      {'R', 0x44, effect::kTremolo, 0x44, 0},
         {'S', 0xB2, effect::kExtended, 0x62, 0},         {'S', 0x2F, effect::kExtended, 0x57, 0},
-        {'S', 0xC0, 0, 0, 0},                            {'U', 0x48, effect::kVibrato, 0x42, 0},
+        {'S', 0xC0, 0, 0, 0},                            {'S', 0xE3, effect::kExtended, 0xE3, 0},
+        {'U', 0x48, effect::kVibrato, 0x42, 0},
         {'V', 0x50, effect::kSetGlobalVolume, 0x40, 0},  {'X', 0x40, effect::kSetPanning, 0x80, 0},
         {'X', 0xA4, effect::kSetPanning, 0x80, 0},       {'C', 0x70, effect::kPatternBreak, 0, 0},
         {'Z', 0x10, 0, 0, 0},
@@ -190,6 +200,20 @@ TEST(S3mLoader, EffectLettersBecomeTheEnginesEffects) {
         EXPECT_EQ(cell.param, c.expected) << c.letter << std::hex << int(c.param);
         EXPECT_EQ(cell.volume, c.volume) << c.letter << std::hex << int(c.param);
     }
+}
+
+TEST(S3mLoader, NoteCutBecomesAVolumeOfZeroBesideTheCellsEffect) {
+    const SongLoad load =
+        Load(test::WriteS3m(test::S3mSongOf({{0, {S3mNote(254, 0), S3mNote(254, 0, -1, 'A', 0x03)}}})));
+    ASSERT_TRUE(load.song);
+    const PatternCell& alone = CellAt(load.song->song, 0, 0, 0);
+    EXPECT_EQ(alone.note, 0);
+    EXPECT_EQ(alone.effect, effect::kSetVolume);
+    EXPECT_EQ(alone.param, 0);
+    const PatternCell& withEffect = CellAt(load.song->song, 0, 0, 1);
+    EXPECT_EQ(withEffect.note, 0);
+    EXPECT_EQ(withEffect.effect, effect::kSetSpeed);
+    EXPECT_EQ(withEffect.volume, volume_column::kFirstSetVolume);
 }
 
 TEST(S3mLoader, OrdersSkipMarkersAndJumpsFollowThem) {

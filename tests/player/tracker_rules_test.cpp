@@ -125,14 +125,19 @@ TEST(ModRules, PeriodsCountThePalClock) {
 }
 
 TEST(S3mRules, FastVolumeSlidesAlsoSlideOnTheRowTick) {
-    for (const bool fast : {false, true}) {
-        test::S3mModule module = test::S3mSongOf({{0, {S3mNote(kS3mC4, 1, 40, 'D', 0x04)}}});
-        module.flags = fast ? s3m::kFastVolumeSlides : 0;
-        auto song = S3m(module);
-        song->Ticks(1);
-        EXPECT_EQ(song->Channel().volume, fast ? 36 : 40) << fast;
-        song->Ticks(5);
-        EXPECT_EQ(song->Channel().volume, fast ? 16 : 20) << fast;
+    // The flag, or the one tracker version that slid so; D, and K and L, which slide as D does.
+    for (const char letter : {'D', 'K', 'L'}) {
+        for (const int how : {0, 1, 2}) {
+            test::S3mModule module = test::S3mSongOf({{0, {S3mNote(kS3mC4, 1, 40, letter, 0x04)}}});
+            module.flags = how == 1 ? s3m::kFastVolumeSlides : 0;
+            if (how == 2) module.version = s3m::kVersionWithFastSlides;
+            const bool fast = how != 0;
+            auto song = S3m(module);
+            song->Ticks(1);
+            EXPECT_EQ(song->Channel().volume, fast ? 36 : 40) << letter << how;
+            song->Ticks(5);
+            EXPECT_EQ(song->Channel().volume, fast ? 16 : 20) << letter << how;
+        }
     }
 }
 
