@@ -60,8 +60,8 @@ PROGRAMS = [
     ("player_test", ""),
     ("hostile_modules_test", ""),
     ("xm_tool_test", ""),
-    ("module_player_test", "-MusicExitTest.*"),
     ("compose_theme_test", ""),
+    ("module_player_test", "-MusicExitTest.*"),
 ]
 
 # A sanitizer's report stops the program with a failure, and says so in these words.
