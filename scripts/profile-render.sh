@@ -40,8 +40,8 @@ parts = [
     ("kernel (file writes, page faults, start)", r"\[k\]"),
     ("conversion", r"Convert"),
     ("mixer voice run", r"Mix"),
-    ("mix buffer clearing (SongPass::Render)", r"SongPass::Render"),
-    ("song scan", r"ScanSong|FlowKey|_Hashtable|SongPass::SongPass|StepRow|RowFrames"),
+    ("segment grid and output", r"PlayRenderer|RenderedPlay|OfflinePlay"),
+    ("song scan", r"ScanSong|LoopSets|FlowRuns|StepRow|RowFrames"),
     ("loading", r"LoadModule|LoadFromHeader|LoadInstrument|LoadPatterns|ReadSongHeader|ReadSampleHeader"
                 r"|ReadInstrumentDetails|Decode|UnpackCells|ModuleSource|ModuleArena|CachedFileRead|ReadFileAt"
                 r"|AllocateRecords|AllocateArray|SetGuardSample|BeginsLikeXm|LoadModuleFile"),
