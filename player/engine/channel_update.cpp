@@ -16,7 +16,8 @@ void StartNoteOnVoice(Play& play, ChannelState& channel, const SampleRecord& sam
     if (voice->sample != nullptr) {
         // The old sound ramps out on this voice while the new one starts on
         // the other, which takes over its volume, panning, start offset and
-        // ramp (its step is written after the note starts, on every tick).
+        // targets. Its step is written after the note starts, on every tick,
+        // and its ramp starts afresh from silence.
         const auto nextIndex = static_cast<std::uint8_t>(channel.voice ^ 1);
         MixVoice& next = play.voices[nextIndex];
         next.volume = voice->volume;
@@ -24,9 +25,6 @@ void StartNoteOnVoice(Play& play, ChannelState& channel, const SampleRecord& sam
         next.startOffset = voice->startOffset;
         next.targetRight = voice->targetRight;
         next.targetLeft = voice->targetLeft;
-        next.rampTargets = voice->rampTargets;
-        next.rampStepRight = voice->rampStepRight;
-        next.rampStepLeft = voice->rampStepLeft;
         voice->volume = 0;
         voice->targetRight = 0;
         voice->targetLeft = 0;
