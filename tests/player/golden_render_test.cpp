@@ -121,6 +121,12 @@ void AddEffectCases(std::vector<GoldenCase>& cases) {
                      Song({{0, {Cell(kC4, 1, 0xA8, 0x1, 0x02)}}, {1, {Cell(0, 0, 0xB8, 0x1, 0x02)}},
                            {2, {Cell(0, 0, 0xB8, 0x2, 0x04)}}, {3, {Cell(0, 0, 0xB8)}}},
                           1, 4)});
+    // A sample that ends inside its own ramp, struck again on the voice it left.
+    XmModule shortHits = Song({{0, {Cell(kC4 + 12, 1)}}, {1, {Cell(kC4 + 12, 1)}}, {2, {Cell(kC4 + 12, 1, 0x30)}},
+                               {3, {Cell(kC4, 1)}}},
+                              1, 4);
+    shortHits.instruments = {Instrument({Saw(32, 0)})};
+    cases.push_back({"samples_ending_inside_their_ramp", shortHits});
     const Rows arpeggio{{0, {Cell(kC4, 1, 0, 0x0, 0x37)}}, {1, {Effect(0x0, 0x47)}}, {2, {Effect(0x0, 0xC0)}},
                         {3, {Effect(0x0, 0x0C)}}};
     cases.push_back({"arpeggio_linear", Song(arpeggio, 1, 5, 4)});
