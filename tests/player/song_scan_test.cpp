@@ -90,6 +90,13 @@ std::vector<ScanCase> Cases() {
          Song({0, 1}, {Rows(5, {{4, {Effect(0xE, 0x60), Effect(0xB, 1)}}}),
                        Rows(5, {{0, {Effect(0xE, 0x61)}}, {4, {Effect(0xB, 1), Effect(0xD, 4)}}})}),
          1, 7, 1, 4, false, 0},
+        // A set of loops met again after other sets: it must be known as the same set.
+        {"loop sets that come back after others",
+         Song({0}, {Rows(5, {{0, {XmCell{}, Effect(0xE, 0x63)}},
+                             {1, {XmCell{}, Effect(0xE, 0x62)}},
+                             {2, {XmCell{}, Effect(0xE, 0x61)}},
+                             {3, {Effect(0xB, 0), Effect(0xE, 0x61)}}})}),
+         1, 5, 0, 1, false, 0},
         {"270 loop states, more than the tables first hold", Song({0}, {ManyLoops(18)}), 1, 18 * 32, 0, 35, true, 0},
     };
 }
