@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "read_whole_file.h"
 #include "zumbrik/player.h"
 
 static int failures = 0;
@@ -19,23 +20,6 @@ static int failures = 0;
             failures += 1;                                            \
         }                                                             \
     } while (0)
-
-static unsigned char* ReadFile(const char* path, size_t* size) {
-    FILE* file = fopen(path, "rb");
-    unsigned char* bytes = NULL;
-    long length;
-    if (file == NULL) return NULL;
-    if (fseek(file, 0, SEEK_END) == 0 && (length = ftell(file)) > 0 && fseek(file, 0, SEEK_SET) == 0) {
-        bytes = malloc((size_t)length);
-        if (bytes != NULL && fread(bytes, 1, (size_t)length, file) != (size_t)length) {
-            free(bytes);
-            bytes = NULL;
-        }
-        *size = (size_t)length;
-    }
-    fclose(file);
-    return bytes;
-}
 
 /* Renders the whole pass in uneven pieces; returns the frames rendered. */
 static size_t RenderAll(ZumbrikSong* song, int16_t* out, size_t capacity) {
