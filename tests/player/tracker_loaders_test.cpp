@@ -29,12 +29,17 @@ const PatternCell& CellAt(const Song& song, int pattern, int row, int channel) {
 
 TEST(FormatProbe, EachFormatIsFoundByItsBytes) {
     EXPECT_STREQ(Load(WriteXm(test::ToneModule())).format, "XM");
-    EXPECT_STREQ(Load(test::WriteMod(test::ModSongOf({}))).format, "MOD");
+    const test::ModModule mod = test::ModSongOf({});
+    const std::vector<std::uint8_t> modBytes = test::WriteMod(mod);
+    EXPECT_STREQ(Load(modBytes).format, "MOD");
+    EXPECT_EQ(modBytes.size(), 1084 + 1024 + mod.samples[0].data.size()) << "the header's 1084 bytes, as the format has it";
     const std::vector<std::uint8_t> s3m = test::WriteS3m(test::S3mSongOf({}));
     EXPECT_STREQ(Load(s3m).format, "S3M");
     // Where the format puts them, whatever the builders and the loader share.
     EXPECT_EQ(std::string(s3m.begin() + 44, s3m.begin() + 48), "SCRM");
     EXPECT_EQ(s3m[40] | s3m[41] << 8, 0x1320) << "the tracker's version";
+    const std::size_t sampleAt = 16u * (s3m[97] | s3m[98] << 8);  // after one order: the first instrument's pointer
+    EXPECT_EQ(s3m[sampleAt + 28], 64) << "the sample's volume";
     const SongLoad text = Load(std::vector<std::uint8_t>(2000, 'x'));
     EXPECT_EQ(text.result, LoadResult::NotAModule);
     EXPECT_EQ(text.format, nullptr);
@@ -73,6 +78,9 @@ TEST(FormatProbe, OldModsWithoutATagAreTakenOnlyWhenEveryFieldFits) {
         broken[at] = at == 3 ? 7 : 200;
         EXPECT_FALSE(LooksLikeMod(broken.data(), broken.size(), static_cast<std::int64_t>(broken.size()))) << at;
     }
+    std::vector<std::uint8_t> longSample = bytes;
+    longSample[20 + 22] = 0x80;  // the first sample's length: 64K words, more than the format holds
+    EXPECT_FALSE(LooksLikeMod(longSample.data(), longSample.size(), static_cast<std::int64_t>(longSample.size())));
     // Every one of the 128 orders may be the song's.
     test::ModModule longest = old;
     longest.orders.assign(128, 0);
@@ -119,6 +127,7 @@ TEST(ModLoader, SamplesPatternsAndNames) {
     module.samples[1].loopStart = 16;
     module.samples[1].loopLength = 32;
     module.orders = {1, 0};
+    module.restart = 1;
     module.patterns.push_back(module.patterns[0]);
     const SongLoad load = Load(test::WriteMod(module));
     ASSERT_TRUE(load.song);
@@ -126,6 +135,7 @@ TEST(ModLoader, SamplesPatternsAndNames) {
     EXPECT_STREQ(song.title, "a title of twenty ch");
     EXPECT_EQ(song.patternCount, 2);
     EXPECT_EQ(song.songLength, 2);
+    EXPECT_EQ(song.restartPosition, 1);
     const SampleRecord& first = *song.instruments[0].samples[0];
     EXPECT_STREQ(first.name, "first");
     EXPECT_EQ(first.length, 600u) << "lengths in words past a byte";
@@ -214,6 +224,15 @@ TEST(S3mLoader, NoteCutBecomesAVolumeOfZeroBesideTheCellsEffect) {
     EXPECT_EQ(withEffect.note, 0);
     EXPECT_EQ(withEffect.effect, effect::kSetSpeed);
     EXPECT_EQ(withEffect.volume, volume_column::kFirstSetVolume);
+}
+
+TEST(S3mLoader, AnInstrumentWithoutAPointerIsLeftEmpty) {
+    std::vector<std::uint8_t> bytes = test::WriteS3m(test::S3mSongOf({}));
+    bytes[97] = bytes[98] = 0;  // after one order: the first instrument's pointer
+    const SongLoad load = Load(bytes);
+    ASSERT_TRUE(load.song);
+    EXPECT_STREQ(load.song->song.instruments[0].name, "");
+    EXPECT_EQ(load.song->song.warnings, 0u) << "nothing read in its place";
 }
 
 TEST(S3mLoader, OrdersSkipMarkersAndJumpsFollowThem) {

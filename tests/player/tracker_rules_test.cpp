@@ -8,6 +8,8 @@
 
 #include "player/engine/pitch.h"
 #include "player/formats/s3m_layout.h"
+#include "player/formats/song_loader.h"
+#include "player/play/offline_play.h"
 #include "tests/player/song_stepper.h"
 #include "tests/support/tracker_builders.h"
 
@@ -150,6 +152,15 @@ TEST(S3mRules, SpeedsGoPastThirtyOne) {
     EXPECT_EQ(song->state.samplesPerTick, 120000 / 125);
     song->Ticks(0x29);
     EXPECT_EQ(song->state.samplesPerTick, 120000 / 0x21);
+
+    // The scan times such speeds as the sequencer plays them.
+    const std::vector<std::uint8_t> bytes =
+        test::WriteS3m(test::S3mSongOf({{0, {S3mEffect('A', 0x29)}}, {1, {S3mEffect('T', 0x21)}}}));
+    OfflinePlay play(LoadSongFromMemory(bytes.data(), bytes.size()).song);
+    std::vector<std::int16_t> out(2 * 4096);
+    std::uint64_t frames = 0;
+    while (const std::size_t got = play.Render(out.data(), 4096)) frames += got;
+    EXPECT_EQ(frames, play.DurationFrames());
 }
 
 TEST(S3mRules, EffectsShareOneMemoryPerChannel) {
@@ -169,6 +180,8 @@ TEST(S3mRules, ChannelPanningFollowsTheStereoFlagAndTheTable) {
     EXPECT_EQ(stereo->Voice(1).panning, 12u * 17) << "no table entry: the right side's default";
     EXPECT_EQ(stereo->Voice(2).panning, 15u * 17);
     EXPECT_EQ(stereo->Voice(3).panning, 12u * 17);
+    module.panning.clear();
+    EXPECT_EQ(S3m(module)->Voice(0).panning, 3u * 17) << "without a table: the left side's default";
     module.masterVolume = 0x30;
     auto mono = S3m(module);
     for (int c = 0; c < 4; ++c) EXPECT_EQ(mono->Voice(c).panning, 128u);
