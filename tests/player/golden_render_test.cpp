@@ -127,6 +127,10 @@ void AddEffectCases(std::vector<GoldenCase>& cases) {
                               1, 4);
     shortHits.instruments = {Instrument({Saw(32, 0)})};
     cases.push_back({"samples_ending_inside_their_ramp", shortHits});
+    // Panning slides that run into both edges and stay there.
+    Rows edges{{0, {Cell(kC4, 1, 0, 0x19, 0xF0)}}};
+    for (int row = 1; row < 12; ++row) edges.push_back({row, {Effect(0x19, row < 5 ? 0xF0 : 0x0F)}});
+    cases.push_back({"panning_slides_into_both_edges", Song(edges, 1, 12)});
     const Rows arpeggio{{0, {Cell(kC4, 1, 0, 0x0, 0x37)}}, {1, {Effect(0x0, 0x47)}}, {2, {Effect(0x0, 0xC0)}},
                         {3, {Effect(0x0, 0x0C)}}};
     cases.push_back({"arpeggio_linear", Song(arpeggio, 1, 5, 4)});
