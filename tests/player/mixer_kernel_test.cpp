@@ -68,6 +68,9 @@ TEST(MixerKernel, EveryKernelSetMatchesTheFrameByFrameSumBitForBit) {
     data[100] = -32768;
     data[101] = 32767;
     data[102] = -32768;
+    // A set this build compiled is offered whole (AVX2 also needs the processor's word).
+    EXPECT_EQ(KernelsFor(KernelChoice::Sse2).has_value(), Sse2MixRun() != nullptr);
+    EXPECT_EQ(KernelsFor(KernelChoice::Neon).has_value(), NeonMixRun() != nullptr);
     for (const KernelChoice choice : kAllKernelChoices) {
         const std::optional<Kernels> kernels = KernelsFor(choice);
         if (!kernels) continue;  // not on this processor

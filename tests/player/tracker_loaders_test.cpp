@@ -33,16 +33,35 @@ TEST(FormatProbe, EachFormatIsFoundByItsBytes) {
     const std::vector<std::uint8_t> modBytes = test::WriteMod(mod);
     EXPECT_STREQ(Load(modBytes).format, "MOD");
     EXPECT_EQ(modBytes.size(), 1084 + 1024 + mod.samples[0].data.size()) << "the header's 1084 bytes, as the format has it";
-    const std::vector<std::uint8_t> s3m = test::WriteS3m(test::S3mSongOf({}));
-    EXPECT_STREQ(Load(s3m).format, "S3M");
-    // Where the format puts them, whatever the builders and the loader share.
-    EXPECT_EQ(std::string(s3m.begin() + 44, s3m.begin() + 48), "SCRM");
-    EXPECT_EQ(s3m[40] | s3m[41] << 8, 0x1320) << "the tracker's version";
-    const std::size_t sampleAt = 16u * (s3m[97] | s3m[98] << 8);  // after one order: the first instrument's pointer
-    EXPECT_EQ(s3m[sampleAt + 28], 64) << "the sample's volume";
+    EXPECT_STREQ(Load(test::WriteS3m(test::S3mSongOf({}))).format, "S3M");
     const SongLoad text = Load(std::vector<std::uint8_t>(2000, 'x'));
     EXPECT_EQ(text.result, LoadResult::NotAModule);
     EXPECT_EQ(text.format, nullptr);
+}
+
+// The builders and the loaders share one layout header per format, so a wrong
+// offset there would go unseen by loading what the builders write: the bytes
+// are checked here where the formats' own descriptions put them.
+TEST(FormatProbe, TheBuildersWriteWhereTheFormatsSay) {
+    test::S3mModule module = test::S3mSongOf({});
+    module.panning = {0x20 | 0x7};
+    module.samples[0].c2Speed = 0x12345;
+    module.samples[0].volume = 40;
+    const std::vector<std::uint8_t> s3m = test::WriteS3m(module);
+    const std::size_t sample = 16u * (s3m[97] | s3m[98] << 8);  // after one order: the first instrument's pointer
+    const struct {
+        std::size_t at;
+        std::uint8_t value;
+        const char* what;
+    } bytes[] = {
+        {28, 0x1A, "end of the title"}, {29, 16, "module type"},  {40, 0x20, "version, low byte"},
+        {44, 'S', "tag"},               {47, 'M', "tag's end"},   {53, 252, "a panning table follows"},
+        {sample, 1, "instrument type"}, {sample + 28, 40, "volume"}, {sample + 31, 1, "flags: looped"},
+        {sample + 32, 0x45, "C-4 speed, low byte"}, {sample + 34, 0x01, "C-4 speed, third byte"},
+    };
+    for (const auto& b : bytes) EXPECT_EQ(s3m[b.at], b.value) << b.what;
+    const std::vector<std::uint8_t> xm = WriteXm(test::ToneModule());
+    EXPECT_EQ(xm[37], 0x1A) << "the XM name's end";
 }
 
 TEST(FormatProbe, ModTagsNameTheChannels) {
@@ -118,7 +137,7 @@ TEST(FormatProbe, EachFormatsLimitsNameTheFormat) {
 
 TEST(ModLoader, SamplesPatternsAndNames) {
     test::ModModule module = test::ModSongOf(
-        {{0, {{856, 2, 0x3, 0x10}, {113, 1}}}, {62, {{0, 0, 0xD, 0x63}}}, {63, {{0, 0, 0xD, 0x99}}}});
+        {{0, {{856, 2, 0x3, 0x10}, {113, 1}, {0, 31}}}, {62, {{0, 0, 0xD, 0x63}}}, {63, {{0, 0, 0xD, 0x99}}}});
     module.title = "a title of twenty ch";  // no 0 after it: the first sample's name follows
     module.samples = {test::ModSquare(600, false), test::ModSquare(64, true)};
     module.samples[0].name = "first  ";
@@ -136,6 +155,8 @@ TEST(ModLoader, SamplesPatternsAndNames) {
     EXPECT_EQ(song.patternCount, 2);
     EXPECT_EQ(song.songLength, 2);
     EXPECT_EQ(song.restartPosition, 1);
+    EXPECT_EQ(song.defaultTempo, 6);
+    EXPECT_EQ(song.defaultBpm, 125);
     const SampleRecord& first = *song.instruments[0].samples[0];
     EXPECT_STREQ(first.name, "first");
     EXPECT_EQ(first.length, 600u) << "lengths in words past a byte";
@@ -151,6 +172,7 @@ TEST(ModLoader, SamplesPatternsAndNames) {
     EXPECT_EQ(CellAt(song, 0, 0, 0).note, 37);
     EXPECT_EQ(CellAt(song, 0, 0, 1).note, 72);
     EXPECT_EQ(CellAt(song, 0, 0, 0).instrument, 2);
+    EXPECT_EQ(CellAt(song, 0, 0, 2).instrument, 31) << "the last of the 31";
     EXPECT_EQ(CellAt(song, 0, 62, 0).param, 0x63) << "a break to the last row stays";
     EXPECT_EQ(CellAt(song, 0, 63, 0).param, 0) << "a break to row 99 starts the next pattern at its top";
 
@@ -198,6 +220,7 @@ TEST(S3mLoader, EffectLettersBecomeTheEnginesEffects) {
         {'S', 0xB2, effect::kExtended, 0x62, 0},         {'S', 0x2F, effect::kExtended, 0x57, 0},
         {'S', 0xC0, 0, 0, 0},                            {'S', 0xE3, effect::kExtended, 0xE3, 0},
         {'U', 0x48, effect::kVibrato, 0x42, 0},
+        {'U', 0x41, effect::kVibrato, 0x41, 0},
         {'V', 0x50, effect::kSetGlobalVolume, 0x40, 0},  {'X', 0x40, effect::kSetPanning, 0x80, 0},
         {'X', 0xA4, effect::kSetPanning, 0x80, 0},       {'C', 0x70, effect::kPatternBreak, 0, 0},
         {'Z', 0x10, 0, 0, 0},

@@ -293,9 +293,13 @@ TEST_F(LoaderTest, CopiesTheInstrumentHeader) {
     instrument.vibratoDepth = 3;
     instrument.vibratoRate = 4;
     instrument.fadeout = 0x9001;  // doubled, wrapping in 16 bits
+    XmInstrument singlePoint = Instrument({Sample8({0})});
+    singlePoint.volumeEnvelope.pointCount = 1;  // a single point: switched off on this side too
+    singlePoint.volumeEnvelope.type = 1;
     XmModule module = SmallModule();
-    module.instruments = {instrument};
+    module.instruments = {instrument, singlePoint};
     ASSERT_TRUE(Load(module));
+    EXPECT_EQ(song_.instruments[1].volumeType, 0);
     const InstrumentRecord& loaded = song_.instruments[0];
     EXPECT_EQ(loaded.keymap[1], 1);
     EXPECT_EQ(loaded.keymap[95], 40);
