@@ -208,7 +208,7 @@ TEST(S3mLoader, EffectLettersBecomeTheEnginesEffects) {
     } cases[] = {
         {'A', 0x05, effect::kSetSpeed, 0x05, 0},         {'A', 0x40, effect::kSetSpeed, 0x40, 0},
         {'T', 0x90, effect::kSpeedTempo, 0x90, 0},       {'T', 0x10, 0, 0, 0},
-        {'D', 0x30, effect::kVolumeSlide, 0x30, 0},      {'D', 0x03, effect::kVolumeSlide, 0x03, 0},
+        {'D', 0x00, 0, 0, 0} /* nothing remembered yet */, {'D', 0x30, effect::kVolumeSlide, 0x30, 0},      {'D', 0x03, effect::kVolumeSlide, 0x03, 0},
         {'D', 0x3F, effect::kExtended, 0xA3, 0},         {'D', 0xF3, effect::kExtended, 0xB3, 0},
         {'E', 0x12, effect::kPortamentoDown, 0x12, 0},   {'E', 0xF2, effect::kExtended, 0x22, 0},
         {'E', 0xE2, effect::kExtraFinePortamento, 0x22, 0}, {'F', 0xF3, effect::kExtended, 0x13, 0},

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "player/engine/channel_update.h"
 #include "player/engine/play_records.h"
 #include "player/song/module_arena.h"
 #include "player/song/module_source.h"
@@ -276,6 +277,7 @@ TEST_F(LoaderTest, SamplesBeyondTheArenaCapFailTheLoad) {
 TEST_F(LoaderTest, CopiesTheInstrumentHeader) {
     XmInstrument instrument = Instrument({Sample8({0}), Sample8({0})});
     for (int i = 0; i < 96; ++i) instrument.keymap[i] = static_cast<std::uint8_t>(i % 2);
+    instrument.keymap[94] = 16;  // one past the last sample
     instrument.keymap[95] = 40;  // out of range: kept for the sequencer to refuse
     instrument.volumeEnvelope.points[0] = {0, 64};
     instrument.volumeEnvelope.points[11] = {300, 7};
@@ -303,6 +305,8 @@ TEST_F(LoaderTest, CopiesTheInstrumentHeader) {
     const InstrumentRecord& loaded = song_.instruments[0];
     EXPECT_EQ(loaded.keymap[1], 1);
     EXPECT_EQ(loaded.keymap[95], 40);
+    EXPECT_EQ(FindInstrumentSample(loaded, 94), nullptr);
+    EXPECT_EQ(FindInstrumentSample(loaded, 95), nullptr);
     EXPECT_EQ(loaded.volumeEnvelope[0].y, 64);
     EXPECT_EQ(loaded.volumeEnvelope[11].x, 300);
     EXPECT_EQ(loaded.volumeEnvelope[11].y, 7);
