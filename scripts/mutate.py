@@ -130,6 +130,9 @@ def matching_paren(line, open_index):
 def sites_of(path, rel):
     """Every mutation of the file: dicts with line, col, old, new, kind."""
     text = path.read_text()
+    # Sites are found in the code with its comments and literals blanked, and
+    # their text taken from the source itself, where apply() finds it again.
+    source_lines = text.split("\n")
     code_lines = strip_code(text).split("\n")
     sites = []
     previous_end = "{"
@@ -155,11 +158,12 @@ def sites_of(path, rel):
         indent = len(line) - len(line.lstrip())
         if starts_statement and not stripped.startswith(KEYWORDS) and (
                 ASSIGNMENT.match(stripped) or CALL.match(stripped) or STEP.match(stripped) or IF_LINE.match(stripped)):
-            sites.append(dict(line=number, col=indent, old=stripped, new=";", kind="sdl"))
+            sites.append(dict(line=number, col=indent, old=source_lines[number - 1][indent:indent + len(stripped)],
+                              new=";", kind="sdl"))
         for m in re.finditer(r"\bif \(", line):
             close = matching_paren(line, m.end() - 1)
             if close > 0:
-                condition = line[m.end():close]
+                condition = source_lines[number - 1][m.end():close]
                 sites.append(dict(line=number, col=m.end(), old=condition, new="!(" + condition + ")", kind="neg"))
     for site in sites:
         site["file"] = rel
