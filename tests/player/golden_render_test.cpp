@@ -190,6 +190,12 @@ void AddEffectCases(std::vector<GoldenCase>& cases) {
                              {7, {Cell(kC4)}}});
     offsets.instruments[0].samples[0] = Saw(1024);  // the loop ends at 1024: 9 04 is exactly the loop end
     cases.push_back({"sample_offset_memory_and_loop_end", offsets});
+    // A note without an offset, after one with: it starts at the sample's start.
+    XmModule plainAfterOffset = Song({{0, {Cell(kC4, 1, 0, 0x9, 0x02)}}, {1, {Cell(kC4)}},
+                                      {2, {Cell(kC4 + 7, 0, 0, 0x9, 0x03)}}, {3, {Cell(kC4 + 7)}}},
+                                     1, 4);
+    plainAfterOffset.instruments[0].samples[0] = Saw(1024, 0);
+    cases.push_back({"plain_note_after_an_offset_note", plainAfterOffset});
     // Every volume code, rising and falling in turn, then memory and E9x.
     Rows retrigRows{{0, {Cell(kC4, 1, 0x30)}}};
     const std::uint8_t codes[] = {9, 1, 10, 2, 11, 3, 12, 4, 13, 5, 14, 6, 15, 7, 8};
