@@ -33,7 +33,9 @@ TEST(FormatProbe, EachFormatIsFoundByItsBytes) {
     const std::vector<std::uint8_t> modBytes = test::WriteMod(mod);
     EXPECT_STREQ(Load(modBytes).format, "MOD");
     EXPECT_EQ(modBytes.size(), 1084 + 1024 + mod.samples[0].data.size()) << "the header's 1084 bytes, as the format has it";
-    EXPECT_STREQ(Load(test::WriteS3m(test::S3mSongOf({}))).format, "S3M");
+    const SongLoad s3m = Load(test::WriteS3m(test::S3mSongOf({})));
+    EXPECT_STREQ(s3m.format, "S3M");
+    EXPECT_STREQ(s3m.song->song.tracker, "Scream Tracker 3.20");
     const SongLoad text = Load(std::vector<std::uint8_t>(2000, 'x'));
     EXPECT_EQ(text.result, LoadResult::NotAModule);
     EXPECT_EQ(text.format, nullptr);
@@ -97,6 +99,10 @@ TEST(FormatProbe, OldModsWithoutATagAreTakenOnlyWhenEveryFieldFits) {
         broken[at] = at == 3 ? 7 : 200;
         EXPECT_FALSE(LooksLikeMod(broken.data(), broken.size(), static_cast<std::int64_t>(broken.size()))) << at;
     }
+    test::ModModule lowestFinetune = old;
+    lowestFinetune.samples[0].finetune = 15;
+    const std::vector<std::uint8_t> fineBytes = test::WriteMod(lowestFinetune);
+    EXPECT_TRUE(LooksLikeMod(fineBytes.data(), fineBytes.size(), static_cast<std::int64_t>(fineBytes.size())));
     std::vector<std::uint8_t> longSample = bytes;
     longSample[20 + 22] = 0x80;  // the first sample's length: 64K words, more than the format holds
     EXPECT_FALSE(LooksLikeMod(longSample.data(), longSample.size(), static_cast<std::int64_t>(longSample.size())));
