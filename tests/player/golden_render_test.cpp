@@ -131,6 +131,8 @@ void AddEffectCases(std::vector<GoldenCase>& cases) {
     Rows edges{{0, {Cell(kC4, 1, 0, 0x19, 0xF0)}}};
     for (int row = 1; row < 12; ++row) edges.push_back({row, {Effect(0x19, row < 5 ? 0xF0 : 0x0F)}});
     cases.push_back({"panning_slides_into_both_edges", Song(edges, 1, 12)});
+    cases.push_back({"panning_slide_one_short_of_the_edge",
+                     Song({{0, {Cell(kC4, 1, 0, 0x8, 0xF8)}}, {1, {Effect(0x19, 0x60)}}}, 1, 2)});
     const Rows arpeggio{{0, {Cell(kC4, 1, 0, 0x0, 0x37)}}, {1, {Effect(0x0, 0x47)}}, {2, {Effect(0x0, 0xC0)}},
                         {3, {Effect(0x0, 0x0C)}}};
     cases.push_back({"arpeggio_linear", Song(arpeggio, 1, 5, 4)});
