@@ -289,6 +289,7 @@ TEST(S3mLoader, SampleIsCutWhereTheFileEnds) {
 
 TEST(S3mLoader, SampleFormatsAndC4Speed) {
     test::S3mModule module = test::S3mSongOf({});
+    module.samples[0] = test::S3mSquare(4097);  // read in 4096-byte chunks: the last one holds one frame
     module.samples.push_back(test::S3mSquare(32, true));
     module.samples[1].c2Speed = 8363 * 3 / 2;
     for (const std::uint8_t format : {1, 2}) {
@@ -299,6 +300,7 @@ TEST(S3mLoader, SampleFormatsAndC4Speed) {
         const SampleRecord& sixteen = *load.song->song.instruments[1].samples[0];
         EXPECT_EQ(eight.data[0], 100 * 256) << int(format);
         EXPECT_EQ(eight.data[8], -100 * 256) << int(format);
+        EXPECT_EQ(eight.data[4096], 100 * 256) << int(format);
         EXPECT_EQ(sixteen.data[0], 100 * 256) << int(format);
         EXPECT_EQ(sixteen.c2Speed, 8363u * 3 / 2);
         EXPECT_EQ(sixteen.relativeNote, 7) << "a fifth up";
