@@ -83,7 +83,7 @@ async function growingFrames(page) {
   await page.waitForFunction((from) => window.zumbrik.audioFrames() > from + 4096, start, { timeout: 5000 });
 }
 
-test('the start screen shows its texts at their cells, within a second of the load', async () => {
+test('the start screen shows its texts at their cells (the time to it is printed, not judged)', async () => {
   const { page, problems } = await openGame();
   const first = await page.evaluate(() => window.zumbrik.firstScreenMs());
   console.log(`first screen: ${first.toFixed(0)} ms after the page was asked for`);
