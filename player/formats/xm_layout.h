@@ -84,9 +84,6 @@ inline constexpr std::size_t kVibratoRate = 238;
 inline constexpr std::size_t kFadeout = 239;  // 16 bits
 inline constexpr std::size_t kInstrumentDetailsEnd = 241;
 inline constexpr std::size_t kInstrumentHeaderBytes = 263;  // with the reserved bytes
-inline constexpr std::uint8_t kEnvelopeOn = 0x01;       // in kVolumeType, kPanningType
-inline constexpr std::uint8_t kEnvelopeSustain = 0x02;
-inline constexpr std::uint8_t kEnvelopeLoop = 0x04;
 
 // Sample header, one per sample of the instrument, then every sample's data.
 inline constexpr std::size_t kSampleLength = 0;  // 32 bits, in bytes
