@@ -139,6 +139,10 @@ TEST(FormatProbe, EachFormatsLimitsNameTheFormat) {
     s3m = test::S3mSongOf({});
     s3m.instrumentCountField = 256;
     EXPECT_EQ(Load(test::WriteS3m(s3m)).result, LoadResult::InstrumentCount);
+    std::vector<std::uint8_t> longSample = test::WriteS3m(test::S3mSongOf({}));
+    const std::size_t sample = 16u * (longSample[97] | longSample[98] << 8);  // the first instrument
+    longSample[sample + 16 + 2] = 0x40;  // a length of 2^22 frames
+    EXPECT_EQ(Load(longSample).result, LoadResult::SampleLength);
 }
 
 TEST(ModLoader, SamplesPatternsAndNames) {
@@ -255,13 +259,23 @@ TEST(S3mLoader, NoteCutBecomesAVolumeOfZeroBesideTheCellsEffect) {
     EXPECT_EQ(withEffect.volume, volume_column::kFirstSetVolume);
 }
 
-TEST(S3mLoader, AnInstrumentWithoutAPointerIsLeftEmpty) {
-    std::vector<std::uint8_t> bytes = test::WriteS3m(test::S3mSongOf({}));
-    bytes[97] = bytes[98] = 0;  // after one order: the first instrument's pointer
+TEST(S3mLoader, AnInstrumentOrPatternWithoutAPointerIsLeftEmpty) {
+    const std::vector<std::uint8_t> whole = test::WriteS3m(test::S3mSongOf({{0, {S3mNote(0x4B, 1)}}}));
+    ASSERT_TRUE(Load(whole).song);
+    EXPECT_EQ(CellAt(Load(whole).song->song, 0, 0, 0).note, 12 * 4 + 11 + 1) << "B-4, the octave's last note";
+    std::vector<std::uint8_t> bytes = whole;
+    bytes[97] = bytes[98] = 0;    // after one order: the first instrument's pointer
+    bytes[99] = bytes[100] = 0;   // and the first pattern's
     const SongLoad load = Load(bytes);
     ASSERT_TRUE(load.song);
     EXPECT_STREQ(load.song->song.instruments[0].name, "");
-    EXPECT_EQ(load.song->song.warnings, 0u) << "nothing read in its place";
+    EXPECT_EQ(load.song->song.warnings, 0u) << "nothing read in their place";
+    for (int row = 0; row < 64; ++row) {
+        for (int channel = 0; channel < load.song->song.channelCount; ++channel) {
+            const PatternCell& cell = CellAt(load.song->song, 0, row, channel);
+            EXPECT_EQ(cell.note | cell.instrument | cell.volume | cell.effect | cell.param, 0) << row << ' ' << channel;
+        }
+    }
 }
 
 TEST(S3mLoader, OrdersSkipMarkersAndJumpsFollowThem) {
