@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -189,6 +190,27 @@ TEST(MixerVoice, AnUnheardVoiceLandsWhereMixingTakesItAtTheRoundingsEdges) {
         MoveVoices(&unheard, 1, MixPaceFor(48000), static_cast<std::uint32_t>(frames));
         EXPECT_EQ(unheard.position, heard.position) << c.loopLength << " ov " << c.thirdOvershoot;
         EXPECT_EQ(unheard.positionFraction, heard.positionFraction) << c.loopLength << " ov " << c.thirdOvershoot;
+    }
+}
+
+// The same over random loops, steps, starts and lengths: whichever passes the
+// unheard voice skips, it lands where mixing takes it.
+TEST(MixerVoice, AnUnheardVoiceLandsWhereMixingTakesItAnywhere) {
+    TestSample sample(std::vector<std::int16_t>(600, 1), ForwardLoop, 5, 0);
+    std::mt19937_64 random(2718);
+    for (int trial = 0; trial < 3000; ++trial) {
+        sample.record.loopLength = 1 + static_cast<std::uint32_t>(random() % 400);
+        const std::uint64_t step = (random() % (std::uint64_t{3} << 32)) + (std::uint64_t{1} << 28);
+        MixVoice heard = SteadyVoice(sample.record, static_cast<std::uint32_t>(step >> 32), static_cast<std::uint32_t>(step));
+        const std::uint64_t start = (std::uint64_t{5} << 32) + random() % (std::uint64_t{sample.record.loopLength} << 32);
+        heard.position = static_cast<std::uint32_t>(start >> 32);
+        heard.positionFraction = static_cast<std::uint32_t>(start);
+        MixVoice unheard = heard;
+        const auto frames = static_cast<std::uint32_t>(1 + random() % 20000);
+        MixFrames(heard, frames);
+        MoveVoices(&unheard, 1, MixPaceFor(48000), frames);
+        ASSERT_EQ(unheard.position, heard.position) << trial;
+        ASSERT_EQ(unheard.positionFraction, heard.positionFraction) << trial;
     }
 }
 
