@@ -71,6 +71,13 @@ TEST(OfflinePlay, SeekingGivesTheStraightRenderFromThatFrameOn) {
             EXPECT_TRUE(out == Tail(reference, frame, 3000)) << "seek to " << frame;
             out.resize(2 * 3000);
         }
+        // Forward inside the segment being played, after part of it was heard.
+        play.Seek(4200);
+        ASSERT_EQ(play.Render(out.data(), 100), 100u);
+        play.Seek(4900);  // the same 1024-frame segment, from 4096
+        out.resize(2 * play.Render(out.data(), 3000));
+        EXPECT_TRUE(out == Tail(reference, 4900, 3000)) << "seek on inside a segment";
+        out.resize(2 * 3000);
         play.Seek(length + 5000);
         EXPECT_EQ(play.PositionFrames(), length);
         EXPECT_EQ(play.Render(out.data(), 10), 0u);
