@@ -27,6 +27,15 @@ const PatternCell& CellAt(const Song& song, int pattern, int row, int channel) {
     return song.patterns[pattern].cells[row * song.channelCount + channel];
 }
 
+// In an S3M of one order: the first instrument's pointer follows the 96-byte
+// header and the order, in paragraphs of 16 bytes; the first pattern's, two later.
+constexpr std::size_t kFirstInstrumentPointer = 97;
+constexpr std::size_t kFirstPatternPointer = 99;
+
+std::size_t FirstSampleHeader(const std::vector<std::uint8_t>& s3m) {
+    return 16u * (s3m[kFirstInstrumentPointer] | s3m[kFirstInstrumentPointer + 1] << 8);
+}
+
 TEST(FormatProbe, EachFormatIsFoundByItsBytes) {
     EXPECT_STREQ(Load(WriteXm(test::ToneModule())).format, "XM");
     const test::ModModule mod = test::ModSongOf({});
@@ -50,7 +59,7 @@ TEST(FormatProbe, TheBuildersWriteWhereTheFormatsSay) {
     module.samples[0].c2Speed = 0x12345;
     module.samples[0].volume = 40;
     const std::vector<std::uint8_t> s3m = test::WriteS3m(module);
-    const std::size_t sample = 16u * (s3m[97] | s3m[98] << 8);  // after one order: the first instrument's pointer
+    const std::size_t sample = FirstSampleHeader(s3m);
     const struct {
         std::size_t at;
         std::uint8_t value;
@@ -140,7 +149,7 @@ TEST(FormatProbe, EachFormatsLimitsNameTheFormat) {
     s3m.instrumentCountField = 256;
     EXPECT_EQ(Load(test::WriteS3m(s3m)).result, LoadResult::InstrumentCount);
     std::vector<std::uint8_t> longSample = test::WriteS3m(test::S3mSongOf({}));
-    const std::size_t sample = 16u * (longSample[97] | longSample[98] << 8);  // the first instrument
+    const std::size_t sample = FirstSampleHeader(longSample);
     longSample[sample + 16 + 2] = 0x40;  // a length of 2^22 frames
     EXPECT_EQ(Load(longSample).result, LoadResult::SampleLength);
 }
@@ -264,8 +273,8 @@ TEST(S3mLoader, AnInstrumentOrPatternWithoutAPointerIsLeftEmpty) {
     ASSERT_TRUE(Load(whole).song);
     EXPECT_EQ(CellAt(Load(whole).song->song, 0, 0, 0).note, 12 * 4 + 11 + 1) << "B-4, the octave's last note";
     std::vector<std::uint8_t> bytes = whole;
-    bytes[97] = bytes[98] = 0;    // after one order: the first instrument's pointer
-    bytes[99] = bytes[100] = 0;   // and the first pattern's
+    bytes[kFirstInstrumentPointer] = bytes[kFirstInstrumentPointer + 1] = 0;
+    bytes[kFirstPatternPointer] = bytes[kFirstPatternPointer + 1] = 0;
     const SongLoad load = Load(bytes);
     ASSERT_TRUE(load.song);
     EXPECT_STREQ(load.song->song.instruments[0].name, "");
