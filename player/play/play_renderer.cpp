@@ -17,6 +17,22 @@ void PlayRenderer::Restart(PlayEnd end) {
     rowStartCount_ = 0;
 }
 
+void PlayRenderer::Resume(const Progress& progress) {
+    clock_ = progress.clock;
+    frames_ = progress.frames;
+    rowsStarted_ = progress.rowsStarted;
+    ended_ = false;
+    rowStartCount_ = 0;
+}
+
+bool PlayRenderer::Reaches(const Progress& progress) const {
+    if (endAfterRow_) return false;  // where that end falls is not counted
+    if (!end_.onePass) return true;
+    // The end comes at the row start after the last row counted; without a
+    // count, at the first one after the song ran off its end.
+    return end_.rowStarts != 0 ? progress.rowsStarted <= end_.rowStarts : progress.clock.songEnds == 0;
+}
+
 void PlayRenderer::EndAfterRow(std::int32_t order, std::int32_t row) {
     endAfterRow_ = true;
     endOrder_ = order;

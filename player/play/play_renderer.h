@@ -36,6 +36,21 @@ public:
 
     PlayRenderer(Play& play, PlayEnd end) : play_(play), end_(end) {}
 
+    // How far the rendering has come: with the play's state, all a later
+    // rendering from the same point needs (the end aside).
+    struct Progress {
+        SongClock clock;
+        std::uint64_t frames;
+        std::uint64_t rowsStarted;
+    };
+    Progress Progressed() const { return Progress{clock_, frames_, rowsStarted_}; }
+    // Goes on from a progress reached before, for a play put back into the
+    // state it had then; not one that had ended.
+    void Resume(const Progress& progress);
+    // Whether a rendering with the present end goes on at least as far as
+    // the progress, rather than ending before it.
+    bool Reaches(const Progress& progress) const;
+
     // Starts counting afresh, for a play put back at the song's start.
     void Restart(PlayEnd end);
     // Moves the end, counting from the play's start as before.

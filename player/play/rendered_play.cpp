@@ -31,11 +31,20 @@ void RenderedPlay::SetEnds() {
     passIsBound_ = onePass.capped || onePass.frames > longestPass;
     end_ = PlayEnd{};
     frameLimit_ = 0;
+    std::uint64_t farthest = longestPass;
     if (repeat_ >= 0) {
         const auto passes = static_cast<std::uint32_t>(repeat_) + 1;
         const SongScan scan = passes == 1 ? onePass : ScanSong(song_->song, passes, rate);
         end_ = PlayEnd{true, scan.capped ? 0 : scan.rowStarts};
         frameLimit_ = longestPass * passes;
+        farthest = frameLimit_;
+    }
+    // The points kept hold for any end. Room is made the first time, at a
+    // new rate, and when the play may now go farther (dropping those kept:
+    // a repeat count raised is rare).
+    if (seekPoints_.Count() == 0 || farthest > seekPointsReach_) {
+        seekPoints_.Prepare(*play_, farthest);
+        seekPointsReach_ = farthest;
     }
 }
 
@@ -68,8 +77,36 @@ bool RenderedPlay::NextSegment(bool mixed) {
     segmentStart_ += segmentFrames_;
     segmentFrames_ = renderer_.RenderSegment(mixed ? mix_.accumulators : nullptr, muted_);
     taken_ = mixed ? 0 : segmentFrames_;
+    OfferSeekPoint();
     if (mixed && separation_ != 100) ApplyStereoSeparation(mix_.accumulators, segmentFrames_, separation_);
     return segmentFrames_ != 0;
+}
+
+void RenderedPlay::OfferSeekPoint() {
+    if (segmentFrames_ != kSegmentFrames || renderer_.Ended()) return;
+    std::int32_t order = orderBefore_;
+    std::int32_t row = rowBefore_;
+    if (renderer_.RowStartCount() > 0) {
+        const RowStart& last = renderer_.RowStarts()[renderer_.RowStartCount() - 1];
+        order = last.order;
+        row = last.row;
+    }
+    seekPoints_.Offer(*play_, SeekPoints::Point{renderer_.Frames(), renderer_.Progressed(), order, row});
+}
+
+void RenderedPlay::ResumeNearest(std::uint64_t frame) {
+    const SeekPoints::Point* point = seekPoints_.LatestAtOrBefore(frame);
+    if (point == nullptr || point->frame <= segmentStart_ + segmentFrames_ || !renderer_.Reaches(point->progress)) {
+        return;
+    }
+    ClearHeldSegment();
+    seekPoints_.Restore(*point, *play_);
+    renderer_.Resume(point->progress);
+    segmentStart_ = point->frame;
+    segmentFrames_ = 0;
+    taken_ = 0;
+    orderBefore_ = point->order;
+    rowBefore_ = point->row;
 }
 
 template <typename Sample, typename Convert>
@@ -116,6 +153,7 @@ bool RenderedPlay::SetRate(std::uint32_t rate) {
     if (rate == Rate()) return true;
     const double seconds = Position();
     play_->outputRate = rate;
+    seekPoints_.Clear();
     SetEnds();
     Restart();
     SeekSeconds(seconds);
@@ -171,6 +209,7 @@ std::int32_t RenderedPlay::Row() const { return RowAtPosition().row; }
 void RenderedPlay::Seek(std::uint64_t frame) {
     if (frameLimit_ != 0) frame = std::min(frame, frameLimit_);
     if (frame < PositionFrames()) Restart();
+    ResumeNearest(frame);
     // Segments that end before the frame are passed through unheard; the one
     // holding it is mixed, and its frames before it dropped.
     while (frame >= segmentStart_ + segmentFrames_) {

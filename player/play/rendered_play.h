@@ -7,6 +7,7 @@
 #include "player/mixer/mix_buffer.h"
 #include "player/play/play_renderer.h"
 #include "player/play/offline_play.h"
+#include "player/play/seek_points.h"
 #include "player/song/loaded_song.h"
 
 namespace zumbrik {
@@ -68,6 +69,11 @@ private:
     RowStart RowAtPosition() const;
     // Drops what is left of the segment held: it is never heard.
     void ClearHeldSegment();
+    // Offers the state at the end of the segment just rendered for later seeks.
+    void OfferSeekPoint();
+    // Goes on from the latest seek point at or before the frame when it lies
+    // past the segment held and the present end lets the play reach it.
+    void ResumeNearest(std::uint64_t frame);
 
     std::shared_ptr<const LoadedSong> song_;
     std::unique_ptr<Play> play_;
@@ -88,6 +94,8 @@ private:
     std::int32_t orderBefore_ = 0;  // the row playing when the segment began
     std::int32_t rowBefore_ = 0;
     MixBuffer mix_{};
+    SeekPoints seekPoints_;
+    std::uint64_t seekPointsReach_ = 0;  // the farthest frame they have room for
 };
 
 }  // namespace zumbrik

@@ -84,6 +84,51 @@ TEST(OfflinePlay, SeekingGivesTheStraightRenderFromThatFrameOn) {
     }
 }
 
+// A play that has been through a song seeks from the states it kept on the
+// way: they must give what a fresh play's seek gives, samples and row alike,
+// and only where the present end and rate still lead. The second song's rows
+// (1536 frames) start inside segments, and its E5x detunes every later note.
+TEST(OfflinePlay, SeeksFromKeptStatesLandWhereAFreshPlayLands) {
+    XmModule rows = test::StepModule(16);
+    rows.bpm = 234;
+    rows.tempo = 3;
+    rows.patterns[0].cells[0].effect = 0xE;
+    rows.patterns[0].cells[0].param = 0x57;
+    for (const std::vector<std::uint8_t>& bytes : {test::ThemeBytes(), WriteXm(rows)}) {
+        const auto song = Loaded(bytes);
+        ASSERT_NE(song, nullptr);
+        OfflinePlay played(song);
+        ASSERT_TRUE(played.SetRepeat(-1));
+        std::vector<std::int16_t> out(2 * 4096), fresh(2 * 4096);
+        const std::uint64_t pass = played.DurationFrames();
+        for (std::uint64_t frames = 0; frames < 2 * pass;) frames += played.Render(out.data(), 4096);
+        ASSERT_TRUE(played.SetRepeat(0));
+        for (const std::uint64_t frame : {std::uint64_t{2048}, std::uint64_t{2148}, std::uint64_t{7680}, pass / 2 + 3,
+                                          pass - 1, 2 * pass - 1}) {
+            played.Seek(frame);
+            OfflinePlay cold(song);
+            cold.Seek(frame);
+            EXPECT_EQ(played.PositionFrames(), cold.PositionFrames()) << frame;
+            EXPECT_EQ(played.Order(), cold.Order()) << frame;
+            EXPECT_EQ(played.Row(), cold.Row()) << frame;
+            out.resize(2 * played.Render(out.data(), 4096));
+            fresh.resize(2 * cold.Render(fresh.data(), 4096));
+            EXPECT_TRUE(out == fresh) << "seek to " << frame;
+            out.resize(2 * 4096);
+            fresh.resize(2 * 4096);
+        }
+        // Another rate: the states kept at 48 kHz no longer hold.
+        ASSERT_TRUE(played.SetRate(44100));
+        played.Seek(pass / 2);
+        OfflinePlay cold(song);
+        ASSERT_TRUE(cold.SetRate(44100));
+        cold.Seek(pass / 2);
+        out.resize(2 * played.Render(out.data(), 4096));
+        fresh.resize(2 * cold.Render(fresh.data(), 4096));
+        EXPECT_TRUE(out == fresh) << "seek at 44.1 kHz";
+    }
+}
+
 TEST(OfflinePlay, TwoPlaysOfOneSongNeverDisturbEachOther) {
     // E5x changes a finetune mid-song: a play that shared it would detune the other.
     XmModule module = test::StepModule(16);
