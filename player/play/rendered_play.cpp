@@ -37,7 +37,7 @@ void RenderedPlay::SetEnds() {
         const SongScan scan = passes == 1 ? onePass : ScanSong(song_->song, passes, rate);
         end_ = PlayEnd{true, scan.capped ? 0 : scan.rowStarts};
         frameLimit_ = longestPass * passes;
-        farthest = frameLimit_;
+        farthest = scan.capped ? frameLimit_ : std::min(scan.frames, frameLimit_);
     }
     // The points kept hold for any end. Room is made the first time, at a
     // new rate, and when the play may now go farther (dropping those kept:

@@ -42,13 +42,14 @@ void SeekPoints::Prepare(const Play& play, std::uint64_t lastFrame) {
     }
     points_.clear();
     points_.reserve(capacity);
-    states_.assign(capacity * layout_.Bytes(), std::byte{0});
+    // Left unwritten: a play never sought nor played far touches none of it.
+    states_ = std::make_unique_for_overwrite<std::byte[]>(capacity * layout_.Bytes());
 }
 
 void SeekPoints::Offer(const Play& play, const Point& point) {
     const std::uint64_t due = points_.empty() ? kFirstFrame : NextDue(points_.back().frame);
     if (point.frame < due || points_.size() == points_.capacity()) return;
-    std::byte* to = states_.data() + points_.size() * layout_.Bytes();
+    std::byte* to = states_.get() + points_.size() * layout_.Bytes();
     const auto* from = reinterpret_cast<const std::byte*>(&play);
     std::memcpy(to, from, kHeaderBytes);
     to += kHeaderBytes;
@@ -68,7 +69,7 @@ const SeekPoints::Point* SeekPoints::LatestAtOrBefore(std::uint64_t frame) const
 
 void SeekPoints::Restore(const Point& point, Play& play) const {
     const auto index = static_cast<std::size_t>(&point - points_.data());
-    const std::byte* from = states_.data() + index * layout_.Bytes();
+    const std::byte* from = states_.get() + index * layout_.Bytes();
     std::memcpy(reinterpret_cast<std::byte*>(&play), from, kHeaderBytes);
     from += kHeaderBytes;
     std::memcpy(play.voices, from, layout_.voices * sizeof(MixVoice));

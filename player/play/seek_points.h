@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "player/engine/play_records.h"
@@ -54,7 +55,7 @@ private:
 
     Layout layout_{};
     std::vector<Point> points_;
-    std::vector<std::byte> states_;  // Bytes() per point, in points_' order
+    std::unique_ptr<std::byte[]> states_;  // Bytes() per point, in points_' order
 };
 
 }  // namespace zumbrik
