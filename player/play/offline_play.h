@@ -17,6 +17,13 @@ class OfflinePlay {
 public:
     // 30 minutes: the bound of a pass whose end the song scan cannot find.
     static constexpr std::uint32_t kLongestPassSeconds = 30 * 60;
+    // A seek replays the song up to its frame, so a play that repeats for
+    // ever is sought at most this far in (or to where it is, if farther):
+    // a second or so of work for a busy song, never a hang.
+    static constexpr std::uint32_t kLongestEndlessSeekSeconds = 4 * 60 * 60;
+    // A play that repeats for ever looks for a row in its first passes only:
+    // a song's flow comes round again within them.
+    static constexpr std::uint32_t kEndlessSearchPasses = 3;
 
     explicit OfflinePlay(std::shared_ptr<const LoadedSong> song);
     ~OfflinePlay();
@@ -58,11 +65,13 @@ public:
     std::int32_t Row() const;
 
     // Goes to a frame of the straight render: the samples from there on are
-    // the ones it gives. A frame past the end goes to the end.
+    // the ones it gives. A frame past the end goes to the end; on an endless
+    // play, past kLongestEndlessSeekSeconds to there.
     void Seek(std::uint64_t frame);
     void SeekSeconds(double seconds);
     // Goes to where the straight render first starts the row; false, with
-    // the position unchanged, when it never does.
+    // the position unchanged, when it never does (on an endless play, within
+    // kEndlessSearchPasses passes).
     bool SeekOrder(std::int32_t order, std::int32_t row);
 
 private:

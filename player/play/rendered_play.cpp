@@ -31,7 +31,7 @@ void RenderedPlay::SetEnds() {
     passIsBound_ = onePass.capped || onePass.frames > longestPass;
     end_ = PlayEnd{};
     frameLimit_ = 0;
-    std::uint64_t farthest = longestPass;
+    std::uint64_t farthest = EndlessSeekLimit();
     if (repeat_ >= 0) {
         const auto passes = static_cast<std::uint32_t>(repeat_) + 1;
         const SongScan scan = passes == 1 ? onePass : ScanSong(song_->song, passes, rate);
@@ -207,7 +207,7 @@ std::int32_t RenderedPlay::Order() const { return RowAtPosition().order; }
 std::int32_t RenderedPlay::Row() const { return RowAtPosition().row; }
 
 void RenderedPlay::Seek(std::uint64_t frame) {
-    if (frameLimit_ != 0) frame = std::min(frame, frameLimit_);
+    frame = std::min(frame, frameLimit_ != 0 ? frameLimit_ : std::max(EndlessSeekLimit(), PositionFrames()));
     if (frame < PositionFrames()) Restart();
     ResumeNearest(frame);
     // Segments that end before the frame are passed through unheard; the one
@@ -233,12 +233,22 @@ void RenderedPlay::SeekSeconds(double seconds) {
     Seek(frames >= 1.8e19 ? UINT64_MAX : static_cast<std::uint64_t>(frames));
 }
 
+std::uint64_t RenderedPlay::EndlessSeekLimit() const {
+    return std::uint64_t{OfflinePlay::kLongestEndlessSeekSeconds} * Rate();
+}
+
 bool RenderedPlay::SeekOrder(std::int32_t order, std::int32_t row) {
     const std::uint64_t before = PositionFrames();
+    // An endless play never ends the search by itself.
+    std::uint64_t searchEnd = UINT64_MAX;
+    if (repeat_ < 0) {
+        const SongScan scan = ScanSong(song_->song, OfflinePlay::kEndlessSearchPasses, Rate());
+        searchEnd = scan.capped ? EndlessSeekLimit() : scan.frames;
+    }
     Restart();
     bool found = false;
     std::uint64_t target = 0;
-    while (!found && NextSegment(false)) {
+    while (!found && segmentStart_ + segmentFrames_ < searchEnd && NextSegment(false)) {
         for (int i = 0; i < renderer_.RowStartCount(); ++i) {
             const RowStart& start = renderer_.RowStarts()[i];
             if (start.order == order && start.row == row) {

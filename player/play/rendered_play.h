@@ -65,6 +65,8 @@ private:
     void Restart();
     // The end and bounds for the repeat count at the present rate.
     void SetEnds();
+    // How far an endless play is sought, at most.
+    std::uint64_t EndlessSeekLimit() const;
     // The row the frame at the position belongs to.
     RowStart RowAtPosition() const;
     // Drops what is left of the segment held: it is never heard.

@@ -210,6 +210,29 @@ TEST(OfflinePlay, ASongThatJumpsBackForEverLastsOnePassOfItsLoop) {
     EXPECT_EQ(loops.Render(out.data(), 4096), 4u * 480) << "the last row is played to its end, and no more";
 }
 
+// An endless play has no end to stop a seek or a search at.
+TEST(OfflinePlay, AnEndlessPlaySeeksAndSearchesWithinBounds) {
+    XmModule module = test::ToneModule(1, 1);
+    module.bpm = 32;  // the fewest ticks to replay
+    module.patterns = {test::PatternOf(4, 1, {{3, {test::Effect(0xB, 0)}}})};
+    OfflinePlay endless(Loaded(WriteXm(module)));
+    ASSERT_TRUE(endless.SetRepeat(-1));
+    const std::uint64_t row = endless.DurationFrames() / 4;
+    endless.Seek(5 * row);
+    EXPECT_FALSE(endless.SeekOrder(1, 0)) << "the song has one order";
+    EXPECT_FALSE(endless.SeekOrder(0, 4)) << "its pattern has four rows";
+    EXPECT_EQ(endless.PositionFrames(), 5 * row);
+    ASSERT_TRUE(endless.SeekOrder(0, 3));
+    EXPECT_EQ(endless.PositionFrames(), 3 * row);
+    endless.Seek(UINT64_MAX);
+    const std::uint64_t limit = std::uint64_t{OfflinePlay::kLongestEndlessSeekSeconds} * 48000;
+    EXPECT_EQ(endless.PositionFrames(), limit);
+    std::vector<std::int16_t> out(2 * 100);
+    EXPECT_EQ(endless.Render(out.data(), 100), 100u) << "and it plays on from there";
+    endless.Seek(UINT64_MAX);
+    EXPECT_EQ(endless.PositionFrames(), limit + 100) << "a seek on from beyond the bound stays put";
+}
+
 TEST(OfflinePlay, MutedChannelsMoveOnSoUnmutingRejoinsTheStraightRender) {
     const auto song = Loaded(BusySong());
     OfflinePlay straight(song);

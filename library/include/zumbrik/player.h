@@ -125,7 +125,9 @@ ZUMBRIK_API double zumbrik_song_position(const ZumbrikSong* song);
 ZUMBRIK_API int zumbrik_song_order(const ZumbrikSong* song);
 ZUMBRIK_API int zumbrik_song_row(const ZumbrikSong* song);
 /* Goes to a time of the song: the frames rendered after are exactly those a
- * render from the start gives from that time on. Past the end: to the end.
+ * render from the start gives from that time on. Past the end: to the end;
+ * a song repeating for ever (-1) goes at most 4 hours in, or stays where it
+ * is when that is farther.
  * The song is replayed unheard up to that time, from its start the first
  * time (about an eighth of what rendering there costs), afterwards from a
  * state the handle kept on its way (about a thirtieth): to make every seek
@@ -134,7 +136,7 @@ ZUMBRIK_API int zumbrik_song_row(const ZumbrikSong* song);
 ZUMBRIK_API int zumbrik_song_seek(ZumbrikSong* song, double seconds);
 /* Goes to where a render from the start first reaches the row of the order
  * position; ZUMBRIK_ERROR_NOT_REACHED, with the position kept, when it never
- * does within the passes set. */
+ * does within the passes set (repeating for ever: the first three). */
 ZUMBRIK_API int zumbrik_song_seek_order(ZumbrikSong* song, int order, int row);
 
 /* What the module says of itself. Names are the file's bytes up to a NUL,
