@@ -71,6 +71,12 @@ TEST(MixerKernel, EveryKernelSetMatchesTheFrameByFrameSumBitForBit) {
     // A set this build compiled is offered whole (AVX2 also needs the processor's word).
     EXPECT_EQ(KernelsFor(KernelChoice::Sse2).has_value(), Sse2MixRun() != nullptr);
     EXPECT_EQ(KernelsFor(KernelChoice::Neon).has_value(), NeonMixRun() != nullptr);
+#if defined(__x86_64__) || defined(__i386__)
+    const bool processorHasAvx2 = __builtin_cpu_supports("avx2") != 0;
+#else
+    const bool processorHasAvx2 = false;
+#endif
+    EXPECT_EQ(KernelsFor(KernelChoice::Avx2).has_value(), Avx2MixRun() != nullptr && processorHasAvx2);
     for (const KernelChoice choice : kAllKernelChoices) {
         const std::optional<Kernels> kernels = KernelsFor(choice);
         if (!kernels) continue;  // not on this processor

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "player/play/play_renderer.h"
 #include "tests/player/song_stepper.h"
 
 namespace zumbrik {
@@ -137,6 +138,23 @@ TEST(SongFlow, APatternWithoutDataTouchesNoChannel) {
     EXPECT_EQ(song->Channel().volume, volume);
     EXPECT_EQ(song->Voice().volume, voice.volume);
     EXPECT_NE(song->Voice().sample, nullptr);
+}
+
+// Rendering by frames and by segments cut the runs alike on the segments'
+// grid, so they must add the same samples of every voice of every channel.
+TEST(SongFlow, RenderingByFramesMixesWhatTheSegmentsMix) {
+    auto byFrames = test::LoadSong(test::BusyModule());
+    auto bySegments = test::LoadSong(test::BusyModule());
+    ASSERT_NE(byFrames, nullptr);
+    ASSERT_NE(bySegments, nullptr);
+    PlayRenderer renderer(bySegments->state, PlayEnd{});
+    std::vector<std::int32_t> frames(2 * 4 * kSegmentFrames, 0), segments(2 * 4 * kSegmentFrames, 0);
+    for (std::size_t s = 0; s < 4; ++s) {
+        ASSERT_TRUE(RenderFrames(byFrames->state, frames.data() + 2 * s * kSegmentFrames, kSegmentFrames, false,
+                                 byFrames->clock));
+        ASSERT_EQ(renderer.RenderSegment(segments.data() + 2 * s * kSegmentFrames), std::uint32_t{kSegmentFrames});
+    }
+    EXPECT_TRUE(frames == segments);
 }
 
 TEST(SongSafety, NoInstrumentsOrAStrayInstrumentIndexStaySilent) {

@@ -126,5 +126,20 @@ TEST(SongScan, EndsWhereTheFlowRepeatsOrRunsOff) {
     }
 }
 
+// 256 orders of a 256-row pattern played 16 times: a million rows, no state
+// twice. The scan stops at its bound, and a play takes the longest pass.
+TEST(SongScan, ASongLongerThanTheBoundIsCutThereAndPlaysTheLongestPass) {
+    XmPattern looped = Rows(256, {{0, {Effect(0xE, 0x60)}}, {255, {Effect(0xE, 0x6F)}}});
+    auto song = test::LoadSong(Song(std::vector<std::uint8_t>(256, 0), {looped}));
+    ASSERT_NE(song, nullptr);
+    const SongScan scan = ScanSong(song->song);
+    EXPECT_TRUE(scan.capped);
+    EXPECT_EQ(scan.rowStarts, kMaxScanRowStarts);
+    EXPECT_EQ(scan.frames, kMaxScanRowStarts * 480);
+    OfflinePlay play(LoadSongFromMemory(song->bytes.data(), song->bytes.size()).song);
+    EXPECT_TRUE(play.DurationIsBound());
+    EXPECT_EQ(play.DurationFrames(), std::uint64_t{OfflinePlay::kLongestPassSeconds} * 48000);
+}
+
 }  // namespace
 }  // namespace zumbrik

@@ -58,6 +58,7 @@ TEST(FormatProbe, TheBuildersWriteWhereTheFormatsSay) {
     module.panning = {0x20 | 0x7};
     module.samples[0].c2Speed = 0x12345;
     module.samples[0].volume = 40;
+    module.samples[0].loopStart = 0x21;
     const std::vector<std::uint8_t> s3m = test::WriteS3m(module);
     const std::size_t sample = FirstSampleHeader(s3m);
     const struct {
@@ -69,6 +70,7 @@ TEST(FormatProbe, TheBuildersWriteWhereTheFormatsSay) {
         {44, 'S', "tag"},               {47, 'M', "tag's end"},   {53, 252, "a panning table follows"},
         {sample, 1, "instrument type"}, {sample + 28, 40, "volume"}, {sample + 31, 1, "flags: looped"},
         {sample + 32, 0x45, "C-4 speed, low byte"}, {sample + 34, 0x01, "C-4 speed, third byte"},
+        {sample + 20, 0x21, "loop start"},         {sample + 24, 64, "loop end"},
     };
     for (const auto& b : bytes) EXPECT_EQ(s3m[b.at], b.value) << b.what;
     const std::vector<std::uint8_t> xm = WriteXm(test::ToneModule());
@@ -207,6 +209,33 @@ TEST(ModLoader, SamplesPatternsAndNames) {
     EXPECT_EQ(unused.song->song.warnings & kSongTruncated, 0u);
 }
 
+// The first trackers counted the loop start in bytes, not words: a loop
+// that overruns the sample is read that way only when it then fits.
+TEST(ModLoader, ALoopStartIsHalvedOnlyWhenThatMakesTheLoopFit) {
+    const struct {
+        std::uint32_t start, length;
+        LoopType type;
+        std::uint32_t loopStart, loopLength;
+    } cases[] = {
+        {16, 32, ForwardLoop, 16, 32},  // fits as it is
+        {60, 32, ForwardLoop, 30, 32},  // fits halved
+        {100, 20, NoLoop, 0, 64},       // fits neither way: past the end, no loop
+        {50, 40, ForwardLoop, 50, 14},  // neither: cut at the end
+    };
+    for (const auto& c : cases) {
+        test::ModModule module = test::ModSongOf({});
+        module.samples = {test::ModSquare(64, true)};
+        module.samples[0].loopStart = c.start;
+        module.samples[0].loopLength = c.length;
+        const SongLoad load = Load(test::WriteMod(module));
+        ASSERT_TRUE(load.song);
+        const SampleRecord& sample = *load.song->song.instruments[0].samples[0];
+        EXPECT_EQ(sample.loopType, c.type) << c.start << "+" << c.length;
+        EXPECT_EQ(sample.loopStart, c.loopStart) << c.start << "+" << c.length;
+        EXPECT_EQ(sample.loopLength, c.loopLength) << c.start << "+" << c.length;
+    }
+}
+
 TEST(ModLoader, ShortFileLoadsWithAWarning) {
     test::ModModule module = test::ModSongOf({});
     module.samples = {test::ModSquare(2000, false)};
@@ -315,6 +344,7 @@ TEST(S3mLoader, SampleFormatsAndC4Speed) {
     module.samples[0] = test::S3mSquare(4097);  // read in 4096-byte chunks: the last one holds one frame
     module.samples.push_back(test::S3mSquare(32, true));
     module.samples[1].c2Speed = 8363 * 3 / 2;
+    module.samples[1].name = "a name of all its 28 letters";
     for (const std::uint8_t format : {1, 2}) {
         module.sampleFormat = format;
         const SongLoad load = Load(test::WriteS3m(module));
@@ -325,8 +355,11 @@ TEST(S3mLoader, SampleFormatsAndC4Speed) {
         EXPECT_EQ(eight.data[8], -100 * 256) << int(format);
         EXPECT_EQ(eight.data[4096], 100 * 256) << int(format);
         EXPECT_EQ(sixteen.data[0], 100 * 256) << int(format);
+        EXPECT_EQ(sixteen.data[8], -100 * 256) << int(format);
+        EXPECT_EQ(sixteen.data[31], -100 * 256) << int(format);
         EXPECT_EQ(sixteen.c2Speed, 8363u * 3 / 2);
         EXPECT_EQ(sixteen.relativeNote, 7) << "a fifth up";
+        EXPECT_STREQ(sixteen.name, "a name of all its 28 letters");
     }
 }
 

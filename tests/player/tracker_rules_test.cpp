@@ -117,6 +117,11 @@ TEST(ModRules, PortamentosStopAtTheAmigaLimits) {
     song->Ticks(6);
     EXPECT_EQ(song->Channel(0).period, 4 * 108);
     EXPECT_EQ(song->Channel(1).period, 4 * 907);
+    // Notes written beyond the range move its limits out to them.
+    auto wide = Mod({{0, {{100, 1, 0x1, 0xFF}, {1000, 1, 0x2, 0xFF}}}});
+    wide->Ticks(6);
+    EXPECT_EQ(wide->Channel(0).period, 4 * 100);
+    EXPECT_EQ(wide->Channel(1).period, 4 * 1000);
 }
 
 TEST(ModRules, PeriodsCountThePalClock) {
@@ -180,6 +185,8 @@ TEST(S3mRules, ChannelPanningFollowsTheStereoFlagAndTheTable) {
     EXPECT_EQ(stereo->Voice(1).panning, 12u * 17) << "no table entry: the right side's default";
     EXPECT_EQ(stereo->Voice(2).panning, 15u * 17);
     EXPECT_EQ(stereo->Voice(3).panning, 12u * 17);
+    module.panning = {0x7};  // a pan without the bit that says it is set
+    EXPECT_EQ(S3m(module)->Voice(0).panning, 3u * 17);
     module.panning.clear();
     EXPECT_EQ(S3m(module)->Voice(0).panning, 3u * 17) << "without a table: the left side's default";
     module.masterVolume = 0x30;
@@ -208,6 +215,18 @@ TEST(S3mRules, TheC4SpeedSetsThePeriod) {
     EXPECT_EQ(song->Channel(0).period, 856 << kFinePeriodShift);
     EXPECT_EQ(song->Channel(1).period, 25855) << "C#-3 at twice the speed: C#-4's 1615.9, in sixteenths";
     EXPECT_EQ(PeriodFrequency(song->state, song->Channel(0).period, 0), 16726u);
+}
+
+TEST(S3mRules, PortamentosStopAtTheAmigaLimitsOnlyWhenTheHeaderAsks) {
+    test::S3mModule module = test::S3mSongOf({{0, {S3mNote(0x60, 1, -1, 'F', 0xDF)}}});
+    module.flags = 0x10;  // Amiga limits
+    auto limited = S3m(module);
+    limited->Ticks(6);
+    EXPECT_EQ(limited->Channel().period, (4 * 113) << kFinePeriodShift);
+    module.flags = 0;
+    auto free = S3m(module);
+    free->Ticks(6);
+    EXPECT_LT(free->Channel().period, (4 * 113) << kFinePeriodShift);
 }
 
 TEST(S3mRules, SynthesisedInstrumentsLoadSilentWithAWarning) {

@@ -63,7 +63,7 @@ TEST_F(InfoCommandTest, DescribesTheModule) {
     XmSample packed;
     packed.packed4Bit = true;
     packed.values = {1, 2};
-    sample.name = "kick by \x1b]0;anna\a";  // no control byte reaches the terminal
+    sample.name = "kick by \x1b]0;anna\a 1234";  // the whole 22 bytes; no control byte reaches the terminal
     packed.name = "caf\xc3\xa9   ";
     instrument.samples = {sample, packed};
     instrument.name = "credits: anna";
@@ -90,7 +90,7 @@ TEST_F(InfoCommandTest, DescribesTheModule) {
     EXPECT_THAT(text, HasSubstr("effects used: Ax2 Fx2; volume column in 2 cells"));
     EXPECT_THAT(text, HasSubstr("volume envelope 3 points, sustain"));
     EXPECT_THAT(text, HasSubstr("  instrument   1: \"credits: anna\", 2 samples, volume envelope 3 points, sustain"));
-    EXPECT_THAT(text, HasSubstr("    sample  0: \"kick by ?]0;anna?\", 4 frames, 16-bit, ping-pong loop 1+2"));
+    EXPECT_THAT(text, HasSubstr("    sample  0: \"kick by ?]0;anna? 1234\", 4 frames, 16-bit, ping-pong loop 1+2"));
     EXPECT_THAT(text, HasSubstr("    sample  1: \"caf??\", 2 frames, 8-bit 4-bit packed, no loop"));
     EXPECT_THAT(text, HasSubstr("  instrument   2: \"greetings to all\", 0 samples\n"));
     for (const char c : text) EXPECT_TRUE(c == '\n' || (c >= 32 && c < 127)) << static_cast<int>(c);
