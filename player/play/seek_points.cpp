@@ -43,7 +43,7 @@ void SeekPoints::Prepare(const Play& play, std::uint64_t lastFrame) {
     points_.clear();
     points_.reserve(capacity);
     // Left unwritten: a play never sought nor played far touches none of it.
-    states_ = std::make_unique_for_overwrite<std::byte[]>(capacity * layout_.Bytes());
+    states_.reset(new std::byte[capacity * layout_.Bytes()]);
 }
 
 void SeekPoints::Offer(const Play& play, const Point& point) {
