@@ -91,7 +91,7 @@ void RenderedPlay::OfferSeekPoint() {
         order = last.order;
         row = last.row;
     }
-    seekPoints_.Offer(*play_, SeekPoints::Point{renderer_.Frames(), renderer_.Progressed(), order, row});
+    seekPoints_.Offer(*play_, SeekPoints::Point{segmentStart_ + segmentFrames_, renderer_.Progressed(), order, row});
 }
 
 void RenderedPlay::ResumeNearest(std::uint64_t frame) {

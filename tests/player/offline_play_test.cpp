@@ -117,15 +117,20 @@ TEST(OfflinePlay, SeeksFromKeptStatesLandWhereAFreshPlayLands) {
             out.resize(2 * 4096);
             fresh.resize(2 * 4096);
         }
-        // Another rate: the states kept at 48 kHz no longer hold.
+        // Another rate: the states kept at 48 kHz no longer hold; those kept
+        // on the way to the first seek serve the second.
         ASSERT_TRUE(played.SetRate(44100));
-        played.Seek(pass / 2);
-        OfflinePlay cold(song);
-        ASSERT_TRUE(cold.SetRate(44100));
-        cold.Seek(pass / 2);
-        out.resize(2 * played.Render(out.data(), 4096));
-        fresh.resize(2 * cold.Render(fresh.data(), 4096));
-        EXPECT_TRUE(out == fresh) << "seek at 44.1 kHz";
+        for (const std::uint64_t frame : {pass / 2, pass / 4}) {
+            played.Seek(frame);
+            OfflinePlay cold(song);
+            ASSERT_TRUE(cold.SetRate(44100));
+            cold.Seek(frame);
+            out.resize(2 * played.Render(out.data(), 4096));
+            fresh.resize(2 * cold.Render(fresh.data(), 4096));
+            EXPECT_TRUE(out == fresh) << "seek at 44.1 kHz to " << frame;
+            out.resize(2 * 4096);
+            fresh.resize(2 * 4096);
+        }
     }
 }
 
