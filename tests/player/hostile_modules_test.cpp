@@ -10,6 +10,7 @@
 #include "tests/player/song_stepper.h"
 #include "player/formats/song_loader.h"
 #include "player/play/offline_play.h"
+#include "tests/support/tracker_builders.h"
 
 namespace zumbrik {
 namespace {
@@ -117,6 +118,24 @@ TEST(HostileSongs, DamagedFilesThatLoadRenderAndStop) {
         ASSERT_EQ(RenderLooping(load.song, 24000), 24000u) << trial;
     }
     EXPECT_GT(loaded, 50);
+}
+
+// Memory may run out at any of a load's allocations: each format's loader
+// then says so, and never reads through the allocation that failed.
+TEST(HostileSongs, MemoryRunningOutAnywhereFailsTheLoadCleanly) {
+    for (const std::vector<std::uint8_t>& bytes : {WriteXm(test::BusyModule()), test::WriteMod(test::ModSongOf({})),
+                                                    test::WriteS3m(test::S3mSongOf({}))}) {
+        bool loaded = false;
+        for (std::size_t cap = 0; !loaded; cap += 256) {
+            ASSERT_LT(cap, std::size_t{1} << 20) << "never loads";
+            ModuleSource source = MakeMemorySource(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+            const SongLoad load = LoadSong(source, cap);
+            loaded = load.song != nullptr;
+            if (!loaded) {
+                ASSERT_EQ(load.result, LoadResult::MemoryCap) << cap;
+            }
+        }
+    }
 }
 
 }  // namespace
