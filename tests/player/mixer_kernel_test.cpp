@@ -32,6 +32,8 @@ TEST(KernelSelection, HonoursAKnownRequestElseRunsTheBestAndSaysWhy) {
         {"AVX2", true, KernelChoice::Avx2, "=AVX2: unknown kernel set (portable, neon, sse2, avx2)"},
         {"sse\x1b[2J", false, KernelChoice::Portable, "=sse?[2J: unknown"},
         {" sse2\x7f", false, KernelChoice::Portable, "= sse2?: unknown"},
+        {"0123456789012345678901234567890123456789 and on", false, KernelChoice::Portable,
+         "=0123456789012345678901234567890123456789: unknown"},
     };
     for (const Case& c : cases) {
         const KernelSelection selection =

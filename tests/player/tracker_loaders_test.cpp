@@ -297,6 +297,18 @@ TEST(S3mLoader, NoteCutBecomesAVolumeOfZeroBesideTheCellsEffect) {
     EXPECT_EQ(withEffect.volume, volume_column::kFirstSetVolume);
 }
 
+// Orders reach only patterns 0 to 253 (254 and 255 are markers), but every
+// pattern the header counts is read, for the tool to show.
+TEST(S3mLoader, TheLastOfTheMostPatternsIsRead) {
+    test::S3mModule module = test::S3mSongOf({});
+    module.patterns.resize(256, module.patterns[0]);
+    module.patterns[255] = test::S3mPatternOf({{0, {S3mNote(0x4B, 1)}}});
+    const SongLoad load = Load(test::WriteS3m(module));
+    ASSERT_TRUE(load.song);
+    EXPECT_EQ(load.song->song.patternCount, 256);
+    EXPECT_EQ(CellAt(load.song->song, 255, 0, 0).note, 12 * 4 + 11 + 1);
+}
+
 TEST(S3mLoader, AnInstrumentOrPatternWithoutAPointerIsLeftEmpty) {
     const std::vector<std::uint8_t> whole = test::WriteS3m(test::S3mSongOf({{0, {S3mNote(0x4B, 1)}}}));
     ASSERT_TRUE(Load(whole).song);
