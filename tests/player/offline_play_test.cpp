@@ -194,14 +194,20 @@ TEST(OfflinePlay, ThePositionNamesTheRowOfTheNextFrameEvenOnASegmentsEdge) {
     XmModule module = test::StepModule(16);
     module.bpm = 234;
     module.tempo = 2;
+    module.orders = {0, 0};
     OfflinePlay play(Loaded(WriteXm(module)));
+    ASSERT_TRUE(play.SetRepeat(1));
     std::vector<std::int16_t> out(2 * 1024);
-    for (int row = 0; row < 16; ++row) {
-        EXPECT_EQ(play.Row(), row);
+    for (int row = 0; row < 32; ++row) {
+        EXPECT_EQ(play.Order(), row / 16);
+        EXPECT_EQ(play.Row(), row % 16);
         ASSERT_EQ(play.Render(out.data(), 1000), 1000u);
-        EXPECT_EQ(play.Row(), row);
+        EXPECT_EQ(play.Row(), row % 16);
         ASSERT_EQ(play.Render(out.data(), 24), 24u);
     }
+    EXPECT_EQ(play.Order(), 0) << "the second pass starts back at order 0";
+    EXPECT_EQ(play.Row(), 0);
+    EXPECT_EQ(play.Render(nullptr, 100), 0u) << "nowhere to put frames: none taken";
     EXPECT_EQ(play.Order(), 0);
 }
 
